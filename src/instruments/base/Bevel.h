@@ -1,0 +1,17 @@
+#pragma once
+// Painting of the bevel records and of the LED lamp record.
+#include "Canvas.h"
+#include "Records.h"
+
+namespace tg {
+
+// Graded 3-D frame of the bevel's Width layers; r shrinks by one per layer. Stops as soon as
+// r is empty, so an absurd Width costs nothing.
+void PaintFrame(TCanvas &c, const TGvSBevel &b, TRect &r, TColor fill, bool doFill, bool raised);
+void PaintFrame(TCanvas &c, const TGvBtnBevel &b, TRect &r, TColor fill, bool doFill, bool raised);
+// Whole rectangular bevel; r becomes the content area.
+void PaintInto(TCanvas &c, const TGvSBevel &b, TRect &r);
+// The lamp in led.Rect, in ColorOn or ColorOff, outlined in clBtnShadow.
+void PaintLED(TCanvas &c, const TLED &led, bool on);
+
+} // namespace tg

@@ -1,0 +1,448 @@
+#include "SerialDevice.h"
+
+// termios2 (any integer rate through BOTHER) lives in the kernel headers, which clash with
+// <termios.h>; this file therefore speaks to the driver through ioctl only.
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+#include <asm/termios.h>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
+
+namespace tg::platform {
+
+namespace {
+
+constexpr int kModemPollMs = 50; // modem lines and error counters have no wake-up we can stop
+constexpr int kTxPollMs = 10;
+
+int64_t nowMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+bool noModemLines(int err) { return err == ENOTTY || err == EINVAL; }
+
+} // namespace
+
+SerialDevice::SerialDevice() = default;
+
+SerialDevice::~SerialDevice()
+{
+    close();
+    finishWait();
+}
+
+QString SerialDevice::devicePath(const QString &port)
+{
+    return port.contains(QLatin1Char('/')) ? port : QStringLiteral("/dev/") + port;
+}
+
+int SerialDevice::open(const QString &port)
+{
+    if (m_fd >= 0)
+        return EBUSY;
+    const QByteArray path = devicePath(port).toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone.
+    ioctl(fd, TIOCEXCL);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = (errno == EWOULDBLOCK) ? EBUSY : errno;
+        ::close(fd);
+        return err;
+    }
+    m_fd = fd;
+    m_modemSupported = true;
+    m_countersSupported = true;
+    m_lastModem = 0;
+    m_pendingErrors = 0;
+    m_unreadRx = 0;
+    m_txPending = false;
+    m_rxFlagSeen = false;
+    uint32_t lines = 0;
+    modemStatus(lines);
+    m_lastModem = lines;
+    m_countersSupported = readCounters(m_counters);
+    return 0;
+}
+
+int SerialDevice::close()
+{
+    if (m_fd < 0)
+        return 0;
+    ioctl(m_fd, TIOCNXCL);
+    // The descriptor is released even when close() reports an error.
+    const int rc = ::close(m_fd);
+    const int err = rc == 0 ? 0 : errno;
+    m_fd = -1;
+    return err == EINTR ? 0 : err;
+}
+
+int SerialDevice::setQueueSizes(int32_t input, int32_t)
+{
+    // Linux queue sizes are fixed; the input size still drives the 80 % mark.
+    m_inputSize = input;
+    return 0;
+}
+
+int SerialDevice::applyLine(const DeviceControlBlock &dcb)
+{
+    if (m_fd < 0)
+        return EBADF;
+    if (dcb.BaudRate == 0 || dcb.BaudRate > uint32_t(INT_MAX))
+        return EINVAL; // 0 would hang up the line; a negative rate wrapped around
+    termios2 tio{};
+    if (ioctl(m_fd, TCGETS2, &tio) != 0)
+        return errno;
+
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                     IXANY | INPCK | IGNPAR);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL | CBAUD |
+                     (CBAUD << IBSHIFT));
+    tio.c_cflag |= CLOCAL | CREAD | BOTHER | (BOTHER << IBSHIFT);
+    tio.c_ispeed = tio.c_ospeed = dcb.BaudRate;
+
+    switch (dcb.ByteSize) {
+    case 5: tio.c_cflag |= CS5; break;
+    case 6: tio.c_cflag |= CS6; break;
+    case 7: tio.c_cflag |= CS7; break;
+    case 8: tio.c_cflag |= CS8; break;
+    default: return EINVAL;
+    }
+    switch (dcb.Parity) {
+    case 0: break;
+    case 1: tio.c_cflag |= PARENB | PARODD; break;
+    case 2: tio.c_cflag |= PARENB; break;
+    case 3: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
+    default: return EINVAL;
+    }
+    // One and a half stop bits is what a UART does with CSTOPB and 5 data bits.
+    if (dcb.StopBits == 1 || dcb.StopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    else if (dcb.StopBits != 0)
+        return EINVAL;
+    if (dcb.Flags & dcbParity)
+        tio.c_iflag |= INPCK;
+    else
+        tio.c_iflag |= IGNPAR;
+    if ((dcb.Flags & dcbOutxCtsFlow) || (dcb.Flags & dcbRtsMask) == dcbRtsHandshake)
+        tio.c_cflag |= CRTSCTS;
+    if (dcb.Flags & dcbOutX)
+        tio.c_iflag |= IXON;
+    if (dcb.Flags & dcbInX)
+        tio.c_iflag |= IXOFF;
+    tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
+    tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (ioctl(m_fd, TCSETS2, &tio) != 0)
+        return errno;
+
+    // DTR and RTS as plain line states; a pty has no modem lines, which is not an error.
+    auto setLine = [this](int bit, bool on) {
+        int bits = bit;
+        if (ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !noModemLines(errno))
+            return errno;
+        return 0;
+    };
+    const uint32_t dtr = dcb.Flags & dcbDtrMask;
+    const uint32_t rts = dcb.Flags & dcbRtsMask;
+    if (dtr != dcbDtrHandshake)
+        if (int err = setLine(TIOCM_DTR, dtr == dcbDtrEnable))
+            return err;
+    if (rts == 0 || rts == dcbRtsEnable)
+        if (int err = setLine(TIOCM_RTS, rts == dcbRtsEnable))
+            return err;
+    m_dcb = dcb;
+    return 0;
+}
+
+int SerialDevice::setTimeouts(const CommTimeouts &t)
+{
+    m_timeouts = t;
+    return 0;
+}
+
+int SerialDevice::purge()
+{
+    if (m_fd < 0)
+        return EBADF;
+    return ioctl(m_fd, TCFLSH, TCIOFLUSH) == 0 ? 0 : errno;
+}
+
+int SerialDevice::pendingInput(int32_t &count) const
+{
+    int n = 0;
+    if (m_fd < 0)
+        return EBADF;
+    if (ioctl(m_fd, FIONREAD, &n) != 0)
+        return errno;
+    count = n;
+    return 0;
+}
+
+int SerialDevice::modemStatus(uint32_t &lines) const
+{
+    lines = 0;
+    if (m_fd < 0)
+        return EBADF;
+    int bits = 0;
+    if (ioctl(m_fd, TIOCMGET, &bits) != 0) {
+        if (noModemLines(errno)) {
+            m_modemSupported = false;
+            return 0; // no modem lines: all of them off
+        }
+        return errno;
+    }
+    if (bits & TIOCM_CTS) lines |= msCts;
+    if (bits & TIOCM_DSR) lines |= msDsr;
+    if (bits & TIOCM_RNG) lines |= msRing;
+    if (bits & TIOCM_CAR) lines |= msRlsd;
+    return 0;
+}
+
+bool SerialDevice::readCounters(Counters &c) const
+{
+    serial_icounter_struct ic{};
+    if (m_fd < 0 || ioctl(m_fd, TIOCGICOUNT, &ic) != 0)
+        return false;
+    c = {ic.frame, ic.overrun, ic.parity, ic.brk, ic.buf_overrun};
+    return true;
+}
+
+int SerialDevice::clearErrors(uint32_t &errors)
+{
+    if (m_fd < 0)
+        return EBADF;
+    errors = m_pendingErrors.exchange(0);
+    return 0;
+}
+
+ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err)
+{
+    err = 0;
+    if (m_fd < 0) {
+        err = EBADF;
+        return -1;
+    }
+    // A read interval of "infinite" with no totals means: return at once with what is there.
+    const CommTimeouts &t = m_timeouts;
+    const bool immediate = t.ReadIntervalTimeout == 0xFFFFFFFFu &&
+                           t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const uint64_t total = uint64_t(t.ReadTotalTimeoutMultiplier) * size + t.ReadTotalTimeoutConstant;
+    const int64_t deadline = total ? nowMs() + int64_t(total) : -1;
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(m_fd, buf + got, size - got);
+        if (n > 0) {
+            got += size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
+            if (got)
+                break;
+            err = errno;
+            return -1;
+        }
+        if (n == 0 && got == 0 && !immediate)
+            break; // hang-up: nothing more will come
+        if (immediate || n == 0)
+            break;
+        int waitMs = -1;
+        if (deadline >= 0)
+            waitMs = int(std::max<int64_t>(0, deadline - nowMs()));
+        if (got > 0 && t.ReadIntervalTimeout && t.ReadIntervalTimeout != 0xFFFFFFFFu)
+            waitMs = waitMs < 0 ? int(t.ReadIntervalTimeout)
+                                : std::min(waitMs, int(std::min<uint32_t>(t.ReadIntervalTimeout, INT_MAX)));
+        if (waitMs == 0)
+            break;
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, waitMs) <= 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            break;
+    }
+    if (m_dcb.EvtChar == 0 ? std::memchr(buf, 0, got) : std::memchr(buf, m_dcb.EvtChar, got))
+        m_rxFlagSeen = true;
+    if (m_dcb.Flags & dcbNull) {
+        char *end = std::remove(buf, buf + got, '\0');
+        got = size_t(end - buf);
+    }
+    return ptrdiff_t(got);
+}
+
+ptrdiff_t SerialDevice::write(const char *buf, size_t size, int &err)
+{
+    err = 0;
+    if (m_fd < 0) {
+        err = EBADF;
+        return -1;
+    }
+    const uint64_t total = uint64_t(m_timeouts.WriteTotalTimeoutMultiplier) * size +
+                           m_timeouts.WriteTotalTimeoutConstant;
+    const int64_t deadline = total ? nowMs() + int64_t(std::min<uint64_t>(total, INT_MAX)) : -1;
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(m_fd, buf + done, size - done);
+        if (n > 0) {
+            done += size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
+            err = errno;
+            return -1;
+        }
+        const int waitMs = deadline < 0 ? -1 : int(std::max<int64_t>(0, deadline - nowMs()));
+        if (waitMs == 0)
+            break; // deadline passed: report what went out
+        pollfd p{m_fd, POLLOUT, 0};
+        const int rc = ::poll(&p, 1, waitMs);
+        if (rc > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
+            err = EIO;
+            return -1;
+        }
+    }
+    if (done) {
+        m_txPending = true;
+        wake();
+    }
+    return ptrdiff_t(done);
+}
+
+int SerialDevice::prepareWait()
+{
+    finishWait();
+    m_stopRequested = false;
+    m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return m_stopFd >= 0 ? 0 : errno;
+}
+
+void SerialDevice::finishWait()
+{
+    if (m_stopFd >= 0)
+        ::close(m_stopFd);
+    m_stopFd = -1;
+}
+
+void SerialDevice::wake()
+{
+    if (m_stopFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_stopFd, &one, sizeof one);
+    }
+}
+
+void SerialDevice::stop()
+{
+    m_stopRequested = true;
+    wake();
+}
+
+SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurred, int &err)
+{
+    occurred = 0;
+    err = 0;
+    const bool wantModem = (mask & (evtCts | evtDsr | evtRlsd | evtRing)) && m_modemSupported;
+    const bool wantErrors = (mask & (evtErr | evtBreak)) && m_countersSupported;
+    for (;;) {
+        if (m_stopRequested)
+            return WaitResult::Stopped;
+        int32_t queued = 0;
+        if (int e = pendingInput(queued)) {
+            err = e;
+            return WaitResult::Lost;
+        }
+        // Data nobody has read yet are not news; wait for more instead of waking at once.
+        const bool watchRx = (mask & (evtRxChar | evtRx80Full)) && !(queued > 0 && queued == m_unreadRx);
+        int timeout = -1;
+        if (wantModem || wantErrors || (queued > 0 && !watchRx))
+            timeout = kModemPollMs;
+        if (m_txPending && (mask & evtTxEmpty))
+            timeout = timeout < 0 ? kTxPollMs : std::min(timeout, kTxPollMs);
+
+        pollfd fds[2] = {{m_fd, short(watchRx ? POLLIN : 0), 0}, {m_stopFd, POLLIN, 0}};
+        const int rc = ::poll(fds, 2, timeout);
+        if (rc < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return WaitResult::Lost;
+        }
+        if (fds[1].revents & POLLIN) {
+            uint64_t v;
+            [[maybe_unused]] const ssize_t n = ::read(m_stopFd, &v, sizeof v);
+            if (m_stopRequested)
+                return WaitResult::Stopped;
+        }
+        queued = 0;
+        const int qerr = pendingInput(queued);
+        const bool hangup = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
+        if (qerr || (hangup && queued == 0)) {
+            err = qerr ? qerr : EIO;
+            return WaitResult::Lost;
+        }
+        if ((mask & evtRxChar) && queued > 0 && queued != m_unreadRx)
+            occurred |= evtRxChar;
+        if ((mask & evtRx80Full) && queued > 0 && int64_t(queued) * 5 >= int64_t(m_inputSize) * 4)
+            occurred |= evtRx80Full;
+        m_unreadRx = queued;
+        if (m_txPending && (mask & evtTxEmpty)) {
+            int outq = 0;
+            if (ioctl(m_fd, TIOCOUTQ, &outq) != 0 || outq == 0) {
+                m_txPending = false;
+                occurred |= evtTxEmpty;
+            }
+        }
+        if (wantModem) {
+            uint32_t lines = 0;
+            if (modemStatus(lines) == 0) {
+                const uint32_t changed = lines ^ m_lastModem;
+                if (changed & msCts) occurred |= mask & evtCts;
+                if (changed & msDsr) occurred |= mask & evtDsr;
+                if (changed & msRlsd) occurred |= mask & evtRlsd;
+                if ((changed & msRing) && !(lines & msRing)) occurred |= mask & evtRing;
+                m_lastModem = lines;
+            }
+        }
+        if (wantErrors) {
+            Counters now;
+            if (readCounters(now)) {
+                uint32_t errors = 0;
+                if (now.frame != m_counters.frame) errors |= errFrame;
+                if (now.overrun != m_counters.overrun) errors |= errOverrun;
+                if (now.parity != m_counters.parity) errors |= errRxParity;
+                if (now.brk != m_counters.brk) errors |= errBreak;
+                if (now.bufOverrun != m_counters.bufOverrun) errors |= errRxOver;
+                m_counters = now;
+                m_pendingErrors |= errors;
+                if (errors & errBreak)
+                    occurred |= mask & evtBreak;
+                if (errors)
+                    occurred |= mask & evtErr;
+            }
+        }
+        if (occurred)
+            return WaitResult::Events;
+    }
+}
+
+} // namespace tg::platform

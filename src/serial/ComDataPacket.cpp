@@ -1,0 +1,237 @@
+#include "ComDataPacket.h"
+#include "ComPort.h"
+
+#include <algorithm>
+
+namespace {
+char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+} // namespace
+
+TComDataPacket::TComDataPacket(QObject *owner) : QObject(owner)
+{
+    m_link.LinkRxBuf = [this](TCustomComPort *, const char *buffer, int count) {
+        HandleData(QByteArrayView(buffer, count));
+    };
+}
+
+TComDataPacket::~TComDataPacket()
+{
+    SetComPort(nullptr);
+}
+
+void TComDataPacket::SetComPort(TCustomComPort *port)
+{
+    if (port == m_comPort)
+        return;
+    if (m_comPort) {
+        disconnect(m_portDestroyed);
+        m_comPort->DetachLink(&m_link);
+    }
+    m_comPort = port;
+    if (port) {
+        // A port being destroyed has already dropped its links.
+        m_portDestroyed = connect(port, &QObject::destroyed, this, [this] { m_comPort = nullptr; });
+        port->AttachLink(&m_link);
+    }
+}
+
+void TComDataPacket::SetCaseInsensitive(bool value)
+{
+    if (m_caseInsensitive != value) {
+        m_caseInsensitive = value;
+        MarkersChanged();
+    }
+}
+
+void TComDataPacket::SetStartString(const QByteArray &value)
+{
+    if (m_startString != value) {
+        m_startString = value;
+        MarkersChanged();
+    }
+}
+
+void TComDataPacket::SetStopString(const QByteArray &value)
+{
+    if (m_stopString != value) {
+        m_stopString = value;
+        MarkersChanged();
+    }
+}
+
+void TComDataPacket::SetSize(int32_t value)
+{
+    if (m_size != value) {
+        m_size = value;
+        MarkersChanged();
+    }
+}
+
+void TComDataPacket::MarkersChanged()
+{
+    m_searched = 0;
+    if (!m_loading)
+        ResetBuffer();
+}
+
+QByteArrayView TComDataPacket::Buffered() const
+{
+    return QByteArrayView(m_buffer).sliced(m_head);
+}
+
+qsizetype TComDataPacket::Find(QByteArrayView text, QByteArrayView pattern, qsizetype from) const
+{
+    if (pattern.isEmpty())
+        return -1;
+    if (!m_caseInsensitive)
+        return text.indexOf(pattern, from);
+    const qsizetype last = text.size() - pattern.size();
+    for (qsizetype i = from; i <= last; ++i) {
+        qsizetype k = 0;
+        while (k < pattern.size() && upper(text[i + k]) == upper(pattern[k]))
+            ++k;
+        if (k == pattern.size())
+            return i;
+    }
+    return -1;
+}
+
+void TComDataPacket::ResetBuffer()
+{
+    if (Buffered().isEmpty())
+        return;
+    const QByteArray content = Buffered().toByteArray();
+    m_buffer.clear();
+    m_head = 0;
+    m_inPacket = false;
+    m_searched = 0;
+    if (OnDiscard)
+        OnDiscard(this, content);
+}
+
+void TComDataPacket::HandleData(QByteArrayView data)
+{
+    const bool hasStop = m_size > 0 || !m_stopString.isEmpty() || OnCustomStop;
+    if (!hasStop) {
+        if (OnPacket)
+            OnPacket(this, data.toByteArray());
+        return;
+    }
+    m_buffer.append(data);
+    ProcessBuffer();
+}
+
+void TComDataPacket::ProcessBuffer()
+{
+    // Every complete packet is cut before returning; the overflow check then sees only what
+    // is left, also when a handler threw.
+    try {
+        for (;;) {
+            if (!m_inPacket)
+                LookForStart();
+            if (!m_inPacket)
+                break;
+            LookForEnd();
+            if (m_inPacket)
+                break;
+        }
+    } catch (...) {
+        Compact();
+        CheckOverflow();
+        throw;
+    }
+    Compact();
+    CheckOverflow();
+}
+
+void TComDataPacket::Compact()
+{
+    if (m_head > 0) {
+        m_buffer.remove(0, m_head);
+        m_head = 0;
+    }
+}
+
+void TComDataPacket::CheckOverflow()
+{
+    if (m_maxBufferSize > 0 && Buffered().size() >= m_maxBufferSize)
+        ResetBuffer();
+}
+
+void TComDataPacket::DiscardUpTo(qsizetype pos)
+{
+    m_inPacket = true;
+    m_searched = 0;
+    const qsizetype count = std::min(pos - 1, Buffered().size());
+    if (count <= 0)
+        return;
+    const QByteArray discarded = Buffered().first(count).toByteArray();
+    m_head += count;
+    if (OnDiscard)
+        OnDiscard(this, discarded);
+}
+
+void TComDataPacket::LookForStart()
+{
+    int pos = -1;
+    if (OnCustomStart)
+        OnCustomStart(this, Buffered().toByteArray(), pos);
+    if (pos > 0) {
+        DiscardUpTo(pos);
+        return;
+    }
+    if (pos != -1)
+        return;
+    if (m_startString.isEmpty()) {
+        m_inPacket = true;
+        m_searched = 0;
+        return;
+    }
+    const QByteArrayView buffered = Buffered();
+    const qsizetype from = std::max<qsizetype>(0, m_searched - (m_startString.size() - 1));
+    const qsizetype found = Find(buffered, m_startString, from);
+    if (found >= 0)
+        DiscardUpTo(found + 1);
+    else
+        m_searched = buffered.size();
+}
+
+void TComDataPacket::LookForEnd()
+{
+    int pos = -1;
+    if (OnCustomStop)
+        OnCustomStop(this, Buffered().toByteArray(), pos);
+    const QByteArrayView buffered = Buffered();
+    qsizetype length = 0;
+    if (pos > 0) {
+        length = std::min<qsizetype>(pos, buffered.size());
+    } else if (pos == -1) {
+        if (m_size > 0 && buffered.size() >= m_size) {
+            length = m_size;
+        } else {
+            // The stop string is looked for after the start string.
+            const qsizetype skip = m_startString.size();
+            const qsizetype from = std::max<qsizetype>(skip, m_searched - (m_stopString.size() - 1));
+            const qsizetype found = Find(buffered, m_stopString, from);
+            if (found >= 0)
+                length = found + m_stopString.size();
+            else
+                m_searched = buffered.size();
+        }
+    }
+    if (length <= 0)
+        return;
+    m_inPacket = false;
+    m_searched = 0;
+    QByteArray packet = buffered.first(length).toByteArray();
+    m_head += length;
+    if (!m_includeStrings) {
+        if (!m_startString.isEmpty() && Find(packet, m_startString) == 0)
+            packet.remove(0, m_startString.size());
+        const qsizetype stop = Find(packet, m_stopString);
+        if (stop >= 0 && stop + m_stopString.size() == packet.size())
+            packet.chop(m_stopString.size());
+    }
+    if (OnPacket)
+        OnPacket(this, packet);
+}

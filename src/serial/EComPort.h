@@ -1,0 +1,21 @@
+#pragma once
+#include "ComTypes.h"
+#include <QString>
+#include <stdexcept>
+
+// The error of the serial classes: a code from 1 to 24 with its fixed text and, where one
+// applies, the system error number appended as " (Error: n)".
+class EComPort : public std::runtime_error {
+public:
+    EComPort(int code, int winCode = -1);
+
+    int Code() const { return m_code; }
+    int WinCode() const { return m_winCode; }
+
+    static QString CodeText(int code);
+    static QString MessageFor(int code, int winCode);
+
+private:
+    int m_code;
+    int m_winCode;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Synchronous hand-over from a worker thread to the GUI thread: the worker posts a call and
+// waits until the GUI thread has run it. The GUI thread can also run a waiting call itself
+// while it waits for the worker to end, so the two threads never block each other.
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+class QObject;
+
+class ThreadHandover {
+public:
+    // Calls are run on the thread of context; the handover must not outlive it.
+    explicit ThreadHandover(QObject *context);
+
+    // Worker side. Runs fn on the GUI thread and returns when it has run; with releaseEarly
+    // it returns as soon as the GUI thread has taken the call up.
+    void call(std::function<void()> fn, bool releaseEarly = false);
+    // Worker side: the worker makes no more calls.
+    void markFinished();
+
+    // GUI side. Runs the call that is waiting, if there is one.
+    void serve();
+    // GUI side: waits until the worker has finished, running its calls meanwhile.
+    void serveUntilFinished();
+    // GUI side, before a worker starts.
+    void reset();
+
+private:
+    QObject *m_context;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::function<void()> m_pending;
+    bool m_releaseEarly = false;
+    bool m_hasPending = false;
+    bool m_done = true;
+    bool m_finished = true;
+};

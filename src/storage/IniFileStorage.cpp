@@ -1,0 +1,750 @@
+#include "IniFileStorage.h"
+
+#include "Color.h"
+#include "Extended80.h"
+#include "Font.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMetaEnum>
+#include <QMetaProperty>
+#include <cfloat>
+#include <cmath>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using tg::IniImage;
+
+class IniFileStorage::Op {
+public:
+    explicit Op(IniFileStorage &s) : m_s(s) { m_s.BeginBatch(); }
+    ~Op() { m_s.EndBatch(); }
+    Op(const Op &) = delete;
+    Op &operator=(const Op &) = delete;
+
+private:
+    IniFileStorage &m_s;
+};
+
+namespace {
+
+void warn(const QString &line)
+{
+    const QByteArray bytes = (QStringLiteral("Tavelgrid: ") + line + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+[[noreturn]] void convertError(const QString &path, const QString &text, const char *what)
+{
+    throw EStorageError(QStringLiteral("'%1' is not a valid %2 value (%3)")
+                            .arg(text, QLatin1String(what), path)
+                            .toStdString());
+}
+
+// The published property of that name: exact match first, then without regard to case.
+QMetaProperty findProperty(const QObject *obj, const QString &name)
+{
+    const QMetaObject *mo = obj->metaObject();
+    const QByteArray latin = name.toLatin1();
+    int idx = mo->indexOfProperty(latin.constData());
+    if (idx < 0) {
+        for (int i = 0; i < mo->propertyCount(); ++i)
+            if (QLatin1String(mo->property(i).name()).compare(name, Qt::CaseInsensitive) == 0) {
+                idx = i;
+                break;
+            }
+    }
+    if (idx < 0)
+        throw EStorageError(QStringLiteral("%1 has no property %2")
+                                .arg(obj->objectName(), name)
+                                .toStdString());
+    return mo->property(idx);
+}
+
+// The integer behind an enumeration or set value, whatever its storage size.
+qint64 enumToInt(const QVariant &v)
+{
+    bool ok = false;
+    const qint64 r = v.toLongLong(&ok);
+    if (ok)
+        return r;
+    const void *d = v.constData();
+    switch (v.metaType().sizeOf()) {
+    case 1: return *static_cast<const qint8 *>(d);
+    case 2: return *static_cast<const qint16 *>(d);
+    case 4: return *static_cast<const qint32 *>(d);
+    case 8: return *static_cast<const qint64 *>(d);
+    default: return 0;
+    }
+}
+
+QVariant intToEnum(QMetaType mt, qint64 value)
+{
+    switch (mt.sizeOf()) {
+    case 1: { const qint8 x = qint8(value); return QVariant(mt, &x); }
+    case 2: { const qint16 x = qint16(value); return QVariant(mt, &x); }
+    case 8: return QVariant(mt, &value);
+    default: { const qint32 x = qint32(value); return QVariant(mt, &x); }
+    }
+}
+
+bool isObjectType(QMetaType mt)
+{
+    return mt.flags().testFlag(QMetaType::PointerToQObject);
+}
+
+// Range of the integer property types; false for anything else.
+bool integerRange(QMetaType mt, qint64 &lo, qint64 &hi)
+{
+    switch (mt.id()) {
+    case QMetaType::Int: lo = INT32_MIN; hi = INT32_MAX; return true;
+    case QMetaType::UInt: lo = 0; hi = UINT32_MAX; return true;
+    case QMetaType::Long: lo = LONG_MIN; hi = LONG_MAX; return true;
+    case QMetaType::ULong: lo = 0; hi = sizeof(long) == 8 ? INT64_MAX : qint64(UINT32_MAX); return true;
+    case QMetaType::LongLong: lo = INT64_MIN; hi = INT64_MAX; return true;
+    case QMetaType::ULongLong: lo = 0; hi = INT64_MAX; return true;
+    case QMetaType::Short: lo = INT16_MIN; hi = INT16_MAX; return true;
+    case QMetaType::UShort: lo = 0; hi = UINT16_MAX; return true;
+    case QMetaType::Char:
+    case QMetaType::SChar: lo = INT8_MIN; hi = INT8_MAX; return true;
+    case QMetaType::UChar: lo = 0; hi = UINT8_MAX; return true;
+    default: return false;
+    }
+}
+
+QVariant integerVariant(QMetaType mt, qint64 v)
+{
+    QVariant out = QVariant::fromValue(v);
+    out.convert(mt);
+    return out;
+}
+
+QString stripLineBreaks(QString s)
+{
+    // A CR or LF would split the line in the file and corrupt the next read.
+    for (QChar &c : s)
+        if (c == u'\r' || c == u'\n')
+            c = u' ';
+    return s;
+}
+
+} // namespace
+
+IniFileStorage::IniFileStorage(const QString &fileName, QObject *parent)
+    : QObject(parent), m_fileName(fileName)
+{
+    const QString dp = QLocale::system().decimalPoint();
+    DecimalSeparator = dp.isEmpty() ? QChar(u'.') : dp.at(0);
+    LoadFile();
+}
+
+IniFileStorage::~IniFileStorage()
+{
+    if (FlushOnDestroy && m_loaded) {
+        try {
+            SaveFile();
+        } catch (...) {
+            // Nothing may leave a destructor; SaveFile reports its own failures.
+        }
+    }
+}
+
+QString IniFileStorage::defaultFileName()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/Tavelgrid.ini");
+}
+
+QString IniFileStorage::ConcatPaths(const QStringList &paths)
+{
+    QStringList elements;
+    for (const QString &p : paths) {
+        for (const QString &el : p.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+            bool dotsOnly = true;
+            for (QChar c : el)
+                if (c != u'.') {
+                    dotsOnly = false;
+                    break;
+                }
+            if (!dotsOnly) {
+                elements << el;
+                continue;
+            }
+            for (qsizetype k = 1; k < el.size() && !elements.isEmpty(); ++k)
+                elements.removeLast();
+        }
+    }
+    return elements.join(QLatin1Char('\\'));
+}
+
+IniFileStorage::FileStamp IniFileStorage::stamp() const
+{
+    FileStamp s;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(m_fileName);
+    if (m_fileName.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.size = qint64(st.st_size);
+    s.inode = quint64(st.st_ino);
+    return s;
+}
+
+void IniFileStorage::LoadFile()
+{
+    m_loaded = true;
+    m_stamp = stamp();
+    m_readOnly = false;
+    if (!m_stamp.exists) {
+        m_image.clear();
+        return;
+    }
+    const QByteArray native = QFile::encodeName(m_fileName);
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0)
+        m_readOnly = (st.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0;
+    QFile f(m_fileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        // Never overwrite a file that could not be read: its settings would be lost.
+        warn(QStringLiteral("cannot read settings file %1: %2").arg(m_fileName, f.errorString()));
+        m_readOnly = true;
+        m_image.clear();
+        return;
+    }
+    const QByteArray data = f.readAll();
+    m_image.parse(data);
+}
+
+void IniFileStorage::reloadIfChanged()
+{
+    if (AutoReload && m_loaded && !(stamp() == m_stamp))
+        LoadFile();
+}
+
+void IniFileStorage::BeginBatch()
+{
+    if (m_batch == 0)
+        reloadIfChanged();
+    ++m_batch;
+}
+
+void IniFileStorage::EndBatch()
+{
+    if (m_batch > 0)
+        --m_batch;
+}
+
+namespace {
+
+// Writes `data` to a temporary file next to `path`, flushes it to disk and renames it over
+// `path`: a crash or a full disk leaves either the old or the new file, never a mix. Returns
+// an empty string on success, else the reason.
+QString writeAtomically(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray tmpl = target + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.constData());
+        return QString::fromLocal8Bit(std::strerror(err));
+    };
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(target.constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    const char *p = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        if (n == 0)
+            return fail(ENOSPC);
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmpl.constData());
+        return QString::fromLocal8Bit(std::strerror(err));
+    }
+    if (::rename(tmpl.constData(), target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(tmpl.constData());
+        return QString::fromLocal8Bit(std::strerror(err));
+    }
+    // Make the rename itself durable.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dfd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return QString();
+}
+
+} // namespace
+
+bool IniFileStorage::SaveFile()
+{
+    if (m_fileName.isEmpty() || m_readOnly)
+        return true;
+    const QString dir = QFileInfo(m_fileName).absolutePath();
+    if (!QDir().mkpath(dir)) {
+        warn(QStringLiteral("settings not saved: cannot create folder %1").arg(dir));
+        return false;
+    }
+    const QString error = writeAtomically(m_fileName, m_image.serialize());
+    if (!error.isEmpty()) {
+        warn(QStringLiteral("settings not saved to %1: %2").arg(m_fileName, error));
+        return false;
+    }
+    return true;
+}
+
+void IniFileStorage::splitPath(const QString &path, QString &section, QString &key) const
+{
+    const QString norm = ConcatPaths({path});
+    const qsizetype cut = norm.lastIndexOf(QLatin1Char('\\'));
+    if (norm.isEmpty())
+        throw EStorageError(QStringLiteral("empty storage path").toStdString());
+    key = norm.mid(cut + 1);
+    section = cut < 0 ? ConcatPaths({DefaultSection}) : norm.left(cut);
+    if (section.isEmpty())
+        throw EStorageError(QStringLiteral("storage path %1 has no section").arg(path).toStdString());
+}
+
+const QString *IniFileStorage::rawValue(const QString &path)
+{
+    QString section, key;
+    splitPath(path, section, key);
+    return m_image.value(section, key);
+}
+
+void IniFileStorage::storeRaw(const QString &path, const QString &text)
+{
+    QString section, key;
+    splitPath(path, section, key);
+    m_image.setValue(section, key, text);
+}
+
+bool IniFileStorage::HasValue(const QString &path)
+{
+    Op op(*this);
+    return rawValue(path) != nullptr;
+}
+
+bool IniFileStorage::HasSection(const QString &path)
+{
+    Op op(*this);
+    return m_image.hasSectionOrBelow(ConcatPaths({path}));
+}
+
+void IniFileStorage::StoreInt(const QString &path, qint64 value)
+{
+    Op op(*this);
+    storeRaw(path, QString::number(value));
+}
+
+qint64 IniFileStorage::LoadInt(const QString &path, qint64 defaultValue)
+{
+    Op op(*this);
+    const QString *t = rawValue(path);
+    if (!t)
+        return defaultValue;
+    qint64 v = 0;
+    if (!tg::parseInt64(*t, v))
+        convertError(path, *t, "integer");
+    return v;
+}
+
+void IniFileStorage::StoreText(const QString &path, const QString &value)
+{
+    Op op(*this);
+    storeRaw(path, stripLineBreaks(value));
+}
+
+QString IniFileStorage::LoadText(const QString &path, const QString &defaultValue)
+{
+    Op op(*this);
+    const QString *t = rawValue(path);
+    return t ? *t : defaultValue;
+}
+
+void IniFileStorage::StoreBool(const QString &path, bool value)
+{
+    Op op(*this);
+    const QStringList &texts = value ? BooleanStringTrueValues : BooleanStringFalseValues;
+    storeRaw(path, texts.isEmpty() ? QString::number(value ? 1 : 0) : texts.first().trimmed());
+}
+
+bool IniFileStorage::textToBool(const QString &text, const QString &path) const
+{
+    for (const QString &t : BooleanStringTrueValues)
+        if (text.compare(t.trimmed(), Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString &t : BooleanStringFalseValues)
+        if (text.compare(t.trimmed(), Qt::CaseInsensitive) == 0)
+            return false;
+    qint64 v = 0;
+    if (!tg::parseInt64(text, v))
+        convertError(path, text, "boolean");
+    return v != 0;
+}
+
+bool IniFileStorage::LoadBool(const QString &path, bool defaultValue)
+{
+    Op op(*this);
+    const QString *t = rawValue(path);
+    return t ? textToBool(*t, path) : defaultValue;
+}
+
+QString IniFileStorage::floatToText(double v)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const tg::Extended80 bytes = tg::doubleToExtended(v);
+    QString out;
+    out.reserve(20);
+    for (std::uint8_t b : bytes) {
+        out += QLatin1Char(hex[b >> 4]);
+        out += QLatin1Char(hex[b & 15]);
+    }
+    return out;
+}
+
+bool IniFileStorage::textToFloat(const QString &text, QChar decimalSeparator, double &out,
+                                 bool &present)
+{
+    auto hexDigit = [](QChar c) -> int {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            return u - u'0';
+        if (u >= u'A' && u <= u'F')
+            return u - u'A' + 10;
+        if (u >= u'a' && u <= u'f')
+            return u - u'a' + 10;
+        return -1;
+    };
+    bool allHex = true;
+    for (QChar c : text)
+        if (hexDigit(c) < 0) {
+            allHex = false;
+            break;
+        }
+    present = true;
+    if (!allHex) {
+        double v = 0;
+        if (!tg::parseDecimal(text, decimalSeparator, v))
+            return false;
+        out = v;
+        return true;
+    }
+    // An odd count of digits gets a "0" in front.
+    const QString digits = (text.size() % 2) ? QLatin1Char('0') + text : text;
+    if (digits.size() < 20) {
+        present = false;
+        return true;
+    }
+    tg::Extended80 bytes{};
+    for (int i = 0; i < 10; ++i)
+        bytes[i] = std::uint8_t(hexDigit(digits[2 * i]) * 16 + hexDigit(digits[2 * i + 1]));
+    const auto v = tg::extendedToDouble(bytes);
+    if (!v)
+        return false;
+    out = *v;
+    return true;
+}
+
+void IniFileStorage::StoreFloat(const QString &path, double value)
+{
+    Op op(*this);
+    storeRaw(path, floatToText(value));
+}
+
+double IniFileStorage::LoadFloat(const QString &path, double defaultValue)
+{
+    Op op(*this);
+    const QString *t = rawValue(path);
+    if (!t)
+        return defaultValue;
+    double v = 0;
+    bool present = false;
+    if (!textToFloat(*t, DecimalSeparator, v, present))
+        convertError(path, *t, "floating-point");
+    return present ? v : defaultValue;
+}
+
+void IniFileStorage::StoreStringList(const QString &path, const QStringList &value)
+{
+    Op op(*this);
+    const QString section = ConcatPaths({path});
+    m_image.clearSection(section);
+    StoreInt(section + QStringLiteral("\\Count"), value.size());
+    for (qsizetype i = 0; i < value.size(); ++i)
+        StoreText(section + QStringLiteral("\\Item%1").arg(i), value[i]);
+}
+
+QStringList IniFileStorage::LoadStringList(const QString &path, const QStringList &defaultValue)
+{
+    Op op(*this);
+    const QString section = ConcatPaths({path});
+    if (!m_image.hasSection(section))
+        return defaultValue;
+    const qint64 count = LoadInt(section + QStringLiteral("\\Count"), 0);
+    QStringList out;
+    for (qint64 i = 0; i < count; ++i) {
+        const QString *t = rawValue(section + QStringLiteral("\\Item%1").arg(i));
+        if (!t)
+            break; // a damaged count must not drive a loop over items that do not exist
+        out << *t;
+    }
+    return out;
+}
+
+void IniFileStorage::StoreProperty(const QString &path, QObject *obj, const QString &propName)
+{
+    Op op(*this);
+    storeProp(path, obj, findProperty(obj, propName));
+}
+
+void IniFileStorage::LoadProperty(const QString &path, QObject *obj, const QString &propName)
+{
+    Op op(*this);
+    loadProp(path, obj, findProperty(obj, propName));
+}
+
+void IniFileStorage::StoreObject(const QString &path, QObject *obj)
+{
+    Op op(*this);
+    storeObj(path, obj);
+}
+
+void IniFileStorage::LoadObject(const QString &path, QObject *obj)
+{
+    Op op(*this);
+    loadObj(path, obj);
+}
+
+void IniFileStorage::storeObj(const QString &path, QObject *obj)
+{
+    if (!obj)
+        return;
+    const QMetaObject *mo = obj->metaObject();
+    // objectName is the component's name, not one of its settings.
+    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        if (p.isStored())
+            storeProp(path + QLatin1Char('\\') + QLatin1String(p.name()), obj, p);
+    }
+}
+
+void IniFileStorage::loadObj(const QString &path, QObject *obj)
+{
+    if (!obj)
+        return;
+    const QMetaObject *mo = obj->metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        if (p.isStored())
+            loadProp(path + QLatin1Char('\\') + QLatin1String(p.name()), obj, p);
+    }
+}
+
+void IniFileStorage::storeProp(const QString &path, QObject *obj, const QMetaProperty &p)
+{
+    const QVariant v = p.read(obj);
+    const QMetaType mt = p.metaType();
+
+    if (p.isFlagType()) {
+        const QMetaEnum e = p.enumerator();
+        const qint64 bits = enumToInt(v);
+        for (int k = 0; k < e.keyCount(); ++k) {
+            const qint64 member = e.value(k);
+            if (member != 0)
+                StoreBool(path + QLatin1Char('\\') + QLatin1String(e.key(k)), (bits & member) == member);
+        }
+        return;
+    }
+    if (p.isEnumType()) {
+        const qint64 n = enumToInt(v);
+        const char *key = p.enumerator().valueToKey(int(n));
+        storeRaw(path, key ? QString::fromLatin1(key) : QString::number(n));
+        return;
+    }
+    if (isObjectType(mt)) {
+        storeObj(path, v.value<QObject *>());
+        return;
+    }
+    if (mt == QMetaType::fromType<TColor>()) {
+        storeRaw(path, colorToString(v.value<TColor>()));
+        return;
+    }
+    if (mt == QMetaType::fromType<TFontCharset>()) {
+        storeRaw(path, charsetToString(v.value<TFontCharset>()));
+        return;
+    }
+    qint64 lo = 0, hi = 0;
+    if (integerRange(mt, lo, hi)) {
+        storeRaw(path, mt.id() == QMetaType::ULongLong ? QString::number(v.toULongLong())
+                                                       : QString::number(v.toLongLong()));
+        return;
+    }
+    switch (mt.id()) {
+    case QMetaType::Bool:
+        StoreBool(path, v.toBool());
+        return;
+    case QMetaType::Float:
+    case QMetaType::Double:
+        storeRaw(path, floatToText(v.toDouble()));
+        return;
+    case QMetaType::QString:
+        storeRaw(path, stripLineBreaks(v.toString()));
+        return;
+    case QMetaType::QStringList:
+        StoreStringList(path, v.toStringList());
+        return;
+    default:
+        // A value without stored properties of its own (a picture): nothing is written.
+        return;
+    }
+}
+
+void IniFileStorage::loadProp(const QString &path, QObject *obj, const QMetaProperty &p)
+{
+    const QMetaType mt = p.metaType();
+
+    auto write = [&](const QVariant &value) {
+        if (!p.write(obj, value))
+            throw EStorageError(QStringLiteral("cannot set %1").arg(path).toStdString());
+    };
+
+    if (isObjectType(mt)) {
+        loadObj(path, p.read(obj).value<QObject *>());
+        return;
+    }
+    if (!p.isWritable())
+        return;
+
+    if (p.isFlagType()) {
+        const QString section = ConcatPaths({path});
+        if (!m_image.hasSection(section))
+            return;
+        const QMetaEnum e = p.enumerator();
+        qint64 bits = enumToInt(p.read(obj));
+        for (int k = 0; k < e.keyCount(); ++k) {
+            const qint64 member = e.value(k);
+            if (member == 0)
+                continue;
+            const QString memberPath = section + QLatin1Char('\\') + QLatin1String(e.key(k));
+            const QString *t = rawValue(memberPath);
+            if (!t)
+                continue;
+            if (textToBool(*t, memberPath))
+                bits |= member;
+            else
+                bits &= ~member;
+        }
+        write(intToEnum(mt, bits));
+        return;
+    }
+    if (mt.id() == QMetaType::QStringList) {
+        const QString section = ConcatPaths({path});
+        if (m_image.hasSection(section))
+            write(LoadStringList(section, {}));
+        return;
+    }
+
+    const QString *t = rawValue(path);
+    if (!t)
+        return;
+    const QString &text = *t;
+
+    if (p.isEnumType()) {
+        const QMetaEnum e = p.enumerator();
+        for (int k = 0; k < e.keyCount(); ++k)
+            if (text.compare(QLatin1String(e.key(k)), Qt::CaseInsensitive) == 0) {
+                write(intToEnum(mt, e.value(k)));
+                return;
+            }
+        // An ordinal is accepted only when it names a member.
+        qint64 n = 0;
+        if (!tg::parseInt64(text, n) || n < INT32_MIN || n > INT32_MAX || !e.valueToKey(int(n)))
+            convertError(path, text, "enumeration");
+        write(intToEnum(mt, n));
+        return;
+    }
+    if (mt == QMetaType::fromType<TColor>()) {
+        const auto c = colorFromString(text);
+        if (!c)
+            convertError(path, text, "colour");
+        write(QVariant::fromValue(*c));
+        return;
+    }
+    if (mt == QMetaType::fromType<TFontCharset>()) {
+        const auto c = charsetFromString(text);
+        if (!c)
+            convertError(path, text, "character set");
+        write(QVariant::fromValue(*c));
+        return;
+    }
+    qint64 lo = 0, hi = 0;
+    if (integerRange(mt, lo, hi)) {
+        qint64 n = 0;
+        if (!tg::parseInt64(text, n) || n < lo || n > hi)
+            convertError(path, text, "integer");
+        write(integerVariant(mt, n));
+        return;
+    }
+    switch (mt.id()) {
+    case QMetaType::Bool:
+        write(QVariant(textToBool(text, path)));
+        return;
+    case QMetaType::Float:
+    case QMetaType::Double: {
+        double d = 0;
+        bool present = false;
+        if (!textToFloat(text, DecimalSeparator, d, present))
+            convertError(path, text, "floating-point");
+        if (!present)
+            return;
+        if (mt.id() == QMetaType::Float) {
+            if (std::fabs(d) > double(FLT_MAX))
+                convertError(path, text, "single-precision");
+            write(QVariant(float(d)));
+        } else {
+            write(QVariant(d));
+        }
+        return;
+    }
+    case QMetaType::QString:
+        write(QVariant(text));
+        return;
+    default:
+        return;
+    }
+}

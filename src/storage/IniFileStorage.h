@@ -1,0 +1,127 @@
+#pragma once
+// The settings back end: the whole INI file in memory, values addressed by "\"-separated
+// storage paths (last element = key, the rest = section), typed values turned into text and
+// back, the file re-read when it changed on disk and written atomically.
+#include "IniImage.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+class QMetaProperty;
+
+// A value that cannot be converted, or a path that names no key. Callers that restore many
+// entries catch it per entry.
+class EStorageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class IniFileStorage : public QObject {
+    Q_OBJECT
+
+public:
+    // Loads `fileName` at once (a missing file gives an empty image).
+    explicit IniFileStorage(const QString &fileName, QObject *parent = nullptr);
+    // Writes the file when FlushOnDestroy is set.
+    ~IniFileStorage() override;
+
+    // $XDG_CONFIG_HOME/Tavelgrid.ini, ~/.config/Tavelgrid.ini when the variable is unset.
+    static QString defaultFileName();
+
+    // Joins paths with one "\" between elements: empty elements are dropped, an element of
+    // only dots is not copied (".." steps back one element, "..." two, ...).
+    static QString ConcatPaths(const QStringList &paths);
+
+    QString FileName() const { return m_fileName; }
+
+    // Configuration (fixed at creation in the program).
+    bool AutoReload = true;
+    bool FlushOnDestroy = true;
+    QString DefaultSection;
+    QStringList BooleanStringTrueValues = {QStringLiteral("TRUE"), QStringLiteral("YES"),
+                                           QStringLiteral("Y")};
+    QStringList BooleanStringFalseValues = {QStringLiteral("FALSE"), QStringLiteral("NO"),
+                                            QStringLiteral("N")};
+    // Decimal separator of the decimal fallback for floating-point values (from the system
+    // locale at creation).
+    QChar DecimalSeparator;
+
+    // Published properties of objects. Loading a property whose key (or, for objects and
+    // sets, whose section) is missing leaves it unchanged; a malformed value throws
+    // EStorageError. Objects are walked in declaration order; sub-properties loaded before a
+    // failure keep their new values.
+    void StoreProperty(const QString &path, QObject *obj, const QString &propName);
+    void LoadProperty(const QString &path, QObject *obj, const QString &propName);
+    void StoreObject(const QString &path, QObject *obj);
+    void LoadObject(const QString &path, QObject *obj);
+
+    // Plain values. A missing key gives the default; a malformed one throws.
+    void StoreInt(const QString &path, qint64 value);
+    qint64 LoadInt(const QString &path, qint64 defaultValue);
+    void StoreText(const QString &path, const QString &value);
+    QString LoadText(const QString &path, const QString &defaultValue);
+    void StoreBool(const QString &path, bool value);
+    bool LoadBool(const QString &path, bool defaultValue);
+    void StoreFloat(const QString &path, double value);
+    double LoadFloat(const QString &path, double defaultValue);
+    void StoreStringList(const QString &path, const QStringList &value);
+    QStringList LoadStringList(const QString &path, const QStringList &defaultValue);
+
+    bool HasValue(const QString &path);
+    bool HasSection(const QString &path);
+
+    // Inside a bracket the file is not re-read; brackets nest.
+    void BeginBatch();
+    void EndBatch();
+    int BatchDepth() const { return m_batch; }
+
+    // Re-reads the file into memory.
+    void LoadFile();
+    // Writes the memory image (atomically). Skipped for an empty file name or a read-only
+    // file. On failure the old file and the memory image stay; one line goes to stderr.
+    // Returns false on failure.
+    bool SaveFile();
+    bool ReadOnly() const { return m_readOnly; }
+
+    // The image as it would be written (for diagnostics and tests).
+    QByteArray ImageText() const { return m_image.serialize(); }
+    const tg::IniImage &Image() const { return m_image; }
+
+    // Text encodings of single values, shared with anyone who needs the same forms.
+    static QString floatToText(double v);
+    // False for a malformed text; `present` false when the text holds fewer than 10 bytes (the
+    // target is then left unchanged).
+    static bool textToFloat(const QString &text, QChar decimalSeparator, double &out, bool &present);
+
+private:
+    struct FileStamp {
+        bool exists = false;
+        qint64 mtimeNs = 0;
+        qint64 size = -1;
+        quint64 inode = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+    FileStamp stamp() const;
+    void reloadIfChanged();
+    void splitPath(const QString &path, QString &section, QString &key) const;
+    const QString *rawValue(const QString &path);
+    void storeRaw(const QString &path, const QString &text);
+    bool textToBool(const QString &text, const QString &path) const;
+
+    void storeProp(const QString &path, QObject *obj, const QMetaProperty &p);
+    void loadProp(const QString &path, QObject *obj, const QMetaProperty &p);
+    void storeObj(const QString &path, QObject *obj);
+    void loadObj(const QString &path, QObject *obj);
+
+    // RAII bracket used by each operation so one operation re-reads at most once.
+    class Op;
+
+    QString m_fileName;
+    tg::IniImage m_image;
+    FileStamp m_stamp;
+    bool m_loaded = false;
+    bool m_readOnly = false;
+    int m_batch = 0;
+};

@@ -1,0 +1,171 @@
+#include "FlashService.h"
+
+#include <QCoreApplication>
+#include <ctime>
+
+uint32_t TMonotonicClock::Milliseconds() const
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint32_t(uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u);
+}
+
+TFlashService::TFlashService(std::shared_ptr<TFlashClock> c, bool autoTick_, QObject *parent)
+    : QObject(parent), clock(c ? std::move(c) : std::make_shared<TMonotonicClock>()), autoTick(autoTick_)
+{
+    // Re-armed after each tick: the tick's own duration adds to the 16 ms, as intended, and
+    // a slow tick can never queue up a backlog.
+    timer.setSingleShot(true);
+    timer.setInterval(TickMs);
+    connect(&timer, &QTimer::timeout, this, [this] {
+        Tick();
+        if (running && autoTick)
+            timer.start();
+    });
+}
+
+TFlashService::~TFlashService() { timer.stop(); }
+
+void TFlashService::Register(QObject *control, qint64 interval)
+{
+    if (!control)
+        return;
+    const uint32_t now = clock->Milliseconds();
+    bool found = false;
+    for (Entry &e : entries) {
+        if (e.control == control) {
+            e.interval = interval;
+            e.due = uint32_t(now + uint64_t(interval));
+            found = true;
+        }
+    }
+    if (!found)
+        entries.append(Entry{control, interval, uint32_t(now + uint64_t(interval)), false});
+    if (!entries.isEmpty() && !running)
+        start();
+}
+
+void TFlashService::Unregister(QObject *control)
+{
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries[i].control == control) {
+            entries.removeAt(i);
+            break;
+        }
+    }
+    if (!inTick)
+        stopWhenIdle();
+}
+
+bool TFlashService::IsRegistered(const QObject *control) const
+{
+    for (const Entry &e : entries)
+        if (e.control == control)
+            return true;
+    return false;
+}
+
+void TFlashService::start()
+{
+    running = true;
+    nextSecond = clock->Milliseconds() + 1000u;
+    if (autoTick)
+        timer.start();
+}
+
+void TFlashService::purgeDead()
+{
+    entries.removeIf([](const Entry &e) { return e.control.isNull(); });
+}
+
+void TFlashService::stopWhenIdle()
+{
+    purgeDead();
+    if (entries.isEmpty() && running) {
+        running = false;
+        timer.stop();
+    }
+}
+
+void TFlashService::Tick()
+{
+    ++counter; // wraps from 4294967295 to 0
+    const uint32_t t = clock->Milliseconds();
+    bool secondPassed = false;
+    if (int32_t(t - nextSecond) >= 0) {
+        nextSecond += 1000u;
+        secondPassed = true;
+    }
+
+    inTick = true;
+    // Walk by index: handlers may add or remove entries. Stop once the index passes the
+    // current count, and never serve more entries than there were when the tick began.
+    const qsizetype startCount = entries.size();
+    for (qsizetype i = 0; i < startCount && i < entries.size(); ++i) {
+        if (QCoreApplication::closingDown())
+            break;
+        Entry &e = entries[i];
+        QObject *target = e.control.data();
+        if (!target)
+            continue;
+        int param;
+        if (e.interval >= 2 && e.interval <= 6) {
+            const bool phase = (counter >> e.interval) & 1u;
+            if (phase == e.lastPhase)
+                continue;
+            e.lastPhase = phase;
+            param = phase ? 1 : 0;
+        } else if (e.interval == OncePerSecond) {
+            if (!secondPassed)
+                continue;
+            param = 0;
+        } else {
+            const int32_t d = int32_t(t - e.due);
+            if (d < 0)
+                continue;
+            const int32_t correction = d <= 1000 ? d : 0;
+            e.due = uint32_t(t + uint64_t(e.interval) - uint32_t(correction));
+            param = correction;
+        }
+        // e may be invalid from here on: the handler can change the list.
+        TFlashEvent ev(counter, param);
+        try {
+            QCoreApplication::sendEvent(target, &ev);
+        } catch (...) {
+            // One failing receiver must not stop the others.
+        }
+    }
+    inTick = false;
+    stopWhenIdle();
+}
+
+// ---- the program's service ----
+
+namespace {
+QPointer<TFlashService> defaultService;
+TFlashService *overrideService = nullptr;
+} // namespace
+
+TFlashService &FlashService()
+{
+    if (overrideService)
+        return *overrideService;
+    if (!defaultService)
+        defaultService = new TFlashService({}, true, QCoreApplication::instance());
+    return *defaultService;
+}
+
+TFlashService *SetFlashService(TFlashService *service)
+{
+    TFlashService *previous = overrideService ? overrideService : defaultService.data();
+    overrideService = service;
+    return previous;
+}
+
+void FlashUnregister(QObject *control)
+{
+    if (overrideService)
+        overrideService->Unregister(control);
+    else if (defaultService)
+        defaultService->Unregister(control);
+}

@@ -85,6 +85,8 @@ public:
     bool SaveFile();
     bool ReadOnly() const { return m_readOnly; }
 
+    // Replaces the memory image by the given file text, without touching the file.
+    void LoadImage(QByteArrayView text) { m_image.parse(text); }
     // The image as it would be written (for diagnostics and tests).
     QByteArray ImageText() const { return m_image.serialize(); }
     const tg::IniImage &Image() const { return m_image; }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QThread>
 #include <QTemporaryDir>
 #include <csignal>
@@ -368,17 +369,19 @@ TEST_F(Files, KilledDuringSavesNeverLeavesABrokenFile)
 {
     constexpr int kKeys = 3000;
     QRandomGenerator rng(7);
-    int generationsSeen = 0;
+    QSet<QString> generations;
     for (int round = 0; round < 25; ++round) {
+        QFile::remove(path());
         QProcess writer;
         writer.start(TG_CRASH_WRITER, {path(), QString::number(kKeys)});
         ASSERT_TRUE(writer.waitForStarted());
-        QThread::msleep(20 + rng.bounded(60));
+        for (int i = 0; i < 1000 && !QFile::exists(path()); ++i)
+            QThread::msleep(10); // the first save is complete
+        ASSERT_TRUE(QFile::exists(path()));
+        QThread::msleep(rng.bounded(40));
         ::kill(pid_t(writer.processId()), SIGKILL);
         writer.waitForFinished();
 
-        if (!QFile::exists(path()))
-            continue; // killed before the first save completed
         tg::IniImage img;
         img.parse(readAll(path()));
         ASSERT_EQ(img.sections().size(), 1u);
@@ -386,8 +389,8 @@ TEST_F(Files, KilledDuringSavesNeverLeavesABrokenFile)
         ASSERT_EQ(int(entries.size()), kKeys + 1) << "round " << round;
         const QString generation = entries[0].value;
         for (const auto &e : entries)
-            ASSERT_EQ(e.value.section(u'-', 0, 0), generation.section(u'-', 0, 0)) << e.key.toStdString();
-        ++generationsSeen;
+            ASSERT_EQ(e.value.section(u'-', 0, 0), generation) << e.key.toStdString();
+        generations.insert(generation);
     }
-    EXPECT_GT(generationsSeen, 10);
+    EXPECT_GT(generations.size(), 3); // the kills hit different saves
 }

@@ -2,6 +2,7 @@
 // text placement, colour blending and point geometry.
 #include "Bevel.h"
 #include "Draw.h"
+#include "Numeric.h"
 
 #include <gtest/gtest.h>
 
@@ -299,4 +300,52 @@ TEST(Draw, LedShapesStayInTheirRectangle)
         for (int x = 5; x < 20; ++x)
             light |= img.pixel(x, y) == qRgb(255, 255, 255);
     EXPECT_TRUE(light);
+}
+
+#include "Scale.h"
+
+TEST(Scale, LabelListsAndStepCounts)
+{
+    EXPECT_EQ(LogSteps(5, 6), 3);
+    EXPECT_EQ(LogSteps(5, 7), 1);
+    EXPECT_EQ(LogSteps(5, 4), 4);
+    EXPECT_EQ(LogSteps(5, 0), 1);
+    EXPECT_EQ(LinearLabels(5, QStringLiteral("##0"), 100, 0), QStringLiteral("100;80;60;40;20;0;"));
+    EXPECT_EQ(LogLabels(-3, 2, 5, false, QStringLiteral("0e-0")), QStringLiteral("1e-3;1e-2;1e-1;1e0;1e1;1e2;"));
+    EXPECT_EQ(LogLabels(-3, 3, 3, true, QStringLiteral("0e-0")), QStringLiteral("1e3;1e1;1e-1;1e-3;"));
+    // Degenerate decade ranges end after one label instead of looping.
+    EXPECT_EQ(LogLabels(2, 2, 5, false, QStringLiteral("0e-0")), QStringLiteral("1e2;"));
+    EXPECT_EQ(LogLabels(0, 3, 5, false, QStringLiteral("0e-0")), QStringLiteral("1e0;"));
+}
+
+TEST(Scale, StraightScaleMetricsAndTicks)
+{
+    TScaleSettings s;
+    s.Font()->SetName(QStringLiteral("Arial"));
+    s.Font()->SetHeight(-23);
+    QImage img = blank(120, 300, qRgb(255, 255, 255));
+    TCanvas c(img);
+    CalcLinearScale(c, s, 100, 0);
+    EXPECT_EQ(s.LabelList, QStringLiteral("100;80;60;40;20;0;"));
+    EXPECT_EQ(s.LabelWidth, c.TextWidth(QStringLiteral("100")));
+    EXPECT_EQ(s.TickLength, roundTo<int>(s.LabelHeight / 1.4));
+    EXPECT_EQ(s.ScaleWidth, s.LabelWidth + s.TickLength + s.LabelGap);
+    EXPECT_EQ(s.MinScaleLength, roundTo<int>(s.LabelHeight * 5 * 1.4));
+
+    // Scale on the right of the pointer: ticks run right from the left edge.
+    DrawLinearScale(c, s, {20, 50, 20 + s.ScaleWidth, 250});
+    EXPECT_EQ(s.ScaleBottom, 250);
+    EXPECT_EQ(s.ScaleTop, 50);
+    const int x = 20 + s.TickLength / 2;
+    EXPECT_EQ(img.pixel(x, 50), qRgb(0, 0, 0));  // top main tick
+    EXPECT_EQ(img.pixel(x, 130), qRgb(0, 0, 0)); // third main tick (y = 50 + 2 * 40)
+    EXPECT_EQ(img.pixel(x, 250), qRgb(0, 0, 0)); // last main tick
+    EXPECT_EQ(img.pixel(x, 115), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(20 + s.SubTickLength - 1, 110), qRgb(0, 0, 0)); // sub tick halfway
+    // Labels sit beyond the ticks.
+    bool ink = false;
+    for (int yy = 40; yy < 60; ++yy)
+        for (int xx = 20 + s.TickLength + s.LabelGap; xx < 20 + s.ScaleWidth; ++xx)
+            ink |= img.pixel(xx, yy) != qRgb(255, 255, 255);
+    EXPECT_TRUE(ink);
 }

@@ -1,0 +1,180 @@
+#include "GvLED.h"
+
+#include "Bevel.h"
+#include "Draw.h"
+#include "FlashService.h"
+#include "Numeric.h"
+#include "Scale.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+using namespace tg;
+
+TGvLED::TGvLED(QWidget *parent) : TGvBinGControl(parent)
+{
+    led = new TLED(this);
+    resize(73, 33);
+}
+
+TGvLED::~TGvLED() { FlashUnregister(this); }
+
+void TGvLED::loaded()
+{
+    led->OnChange = [this](QObject *) { ParamChange(); };
+    TGvBinGControl::loaded();
+}
+
+void TGvLED::SetCaption(const QString &s)
+{
+    if (captionSet && s == caption)
+        return;
+    caption = s;
+    captionSet = true;
+    ParamChange();
+}
+
+void TGvLED::SetLED_Position(TLEDPos p)
+{
+    if (p == position)
+        return;
+    position = p;
+    ParamChange();
+}
+
+void TGvLED::SetSpacing(int s)
+{
+    if (s == spacing)
+        return;
+    spacing = s;
+    ParamChange();
+}
+
+void TGvLED::ParamChange()
+{
+    TGvBinGControl::ParamChange();
+    if (UpdateLock() > 0)
+        return;
+    lit = Checked();
+    Invalidate();
+    dirty = QRegion(rect());
+}
+
+void TGvLED::resizeEvent(QResizeEvent *e)
+{
+    TGvBinGControl::resizeEvent(e);
+    BackgroundStale = true;
+    dirty = QRegion(rect());
+}
+
+void TGvLED::repaintLamp()
+{
+    if (UpdateLock() > 0 || isHidden())
+        return;
+    const QRect r = led->Rect & rect();
+    if (r.isEmpty())
+        return;
+    dirty += r;
+    update(r);
+}
+
+void TGvLED::StatusChanged()
+{
+    TGvBinGControl::StatusChanged();
+    lit = Checked();
+    repaintLamp();
+}
+
+void TGvLED::FlashChange(bool on)
+{
+    TGvBinGControl::FlashChange(on);
+    lit = on;
+    repaintLamp();
+}
+
+void TGvLED::renderBackground()
+{
+    BackgroundStale = false;
+    background = MakeScratchImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
+    if (background.isNull())
+        return;
+    background.fill(Qt::transparent);
+    TCanvas c(background);
+    SelectFont(c, *Font());
+    const QString text = Caption();
+    const QSize m = MeasureLines(c, text, u'|');
+    captionW = m.width();
+    captionH = saturate64<int>(int64_t(c.TextHeight(text)) * (CountChar(text, u'|') + 1));
+    int w = led->Width(), h = led->Height();
+    if (led->Shape() == gv::sRound)
+        w = h = std::max(w, h);
+    const int cx = width() / 2, cy = height() / 2;
+    QRect lamp;
+    QPoint anchor;
+    int code = 3;
+    switch (position) {
+    case lpLeft:
+        lamp = QRect(0, cy - h / 2, w, h);
+        anchor = {w + spacing, cy};
+        code = 3;
+        break;
+    case lpRight:
+        lamp = QRect(width() - w, cy - h / 2, w, h);
+        anchor = {width() - w - spacing, cy};
+        code = 5;
+        break;
+    case lpTop:
+        lamp = QRect(cx - w / 2, 0, w, h);
+        anchor = {cx, h + spacing};
+        code = 1;
+        break;
+    case lpBottom:
+        lamp = QRect(cx - w / 2, height() - h, w, h);
+        anchor = {cx, height() - h - spacing};
+        code = 7;
+        break;
+    }
+    led->Rect = lamp;
+    c.setBrushStyle(TBrushStyle::bsClear);
+    TextLines(c, anchor.x(), anchor.y(), code, text, 0);
+}
+
+void TGvLED::paintEvent(QPaintEvent *e)
+{
+    if (UpdateLock() > 0)
+        return;
+    dirty = QRegion();
+    if (BackgroundStale || background.size() != size()) {
+        renderBackground();
+        lit = Checked();
+    }
+    QPainter p(this);
+    p.setClipRegion(e->region());
+    if (!background.isNull())
+        p.drawImage(0, 0, background);
+    const QRect lamp = led->Rect;
+    if (!e->region().intersects(lamp))
+        return;
+    QImage img = MakeScratchImage(lamp.width(), lamp.height(), QImage::Format_ARGB32_Premultiplied);
+    if (img.isNull())
+        return;
+    img.fill(Qt::transparent);
+    {
+        TCanvas c(img);
+        TLED shape;
+        shape.SetShape(led->Shape());
+        shape.SetColorOn(led->ColorOn());
+        shape.SetColorOff(led->ColorOff());
+        shape.Rect = QRect(0, 0, lamp.width(), lamp.height());
+        PaintLED(c, shape, lit);
+    }
+    p.drawImage(lamp.topLeft(), img);
+}
+
+QRegion TGvLED::TakeDirtyRegion()
+{
+    QRegion r = dirty;
+    dirty = QRegion();
+    return r;
+}

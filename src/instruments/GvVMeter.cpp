@@ -1,0 +1,421 @@
+#include "GvVMeter.h"
+
+#include "Bevel.h"
+#include "Draw.h"
+#include "FlashService.h"
+#include "Numeric.h"
+#include "Scale.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+using namespace tg;
+
+namespace {
+// Widget sizes are clamped here: stored sizes may be absurd and Qt geometry is 16-bit safe only.
+int clampSize(int64_t v) { return int(std::clamp<int64_t>(v, 0, 32767)); }
+
+QImage transparentLayer(QSize s)
+{
+    QImage img = MakeScratchImage(s.width(), s.height(), QImage::Format_ARGB32_Premultiplied);
+    if (!img.isNull())
+        img.fill(Qt::transparent);
+    return img;
+}
+} // namespace
+
+TGvVMeter::TGvVMeter(QWidget *parent) : TGvAnalogGControl(parent)
+{
+    // The base control holds the update lock from here until loaded().
+    bevelInner = new TGvSBevel(this);
+    bevelOuter = new TGvSBevel(this);
+    bevelValue = new TGvSBevel(this);
+    fontValue = new TFont(this);
+    scaleSettings = new TScaleSettings(this);
+    fontValue->SetColor(clLime);
+    fontValue->SetName(QStringLiteral("System"));
+    fontValue->SetSize(10);
+    bevelInner->SetStyle(gv::bsLowered);
+    bevelInner->SetSpacing(5);
+    bevelInner->SetWidth(2);
+    bevelInner->SetBevelLine(gv::blInner);
+    bevelOuter->SetSpacing(5);
+    bevelOuter->SetBevelLine(gv::blOuter);
+    bevelOuter->SetWidth(2);
+    bevelValue->SetStyle(gv::bsLowered);
+    bevelValue->SetWidth(2);
+    bevelValue->SetColor(clBlack);
+    bevelValue->SetSpacing(0);
+    resize(98, 273);
+}
+
+TGvVMeter::~TGvVMeter() { FlashUnregister(this); }
+
+void TGvVMeter::loaded()
+{
+    auto param = [this](QObject *) { ParamChange(); };
+    fontValue->OnChange = [this] { ParamChange(); };
+    bevelInner->OnChange = param;
+    bevelOuter->OnChange = param;
+    bevelValue->OnChange = param;
+    scaleSettings->OnChange = param;
+    TGvAnalogGControl::loaded(); // releases the update lock: a full layout and repaint
+}
+
+void TGvVMeter::SetAutoSize(bool b)
+{
+    if (b == autoSize)
+        return;
+    autoSize = b;
+    if (UpdateLock() == 0)
+        ParamChange();
+}
+
+void TGvVMeter::SetFontValue(const TFont *f)
+{
+    if (!f)
+        return;
+    fontValue->Assign(*f);
+    if (UpdateLock() == 0)
+        ParamChange();
+}
+
+void TGvVMeter::SetOptions(TGvVMeterOptions o)
+{
+    if (o == options)
+        return;
+    options = o;
+    if (UpdateLock() == 0)
+        ParamChange();
+}
+
+void TGvVMeter::LogScaleChange()
+{
+    scaleSettings->LogMode = LogScale();
+    TGvAnalogGControl::LogScaleChange();
+}
+
+void TGvVMeter::ParamChange()
+{
+    TGvAnalogGControl::ParamChange();
+    if (UpdateLock() > 0)
+        return;
+    layoutAndResize();
+    // The background is rebuilt here, outside painting, so the layout rectangles are known
+    // before the first paint and value changes can repaint just their part.
+    renderBackground();
+    Invalidate();
+    BackgroundStale = false;
+    dirty = QRegion(rect());
+    // A full repaint ends with the value sequence, which builds the read-out text. It runs
+    // here rather than inside paintEvent, where repaint requests must not be made.
+    ValueChange();
+}
+
+void TGvVMeter::resizeEvent(QResizeEvent *e)
+{
+    TGvAnalogGControl::resizeEvent(e);
+    if (UpdateLock() > 0)
+        return;
+    renderBackground();
+    dirty = QRegion(rect());
+}
+
+// Measures the contents and the room they need (no painting).
+void TGvVMeter::calcSize()
+{
+    QImage none;
+    TCanvas c(none);
+    SelectFont(c, *Font());
+    const TSignalSettings &sig = *SignalSettings();
+    name1W = c.TextWidth(sig.Name1());
+    name1H = c.TextHeight(sig.Name1());
+    name2W = c.TextWidth(sig.Name2());
+    name2H = c.TextHeight(sig.Name2());
+    SelectFont(c, *fontValue);
+    sampleW = c.TextWidth(sig.FormatSample());
+    sampleH = c.TextHeight(sig.FormatSample());
+    unitW = options & opUnit ? c.TextWidth(sig.ValueUnit()) : 0;
+    unitH = c.TextHeight(sig.ValueUnit());
+    CalcLinearScale(c, *scaleSettings, sig.ValueTo(), sig.ValueFrom());
+
+    const TScaleSettings &s = *scaleSettings;
+    const int64_t o = options & opBevelOuter ? 2 * int64_t(bevelOuter->TotalWidth()) : 0;
+    const int64_t i = options & opBevelInner ? 2 * int64_t(bevelInner->TotalWidth()) : 0;
+    const int64_t bv = 2 * int64_t(bevelValue->TotalWidth());
+    int64_t h = s.MinScaleLength;
+    if (options & opBevelOuter)
+        h += o + s.TickLength;
+    if (options & opName1)
+        h += name1H;
+    if (options & opName2)
+        h += name2H;
+    h += i;
+    if (options & opValue)
+        h += sampleH + bv + bevelInner->TotalWidth();
+    int64_t w = std::max(o, o + i);
+    if (options & opName1)
+        w = std::max(w, o + name1W);
+    if (options & opName2)
+        w = std::max(w, o + name2W);
+    w = std::max(w, o + i + s.ScaleWidth + s.TickLength / 2 + 1);
+    if (options & opValue)
+        w = std::max(w, o + i + sampleW + unitW + bv + sampleH / 3);
+    neededWidth = clampSize(w);
+    neededHeight = clampSize(h);
+}
+
+void TGvVMeter::layoutAndResize()
+{
+    calcSize();
+    if (autoSize && (neededWidth != width() || neededHeight != height()))
+        resize(neededWidth, neededHeight);
+}
+
+void TGvVMeter::renderBackground()
+{
+    BackgroundStale = false;
+    calcSize();
+    background = transparentLayer(size());
+    stripBackground = QImage();
+    tooSmall = true;
+    if (background.isNull())
+        return;
+    TCanvas c(background);
+    TRect r{0, 0, width(), height()};
+    int s = 0;
+    if (options & opBevelOuter) {
+        PaintInto(c, *bevelOuter, r);
+        s = bevelOuter->Spacing() / 2;
+    }
+    const TSignalSettings &sig = *SignalSettings();
+    c.setBrushStyle(TBrushStyle::bsClear);
+    SelectFont(c, *Font());
+    if (options & opName2) {
+        r.Bottom -= name2H;
+        c.TextOut(r.Left + (r.width() - name2W) / 2, r.Bottom + s, sig.Name2());
+    }
+    if (options & opName1) {
+        r.Bottom -= name1H;
+        c.TextOut(r.Left + (r.width() - name1W) / 2, r.Bottom + s, sig.Name1());
+    }
+    SelectFont(c, *fontValue);
+    valueRect = {};
+    if (options & opValue) {
+        const int pad = sampleH / 3;
+        const int bt = bevelValue->TotalWidth();
+        const int h = saturate64<int>(2 * int64_t(bt) + sampleH);
+        const int left = r.Left + (r.width() - sampleW - unitW - pad) / 2 - pad;
+        TRect box{left, r.Top, saturate64<int>(int64_t(left) + sampleW + 2 * int64_t(bt) + 2 * pad),
+                  saturate64<int>(int64_t(r.Top) + h)};
+        PaintInto(c, *bevelValue, box);
+        valueRect = box;
+        if (options & opUnit) {
+            c.setBrushStyle(TBrushStyle::bsClear);
+            c.setFontColor(Qc(Font()->Color()));
+            c.TextOut(valueRect.Right + pad, valueRect.Top, sig.ValueUnit());
+        }
+        valueRect.Left += pad;
+        valueRect.Right -= pad;
+        r.Top = saturate64<int>(int64_t(r.Top) + h + bevelOuter->Spacing());
+    }
+    if (options & opBevelInner)
+        PaintInto(c, *bevelInner, r);
+    pointerStrip = r;
+    TScaleSettings &sc = *scaleSettings;
+    r.Top += sc.TickLength / 2;
+    r.Bottom = r.Bottom - sc.TickLength / 2 - 1;
+    if (r.width() < 2 || r.height() < 2)
+        return;
+    tooSmall = false;
+
+    const int d = sc.TickLength / 2;
+    const int e = (width() - sc.ScaleWidth - d) / 2;
+    TRect scaleRect{0, r.Top, 0, r.Bottom};
+    if (!sc.PosLeftTop()) {
+        scaleRect.Left = e + d;
+        scaleRect.Right = e + d + sc.ScaleWidth;
+        columnLeft = e;
+        columnRight = e + sc.TickLength;
+    } else {
+        scaleRect.Left = e;
+        scaleRect.Right = e + sc.ScaleWidth;
+        columnLeft = e + sc.ScaleWidth - d;
+        columnRight = e + sc.ScaleWidth + sc.TickLength - d;
+    }
+    if (options & opSector) {
+        const TRect band = !sc.PosLeftTop()
+            ? TRect{scaleRect.Left, r.Top, scaleRect.Left + sc.SubTickLength, r.Bottom}
+            : TRect{scaleRect.Right - sc.SubTickLength + 1, r.Top, scaleRect.Right + 1, r.Bottom};
+        const double x = band.height() / 1000.0;
+        const TSectorSettings &sec = *SectorSettings();
+        for (int i = 0; i < 3; ++i) {
+            const int from = sec.SectorFrom(i), to = sec.SectorTo(i);
+            if (int64_t(to) - from <= 0 || to <= 0 || from >= 1000)
+                continue;
+            c.setBrushColor(Qc(sec.SectorColor(i)));
+            c.FillRect({band.Left, band.Bottom - roundTo<int>(std::min(1000, to) * x), band.Right,
+                        band.Bottom - roundTo<int>(std::max(0, from) * x) + 1});
+        }
+    }
+    DrawLinearScale(c, sc, scaleRect);
+    stripBackground = background.copy(pointerStrip.toQRect());
+}
+
+int TGvVMeter::PointerY(int ppt) const
+{
+    const TScaleSettings &s = *scaleSettings;
+    const double g = (double(s.ScaleBottom) - s.ScaleTop) / 1000.0;
+    return saturate64<int>(s.ScaleBottom - int64_t(roundTo<int>(ppt * g)));
+}
+
+int TGvVMeter::PointerTipX() const
+{
+    return scaleSettings->PosLeftTop() ? columnRight - 1 - scaleSettings->TickLength
+                                       : columnLeft + scaleSettings->TickLength;
+}
+
+QImage TGvVMeter::renderReadout() const
+{
+    QImage img = MakeScratchImage(valueRect.width(), valueRect.height());
+    if (img.isNull())
+        return img;
+    img.fill(Qc(bevelValue->Color()));
+    TCanvas c(img);
+    SelectFont(c, *fontValue);
+    c.setBrushStyle(TBrushStyle::bsClear);
+    const QString text = ValueText();
+    c.TextOut(img.width() - c.TextWidth(text), 0, text);
+    return img;
+}
+
+QImage TGvVMeter::renderStrip() const
+{
+    QImage img = stripBackground;
+    if (img.isNull())
+        return img;
+    img.detach();
+    TCanvas c(img);
+    const TScaleSettings &s = *scaleSettings;
+    const int h = s.TickLength / 2, L = s.TickLength;
+    const int top = pointerStrip.Top;
+    const int y = PointerY(PPT()) - top;
+    const int yMin = PointerY(MinPPT()) - top, yMax = PointerY(MaxPPT()) - top;
+    std::vector<QPoint> ptr, mn, mx;
+    if (!s.PosLeftTop()) {
+        const int x0 = columnLeft - pointerStrip.Left;
+        ptr = {{x0, y - h}, {x0, y + h}, {x0 + L, y}};
+        mn = {{x0 + L - 4, yMin}, {x0 + 2 * L - 4, yMin + h}, {x0 + 2 * L - 4, yMin}};
+        mx = {{x0 + L - 4, yMax}, {x0 + 2 * L - 4, yMax - h}, {x0 + 2 * L - 4, yMax}};
+    } else {
+        const int u = columnRight - pointerStrip.Left - 1;
+        ptr = {{u, y + h}, {u, y - h}, {u - L, y}};
+        mn = {{u - 2 * L + 4, yMin}, {u - 2 * L + 4, yMin + h}, {u - L + 4, yMin}};
+        mx = {{u - 2 * L + 4, yMax}, {u - 2 * L + 4, yMax - h}, {u - L + 4, yMax}};
+    }
+    c.setPenColor(Qt::black);
+    c.setPenWidth(1);
+    const TMinMax &m = *MinMax();
+    auto markColour = [&](int ppt, TColor own) {
+        if (m.UseSectorCol())
+            if (auto sc = SectorSettings()->SectorColorAt(ppt))
+                return *sc;
+        return own;
+    };
+    if (m.MinVisible()) {
+        c.setBrushColor(Qc(markColour(MinPPT(), m.MinColor())));
+        c.Polygon(mn);
+    }
+    if (m.MaxVisible()) {
+        c.setBrushColor(Qc(markColour(MaxPPT(), m.MaxColor())));
+        c.Polygon(mx);
+    }
+    c.setBrushColor(Qc(alarmActive ? alarmColor : s.PointerColor()));
+    c.Polygon(ptr);
+    return img;
+}
+
+void TGvVMeter::paintEvent(QPaintEvent *e)
+{
+    if (UpdateLock() > 0)
+        return;
+    dirty = QRegion();
+    if (BackgroundStale || background.size() != size())
+        renderBackground();
+    QPainter p(this);
+    p.setClipRegion(e->region());
+    if (!background.isNull())
+        p.drawImage(0, 0, background);
+    if (tooSmall)
+        return;
+    const QRect vr = valueRect.toQRect();
+    if ((options & opValue) && e->region().intersects(vr))
+        p.drawImage(vr.topLeft(), renderReadout());
+    const QRect sr = pointerStrip.toQRect();
+    if (e->region().intersects(sr)) {
+        // The strip is a copy of the background under it, so drawing it over is exact.
+        p.drawImage(sr.topLeft(), renderStrip());
+    }
+}
+
+void TGvVMeter::repaintRect(const QRect &r)
+{
+    if (r.isEmpty())
+        return;
+    dirty += r;
+    update(r);
+}
+
+QRegion TGvVMeter::TakeDirtyRegion()
+{
+    QRegion r = dirty;
+    dirty = QRegion();
+    return r;
+}
+
+void TGvVMeter::ValueChange()
+{
+    TGvAnalogGControl::ValueChange();
+    if (UpdateLock() > 0 || tooSmall || isHidden())
+        return;
+    if (options & opValue)
+        repaintRect(valueRect.toQRect());
+    drawPointerNow();
+}
+
+void TGvVMeter::OverflowChange(int ppt)
+{
+    TGvAnalogGControl::OverflowChange(ppt);
+    checkAlarm();
+}
+
+void TGvVMeter::LimitChange()
+{
+    TGvAnalogGControl::LimitChange();
+    checkAlarm();
+}
+
+void TGvVMeter::checkAlarm()
+{
+    const int p = PPT(); // not yet clamped while the value sequence runs
+    if (((options & opOverflow) && (p > 1000 || p < 0)) ||
+        ((options & opLimit) && (UpperExceeded() || LowerExceeded()))) {
+        FlashRegister(this, TFlashService::FlashInterval(gv::ff2Hz));
+        alarmActive = true;
+    } else {
+        alarmActive = false;
+        FlashUnregister(this);
+        if (!isHidden())
+            drawPointerNow();
+    }
+}
+
+void TGvVMeter::FlashMessage(uint32_t counter, int param)
+{
+    TGvAnalogGControl::FlashMessage(counter, param);
+    if (tooSmall || !(options & opOverflow) || isHidden())
+        return;
+    alarmColor = param ? FlashColorOn : FlashColorOff;
+    drawPointerNow();
+}

@@ -1,0 +1,103 @@
+#pragma once
+// Vertical bar-scale meter: a straight scale with a sliding triangular pointer, optional min and
+// max marks and sector band, a digital read-out above the scale with its unit, two caption
+// lines, an outer and an inner bevel. The scale, bevels and captions live in a cached
+// background layer; a new value repaints only the read-out box and the pointer strip.
+#include "BaseControls.h"
+#include "Canvas.h"
+
+#include <QImage>
+#include <QRegion>
+
+class TGvVMeter : public TGvAnalogGControl {
+    Q_OBJECT
+    Q_PROPERTY(TFont *Font READ Font WRITE SetFont)
+    Q_PROPERTY(bool LogScale READ LogScale WRITE SetLogScale)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize STORED true)
+    Q_PROPERTY(TFont *FontValue READ FontValue WRITE SetFontValue)
+    Q_PROPERTY(TGvSBevel *BevelInner READ BevelInner)
+    Q_PROPERTY(TGvSBevel *BevelOuter READ BevelOuter)
+    Q_PROPERTY(TGvSBevel *BevelValue READ BevelValue)
+    Q_PROPERTY(TGvVMeterOptions Options READ Options WRITE SetOptions STORED true)
+    Q_PROPERTY(TScaleSettings *ScaleSettings READ ScaleSettings)
+public:
+    enum TGvVMeterOption {
+        opBevelInner = 0x001, opBevelOuter = 0x002, opValue = 0x004, opName1 = 0x008, opName2 = 0x010,
+        opOverflow = 0x020, opLimit = 0x040, opSector = 0x080, opUnit = 0x100
+    };
+    Q_DECLARE_FLAGS(TGvVMeterOptions, TGvVMeterOption)
+    Q_FLAG(TGvVMeterOptions)
+    static constexpr TGvVMeterOptions AllOptions = TGvVMeterOptions(0x1FF);
+
+    explicit TGvVMeter(QWidget *parent = nullptr);
+    ~TGvVMeter() override;
+
+    bool AutoSize() const { return autoSize; }
+    void SetAutoSize(bool b);
+    TFont *FontValue() const { return fontValue; }
+    void SetFontValue(const TFont *f);
+    TGvSBevel *BevelInner() const { return bevelInner; }
+    TGvSBevel *BevelOuter() const { return bevelOuter; }
+    TGvSBevel *BevelValue() const { return bevelValue; }
+    TGvVMeterOptions Options() const { return options; }
+    void SetOptions(TGvVMeterOptions o);
+    TScaleSettings *ScaleSettings() const { return scaleSettings; }
+
+    // Layout results (valid after the last layout).
+    tg::TRect ValueRect() const { return valueRect; }
+    tg::TRect PointerStrip() const { return pointerStrip; }
+    bool TooSmall() const { return tooSmall; }
+    int NeededWidth() const { return neededWidth; }
+    int NeededHeight() const { return neededHeight; }
+    bool AlarmActive() const { return alarmActive; }
+    TColor AlarmColor() const { return alarmColor; }
+    // Where the pointer tip of a PPT value lies, in meter coordinates.
+    int PointerY(int ppt) const;
+    int PointerTipX() const;
+
+    // Everything asked to be repainted since the last paint (offscreen rendering of frames).
+    QRegion TakeDirtyRegion();
+
+    void ParamChange() override;
+    void ValueChange() override;
+    void OverflowChange(int ppt) override;
+    void LimitChange() override;
+    void LogScaleChange() override;
+    void FlashMessage(uint32_t counter, int param) override;
+    void loaded() override;
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void calcSize();
+    void layoutAndResize();
+    void renderBackground();
+    QImage renderReadout() const;
+    QImage renderStrip() const;
+    void checkAlarm();
+    void repaintRect(const QRect &r);
+    void drawPointerNow() { repaintRect(pointerStrip.toQRect()); }
+
+    bool autoSize = true;
+    TGvSBevel *bevelInner, *bevelOuter, *bevelValue;
+    TFont *fontValue;
+    TScaleSettings *scaleSettings;
+    TGvVMeterOptions options = AllOptions;
+
+    int name1W = 0, name1H = 0, name2W = 0, name2H = 0;
+    int sampleW = 0, sampleH = 0, unitW = 0, unitH = 0;
+    tg::TRect valueRect;
+    int columnLeft = 0, columnRight = 0;
+    tg::TRect pointerStrip;
+    bool tooSmall = false;
+    int neededWidth = 0, neededHeight = 0;
+    bool alarmActive = false;
+    TColor alarmColor = clRed;
+
+    QImage background;      // bevels, captions, read-out frame, unit, sectors, scale
+    QImage stripBackground; // the pointer strip of the background without pointer and marks
+    QRegion dirty;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGvVMeter::TGvVMeterOptions)

@@ -5,6 +5,8 @@
 #include <optional>
 
 namespace {
+unsigned generation = 0;
+
 std::optional<TFormatSettings> &current()
 {
     static std::optional<TFormatSettings> fs;
@@ -78,5 +80,8 @@ TFormatSettings SetFormatSettings(const TFormatSettings &fs)
 {
     TFormatSettings previous = FormatSettings();
     current() = fs;
+    ++generation;
     return previous;
 }
+
+unsigned FormatSettingsGeneration() { return generation; }

@@ -28,6 +28,8 @@ struct TFormatSettings {
 const TFormatSettings &FormatSettings();
 // Replaces the settings in force; returns the previous ones.
 TFormatSettings SetFormatSettings(const TFormatSettings &fs);
+// Counts the replacements, so that texts built with the settings can be cached.
+unsigned FormatSettingsGeneration();
 
 // Sets the format settings for the life of a scope (tests).
 class TScopedFormatSettings {

@@ -244,6 +244,13 @@ TEST(AnalogControl, AutomaticHintInBothLocales)
         TScopedFormatSettings fs(TFormatSettings::dot());
         m.SetHintOptions(gv::hoAutoHint | gv::hoValue);
         EXPECT_EQ(m.Hint(), QString("Value= 20.0 %"));
+        // The min piece follows a change of locale and of the unit, not only a new minimum.
+        m.SetHintOptions(gv::hoAutoHint | gv::hoMin | gv::hoMinMaxDate);
+        m.SetValue(21.0f);
+        EXPECT_EQ(m.Hint(), QString("MIN= 12.3 % 2024-03-05"));
+        m.SignalSettings()->SetValueUnit("V");
+        m.SetValue(22.0f);
+        EXPECT_EQ(m.Hint(), QString("MIN= 12.3 V 2024-03-05"));
     }
     EXPECT_TRUE(m.toolTip().isEmpty());
     TMinMax::Now = savedNow;

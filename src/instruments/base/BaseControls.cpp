@@ -324,27 +324,36 @@ void TGvAnalogGControl::ValueChange()
         OnValueChange(this);
 }
 
+const QString &TGvAnalogGControl::hintPiece(HintPiece &c, const QString &label, float v, const QDateTime &when)
+{
+    const TSignalSettings &s = *signalSettings;
+    const gv::THintOptions opts = hintOptions & (gv::hoMinMaxDate | gv::hoMinMaxTime);
+    const unsigned gen = FormatSettingsGeneration();
+    if (c.generation == gen && c.value == v && c.options == opts && c.when == when &&
+        c.format == s.ValueFormat() && c.unit == s.ValueUnit())
+        return c.text;
+    const TFormatSettings &fs = FormatSettings();
+    QString t = label + FormatFloat(s.ValueFormat(), v, fs) + u' ' + s.ValueUnit();
+    if (opts & gv::hoMinMaxDate)
+        t += u' ' + fs.formatShortDate(when);
+    if (opts & gv::hoMinMaxTime)
+        t += u' ' + fs.formatLongTime(when);
+    c = HintPiece{v, when, opts, s.ValueFormat(), s.ValueUnit(), gen, t};
+    return c.text;
+}
+
 void TGvAnalogGControl::UpdateHint()
 {
     if (!(hintOptions & gv::hoAutoHint))
         return;
     const TSignalSettings &s = *signalSettings;
-    const TFormatSettings &fs = FormatSettings();
     QStringList parts;
     if (hintOptions & gv::hoValue)
         parts << QStringLiteral("Value= ") + valueText + u' ' + s.ValueUnit();
-    auto extreme = [&](const QString &label, float v, const QDateTime &when) {
-        QString t = label + FormatFloat(s.ValueFormat(), v, fs) + u' ' + s.ValueUnit();
-        if (hintOptions & gv::hoMinMaxDate)
-            t += u' ' + fs.formatShortDate(when);
-        if (hintOptions & gv::hoMinMaxTime)
-            t += u' ' + fs.formatLongTime(when);
-        return t;
-    };
     if (hintOptions & gv::hoMin)
-        parts << extreme(QStringLiteral("MIN= "), minMax->Min(), minMax->MinDateTime());
+        parts << hintPiece(minPiece, QStringLiteral("MIN= "), minMax->Min(), minMax->MinDateTime());
     if (hintOptions & gv::hoMax)
-        parts << extreme(QStringLiteral("MAX= "), minMax->Max(), minMax->MaxDateTime());
+        parts << hintPiece(maxPiece, QStringLiteral("MAX= "), minMax->Max(), minMax->MaxDateTime());
     if (hintOptions & gv::hoName1)
         parts << s.Name1();
     if (hintOptions & gv::hoName2)

@@ -167,6 +167,19 @@ protected:
 private:
     void updateLogFactors();
 
+    // The min and max pieces of the hint change only with a new extreme; formatting dates
+    // at every value would cost more than the rest of the value model.
+    struct HintPiece {
+        float value = 0;
+        QDateTime when;
+        gv::THintOptions options;
+        QString format, unit;
+        unsigned generation = ~0u;
+        QString text;
+    };
+    const QString &hintPiece(HintPiece &cache, const QString &label, float v, const QDateTime &when);
+    HintPiece minPiece, maxPiece;
+
     int digit = 500;
     gv::THintOptions hintOptions = AllHintOptions;
     TSectorSettings *sectorSettings;

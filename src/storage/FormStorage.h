@@ -102,3 +102,14 @@ private:
 QStringList storedPropsAllgemein();
 QStringList storedPropsInstrumente();
 QStringList storedPropsCheckBoxes();
+
+// The main window's three storages, FormStorageAllgemein, FormStorageInstrumente and
+// FormStorageCheckBoxes (children of `form`, with their lists), hooked into `events` in that
+// order. Call once the window's components exist and its own handlers are set.
+struct TMainFormStorages {
+    FormStorage *Allgemein;
+    FormStorage *Instrumente;
+    FormStorage *CheckBoxes;
+};
+TMainFormStorages createMainFormStorages(QWidget *form, IniFileStorage *storage,
+                                         TFormEvents &events);

@@ -70,3 +70,19 @@ QStringList storedPropsCheckBoxes()
         add(l, QStringLiteral("CheckBox%1").arg(id), {"Checked"});
     return l;
 }
+
+TMainFormStorages createMainFormStorages(QWidget *form, IniFileStorage *storage, TFormEvents &events)
+{
+    auto make = [&](const char *name, QStringList list) {
+        auto *fs = new FormStorage(form, storage, form);
+        fs->setObjectName(QLatin1String(name));
+        fs->StoredProps = std::move(list);
+        fs->Hook(events);
+        return fs;
+    };
+    TMainFormStorages out{};
+    out.Allgemein = make("FormStorageAllgemein", storedPropsAllgemein());
+    out.Instrumente = make("FormStorageInstrumente", storedPropsInstrumente());
+    out.CheckBoxes = make("FormStorageCheckBoxes", storedPropsCheckBoxes());
+    return out;
+}

@@ -320,3 +320,21 @@ TEST_F(Forms, BridgeDeliversShowAndCloseOfARealWindow)
     EXPECT_TRUE(fs.Saved());
     EXPECT_TRUE(ini.HasValue(kBase + "\\Instr2_Hint"));
 }
+
+TEST_F(Forms, MainWindowStoragesKeepOnlyExistingComponents)
+{
+    QWidget form;
+    form.setObjectName("FormMain");
+    for (const char *name : {"CheckBox40", "CheckBox1", "CheckBox81"})
+        (new TTestCheckBox(&form))->setObjectName(name);
+    IniFileStorage ini(path());
+    ini.FlushOnDestroy = false;
+    TFormEvents events;
+    const TMainFormStorages s = createMainFormStorages(&form, &ini, events);
+    EXPECT_EQ(s.CheckBoxes->objectName(), "FormStorageCheckBoxes");
+    EXPECT_EQ(s.CheckBoxes->StoredProps, (QStringList{"CheckBox1.Checked", "CheckBox40.Checked"}));
+    EXPECT_TRUE(s.Allgemein->StoredProps.isEmpty());
+    EXPECT_TRUE(s.Instrumente->StoredProps.isEmpty());
+    events.OnShow(&form);
+    EXPECT_TRUE(s.Allgemein->Restored() && s.Instrumente->Restored() && s.CheckBoxes->Restored());
+}

@@ -298,6 +298,7 @@ TEST_F(Forms, SaveOrderShowsInTheFileAndDestroySavesTheRest)
 TEST_F(Forms, BridgeDeliversShowAndCloseOfARealWindow)
 {
     SmallWindow w;
+    writeFile(path(), "[FormMain]\r\nShowCmd=3\r\nNormPos=10,20,310,220\r\n");
     IniFileStorage ini(path());
     ini.FlushOnDestroy = false;
     TFormEvents events;
@@ -312,6 +313,9 @@ TEST_F(Forms, BridgeDeliversShowAndCloseOfARealWindow)
     w.form.show();
     EXPECT_EQ(shows, 1);
     EXPECT_TRUE(fs.Restored());
+    EXPECT_TRUE(w.form.isMaximized());
+    const TWindowPlacement p = FormStorage::readPlacement(&w.form); // the outer frame
+    EXPECT_EQ(QRect(QPoint(p.left, p.top), QPoint(p.right, p.bottom)), QRect(10, 20, 301, 201));
     EXPECT_FALSE(w.form.close());
     EXPECT_TRUE(w.form.isVisible());
     EXPECT_FALSE(fs.Saved());
@@ -319,6 +323,8 @@ TEST_F(Forms, BridgeDeliversShowAndCloseOfARealWindow)
     EXPECT_TRUE(w.form.close());
     EXPECT_TRUE(fs.Saved());
     EXPECT_TRUE(ini.HasValue(kBase + "\\Instr2_Hint"));
+    EXPECT_EQ(ini.LoadInt("FormMain\\ShowCmd", 0), 3);
+    EXPECT_EQ(ini.LoadText("FormMain\\NormPos", ""), "10,20,310,220");
 }
 
 TEST_F(Forms, MainWindowStoragesKeepOnlyExistingComponents)

@@ -112,6 +112,8 @@ TGvAnalogGControl::TGvAnalogGControl(QWidget *parent)
 {
     Font()->SetName(QStringLiteral("Arial"));
     Font()->SetSize(8);
+    // Valid factors from the start, so values set before loaded() map correctly.
+    signalSettings->Recompute();
     // With the default limits this clears both flags.
     CheckLimits();
 }

@@ -4,6 +4,7 @@
 #include "Extended80.h"
 #include "Font.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -308,6 +309,20 @@ QString writeAtomically(const QString &path, const QByteArray &data)
     return QString();
 }
 
+// Removes temporaries of earlier saves that were killed half-way. Only old ones: a young one
+// may belong to a save still running in another process.
+void removeStaleTemporaries(const QString &path)
+{
+    const QFileInfo info(path);
+    QDir dir = info.absoluteDir();
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-600);
+    const QStringList names =
+        dir.entryList({info.fileName() + QStringLiteral(".tmp-??????")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names)
+        if (QFileInfo(dir.filePath(name)).lastModified().toUTC() < limit)
+            dir.remove(name);
+}
+
 } // namespace
 
 bool IniFileStorage::SaveFile()
@@ -324,6 +339,7 @@ bool IniFileStorage::SaveFile()
         warn(QStringLiteral("settings not saved to %1: %2").arg(m_fileName, error));
         return false;
     }
+    removeStaleTemporaries(m_fileName);
     return true;
 }
 

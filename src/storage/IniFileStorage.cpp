@@ -135,6 +135,24 @@ QString stripLineBreaks(QString s)
     return s;
 }
 
+// Objects that refer back to an owner would otherwise recurse without end.
+class DepthGuard {
+public:
+    DepthGuard(int &depth, const QString &path) : m_depth(depth)
+    {
+        if (++m_depth > 32) {
+            --m_depth;
+            throw EStorageError(QStringLiteral("objects nested too deeply at %1").arg(path).toStdString());
+        }
+    }
+    ~DepthGuard() { --m_depth; }
+    DepthGuard(const DepthGuard &) = delete;
+    DepthGuard &operator=(const DepthGuard &) = delete;
+
+private:
+    int &m_depth;
+};
+
 } // namespace
 
 IniFileStorage::IniFileStorage(const QString &fileName, QObject *parent)
@@ -570,6 +588,7 @@ void IniFileStorage::storeObj(const QString &path, QObject *obj)
 {
     if (!obj)
         return;
+    DepthGuard depth(m_depth, path);
     const QMetaObject *mo = obj->metaObject();
     // objectName is the component's name, not one of its settings.
     for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
@@ -583,6 +602,7 @@ void IniFileStorage::loadObj(const QString &path, QObject *obj)
 {
     if (!obj)
         return;
+    DepthGuard depth(m_depth, path);
     const QMetaObject *mo = obj->metaObject();
     for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
         const QMetaProperty p = mo->property(i);

@@ -126,4 +126,5 @@ private:
     bool m_loaded = false;
     bool m_readOnly = false;
     int m_batch = 0;
+    int m_depth = 0;
 };

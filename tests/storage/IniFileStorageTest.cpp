@@ -243,6 +243,10 @@ TEST_F(Files, FailuresInsideAnObjectKeepWhatWasReadBefore)
     s.LoadObject("Nowhere", &r);
     EXPECT_EQ(r.Left, 8);
     EXPECT_THROW(s.LoadProperty("R\\X", &r, "NoSuchProperty"), EStorageError);
+    TTestLoop loop;
+    EXPECT_THROW(s.StoreObject("L", &loop), EStorageError);
+    EXPECT_THROW(s.LoadObject("L", &loop), EStorageError);
+    EXPECT_EQ(s.LoadInt("L\\Next\\Next\\A", 0), 1);
     EXPECT_THROW(s.StoreInt("KeyWithoutSection", 1), EStorageError);
     s.DefaultSection = "Default";
     s.StoreInt("KeyWithoutSection", 1);

@@ -103,3 +103,14 @@ public:
 private:
     bool m_checked = false;
 };
+
+// An object whose sub-object is itself.
+class TTestLoop : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int A MEMBER A)
+    Q_PROPERTY(TTestLoop *Next READ Next)
+
+public:
+    TTestLoop *Next() { return this; }
+    int A = 1;
+};

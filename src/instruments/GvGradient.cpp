@@ -73,5 +73,6 @@ void TGvGradient::paintEvent(QPaintEvent *e)
         return;
     QPainter p(this);
     p.setClipRegion(e->region());
-    p.drawImage(0, 0, cache);
+    for (const QRect &r : e->region())
+        p.drawImage(r.topLeft(), cache, r);
 }

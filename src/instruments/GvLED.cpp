@@ -152,7 +152,8 @@ void TGvLED::paintEvent(QPaintEvent *e)
     QPainter p(this);
     p.setClipRegion(e->region());
     if (!background.isNull())
-        p.drawImage(0, 0, background);
+        for (const QRect &r : e->region())
+            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
     const QRect lamp = led->Rect;
     if (!e->region().intersects(lamp))
         return;

@@ -8,6 +8,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <algorithm>
 
 using namespace tg;
@@ -261,6 +262,7 @@ void TGvVMeter::renderBackground()
     }
     DrawLinearScale(c, sc, scaleRect);
     stripBackground = background.copy(pointerStrip.toQRect());
+    lastPointer = pointerBounds();
 }
 
 int TGvVMeter::PointerY(int ppt) const
@@ -290,19 +292,13 @@ QImage TGvVMeter::renderReadout() const
     return img;
 }
 
-QImage TGvVMeter::renderStrip() const
+void TGvVMeter::pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &mn, std::vector<QPoint> &mx) const
 {
-    QImage img = stripBackground;
-    if (img.isNull())
-        return img;
-    img.detach();
-    TCanvas c(img);
     const TScaleSettings &s = *scaleSettings;
     const int h = s.TickLength / 2, L = s.TickLength;
     const int top = pointerStrip.Top;
     const int y = PointerY(PPT()) - top;
     const int yMin = PointerY(MinPPT()) - top, yMax = PointerY(MaxPPT()) - top;
-    std::vector<QPoint> ptr, mn, mx;
     if (!s.PosLeftTop()) {
         const int x0 = columnLeft - pointerStrip.Left;
         ptr = {{x0, y - h}, {x0, y + h}, {x0 + L, y}};
@@ -314,6 +310,48 @@ QImage TGvVMeter::renderStrip() const
         mn = {{u - 2 * L + 4, yMin}, {u - 2 * L + 4, yMin + h}, {u - L + 4, yMin}};
         mx = {{u - 2 * L + 4, yMax}, {u - 2 * L + 4, yMax - h}, {u - L + 4, yMax}};
     }
+}
+
+QRegion TGvVMeter::pointerBounds() const
+{
+    if (tooSmall)
+        return {};
+    std::vector<QPoint> ptr, mn, mx;
+    pointerPolygons(ptr, mn, mx);
+    const QRect strip = pointerStrip.toQRect();
+    auto box = [&](const std::vector<QPoint> &pts) {
+        const QRect r = QPolygon(QList<QPoint>(pts.begin(), pts.end())).boundingRect();
+        return QRegion(r.adjusted(-1, -1, 1, 1).translated(strip.topLeft()) & strip);
+    };
+    QRegion r = box(ptr);
+    if (MinMax()->MinVisible())
+        r += box(mn);
+    if (MinMax()->MaxVisible())
+        r += box(mx);
+    return r;
+}
+
+void TGvVMeter::drawPointerNow()
+{
+    // Only the old and the new places of pointer and marks change.
+    const QRegion now = pointerBounds();
+    const QRegion both = lastPointer + now;
+    if (!both.isEmpty()) {
+        dirty += both;
+        update(both);
+    }
+    lastPointer = now;
+}
+
+QImage TGvVMeter::renderStrip() const
+{
+    QImage img = stripBackground;
+    if (img.isNull())
+        return img;
+    img.detach();
+    TCanvas c(img);
+    std::vector<QPoint> ptr, mn, mx;
+    pointerPolygons(ptr, mn, mx);
     c.setPenColor(Qt::black);
     c.setPenWidth(1);
     const TMinMax &m = *MinMax();
@@ -331,7 +369,7 @@ QImage TGvVMeter::renderStrip() const
         c.setBrushColor(Qc(markColour(MaxPPT(), m.MaxColor())));
         c.Polygon(mx);
     }
-    c.setBrushColor(Qc(alarmActive ? alarmColor : s.PointerColor()));
+    c.setBrushColor(Qc(alarmActive ? alarmColor : scaleSettings->PointerColor()));
     c.Polygon(ptr);
     return img;
 }
@@ -346,16 +384,20 @@ void TGvVMeter::paintEvent(QPaintEvent *e)
     QPainter p(this);
     p.setClipRegion(e->region());
     if (!background.isNull())
-        p.drawImage(0, 0, background);
+        for (const QRect &r : e->region())
+            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
     if (tooSmall)
         return;
     const QRect vr = valueRect.toQRect();
     if ((options & opValue) && e->region().intersects(vr))
         p.drawImage(vr.topLeft(), renderReadout());
     const QRect sr = pointerStrip.toQRect();
-    if (e->region().intersects(sr)) {
+    const QRegion inStrip = e->region() & sr;
+    if (!inStrip.isEmpty()) {
         // The strip is a copy of the background under it, so drawing it over is exact.
-        p.drawImage(sr.topLeft(), renderStrip());
+        const QImage strip = renderStrip();
+        for (const QRect &r : inStrip)
+            p.drawImage(r.topLeft(), strip, r.translated(-sr.topLeft()));
     }
 }
 

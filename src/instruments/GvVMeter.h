@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <vector>
 
 class TGvVMeter : public TGvAnalogGControl {
     Q_OBJECT
@@ -78,7 +79,9 @@ private:
     QImage renderStrip() const;
     void checkAlarm();
     void repaintRect(const QRect &r);
-    void drawPointerNow() { repaintRect(pointerStrip.toQRect()); }
+    void drawPointerNow();
+    void pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &mn, std::vector<QPoint> &mx) const;
+    QRegion pointerBounds() const;
 
     bool autoSize = true;
     TGvSBevel *bevelInner, *bevelOuter, *bevelValue;
@@ -99,5 +102,6 @@ private:
     QImage background;      // bevels, captions, read-out frame, unit, sectors, scale
     QImage stripBackground; // the pointer strip of the background without pointer and marks
     QRegion dirty;
+    QRegion lastPointer; // where pointer and marks were last drawn
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGvVMeter::TGvVMeterOptions)

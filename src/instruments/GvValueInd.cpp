@@ -225,7 +225,8 @@ void TGvValueInd::paintEvent(QPaintEvent *e)
     QPainter p(this);
     p.setClipRegion(e->region());
     if (!background.isNull())
-        p.drawImage(0, 0, background);
+        for (const QRect &r : e->region())
+            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
     const QRect vr = valueRect.toQRect();
     if (e->region().intersects(vr))
         p.drawImage(vr.topLeft(), renderValue());

@@ -1,0 +1,99 @@
+// Cost of a new value on the vertical meter and the value indicator: the value model alone, and
+// the value model plus an offscreen repaint of what the value change asked to repaint.
+#include "GvVMeter.h"
+#include "GvValueInd.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kValues = 100000;
+
+// Values that change at every step and sweep the whole range, with a few beyond it.
+float valueAt(int64_t i) { return float((i * 37) % 1200) / 10.0f - 5.0f; }
+
+template <typename T>
+struct Rig {
+    QWidget parent;
+    T *w = new T(&parent);
+    QImage frame;
+    Rig()
+    {
+        parent.resize(400, 400);
+        w->loaded();
+        frame = QImage(w->size(), QImage::Format_ARGB32_Premultiplied);
+        frame.fill(Qt::white);
+        w->render(&frame);
+        w->TakeDirtyRegion();
+    }
+    // Paints just the region the last changes asked for, as the window system would.
+    void paintDirty()
+    {
+        const QRegion d = w->TakeDirtyRegion();
+        if (d.isEmpty())
+            return;
+        QPainter p(&frame);
+        w->render(&p, d.boundingRect().topLeft(), d, QWidget::RenderFlags());
+    }
+};
+
+template <typename T>
+void valuesOnly(benchmark::State &state)
+{
+    Rig<T> rig;
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetValue(valueAt(i++));
+        rig.w->TakeDirtyRegion();
+    }
+    state.SetItemsProcessed(i);
+}
+
+template <typename T>
+void valuesAndPartialRepaint(benchmark::State &state)
+{
+    Rig<T> rig;
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetValue(valueAt(i++));
+        rig.paintDirty();
+    }
+    benchmark::DoNotOptimize(rig.frame.constBits());
+    state.SetItemsProcessed(i);
+}
+
+template <typename T>
+void valuesAndFullRepaint(benchmark::State &state)
+{
+    Rig<T> rig;
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetValue(valueAt(i++));
+        rig.w->TakeDirtyRegion();
+        rig.w->render(&rig.frame, QPoint(), QRegion(), QWidget::RenderFlags());
+    }
+    state.SetItemsProcessed(i);
+}
+
+} // namespace
+
+BENCHMARK(valuesOnly<TGvVMeter>)->Name("VMeter/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesAndPartialRepaint<TGvVMeter>)->Name("VMeter/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesAndFullRepaint<TGvVMeter>)->Name("VMeter/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesOnly<TGvValueInd>)->Name("ValueInd/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesAndPartialRepaint<TGvValueInd>)->Name("ValueInd/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesAndFullRepaint<TGvValueInd>)->Name("ValueInd/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -52,6 +52,7 @@ const Row rows[] = {
     {"", 1e20, "1E20", "1E20"},
     {"", 1.5e-7, "1.5E-7", "1,5E-7"},
     {"##0.0", 1e20, "1E20", "1E20"},   // no twenty-digit pictures
+    {"0202E+10#0", 2, "2202E-110#0", "2202E-110#0"}, // after the exponent: text only
     {"##0.0", NAN, "NAN", "NAN"},
     {"##0.0", -INFINITY, "-INF", "-INF"},
 };

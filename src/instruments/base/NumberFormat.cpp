@@ -204,10 +204,15 @@ QString render(const QString &f, const Section &s, const Digits &dg, bool minus,
             out += fs.ThousandSeparator;
     };
     int intSeen = 0, fracSeen = 0;
-    bool point = false;
+    bool point = false, afterExponent = false;
     QChar quote;
     for (qsizetype i = 0; i < f.size(); ++i) {
         const QChar c = f[i];
+        if (afterExponent) {
+            // The picture ends with the exponent; what follows is text (as analyse() counted).
+            out += c;
+            continue;
+        }
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
@@ -223,7 +228,7 @@ QString render(const QString &f, const Section &s, const Digits &dg, bool minus,
                     for (qsizetype k = 0; k < L - s.intTotal; ++k)
                         emitInt(k);
                 const qsizetype idx = L - s.intTotal + intSeen;
-                if (idx >= 0)
+                if (idx >= 0 && idx < L)
                     emitInt(idx);
                 ++intSeen;
             } else {
@@ -257,6 +262,7 @@ QString render(const QString &f, const Section &s, const Digits &dg, bool minus,
             while (i < f.size() && f[i] == u'0')
                 ++i;
             --i;
+            afterExponent = true;
         } else {
             out += c;
         }

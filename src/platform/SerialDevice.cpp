@@ -45,6 +45,11 @@ SerialDevice::~SerialDevice()
     finishWait();
 }
 
+bool SerialDevice::isDeviceGone(int err)
+{
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
+
 QString SerialDevice::devicePath(const QString &port)
 {
     return port.contains(QLatin1Char('/')) ? port : QStringLiteral("/dev/") + port;
@@ -71,6 +76,8 @@ int SerialDevice::open(const QString &port)
     m_lastModem = 0;
     m_pendingErrors = 0;
     m_unreadRx = 0;
+    m_rxReported = false;
+    m_readSinceReport = false;
     m_txPending = false;
     m_rxFlagSeen = false;
     uint32_t lines = 0;
@@ -258,8 +265,8 @@ ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
-            if (got)
-                break;
+            if (got || isDeviceGone(errno))
+                break; // a lost device is reported once, by the event wait
             err = errno;
             return -1;
         }
@@ -279,6 +286,7 @@ ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err)
         if (::poll(&p, 1, waitMs) <= 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
             break;
     }
+    m_readSinceReport = true;
     if (m_dcb.EvtChar == 0 ? std::memchr(buf, 0, got) : std::memchr(buf, m_dcb.EvtChar, got))
         m_rxFlagSeen = true;
     if (m_dcb.Flags & dcbNull) {
@@ -363,6 +371,8 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
     err = 0;
     const bool wantModem = (mask & (evtCts | evtDsr | evtRlsd | evtRing)) && m_modemSupported;
     const bool wantErrors = (mask & (evtErr | evtBreak)) && m_countersSupported;
+    // Data reported but not read stay queued; they are not news until more arrive.
+    bool stalled = m_rxReported && !m_readSinceReport;
     for (;;) {
         if (m_stopRequested)
             return WaitResult::Stopped;
@@ -371,10 +381,11 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
             err = e;
             return WaitResult::Lost;
         }
-        // Data nobody has read yet are not news; wait for more instead of waking at once.
-        const bool watchRx = (mask & (evtRxChar | evtRx80Full)) && !(queued > 0 && queued == m_unreadRx);
+        if (stalled && (queued == 0 || m_readSinceReport))
+            stalled = false;
+        const bool watchRx = (mask & (evtRxChar | evtRx80Full)) && !stalled;
         int timeout = -1;
-        if (wantModem || wantErrors || (queued > 0 && !watchRx))
+        if (wantModem || wantErrors || stalled)
             timeout = kModemPollMs;
         if (m_txPending && (mask & evtTxEmpty))
             timeout = timeout < 0 ? kTxPollMs : std::min(timeout, kTxPollMs);
@@ -400,11 +411,15 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
             err = qerr ? qerr : EIO;
             return WaitResult::Lost;
         }
-        if ((mask & evtRxChar) && queued > 0 && queued != m_unreadRx)
+        const bool fresh = queued > 0 && (!stalled || queued > m_unreadRx);
+        if ((mask & evtRxChar) && fresh) {
             occurred |= evtRxChar;
-        if ((mask & evtRx80Full) && queued > 0 && int64_t(queued) * 5 >= int64_t(m_inputSize) * 4)
+            m_rxReported = true;
+            m_readSinceReport = false;
+            m_unreadRx = queued;
+        }
+        if ((mask & evtRx80Full) && fresh && int64_t(queued) * 5 >= int64_t(m_inputSize) * 4)
             occurred |= evtRx80Full;
-        m_unreadRx = queued;
         if (m_txPending && (mask & evtTxEmpty)) {
             int outq = 0;
             if (ioctl(m_fd, TIOCOUTQ, &outq) != 0 || outq == 0) {

@@ -85,6 +85,9 @@ public:
     SerialDevice(const SerialDevice &) = delete;
     SerialDevice &operator=(const SerialDevice &) = delete;
 
+    // Errors that mean the device itself is gone (unplugged, the other side closed).
+    static bool isDeviceGone(int err);
+
     // "/dev/" + name for a bare name, the name itself when it holds a "/".
     static QString devicePath(const QString &port);
 
@@ -133,6 +136,8 @@ private:
     uint32_t m_lastModem = 0;
     std::atomic<uint32_t> m_pendingErrors{0};
     int32_t m_unreadRx = 0;
+    bool m_rxReported = false;
+    std::atomic<bool> m_readSinceReport{false};
     struct Counters { int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0; };
     Counters m_counters;
     bool readCounters(Counters &c) const;

@@ -643,8 +643,11 @@ void TCustomComPort::HandleModemLine(TComEvent event)
 void TCustomComPort::HandleRxChar()
 {
     int32_t count = 0;
-    if (int err = m_device.pendingInput(count))
+    if (int err = m_device.pendingInput(count)) {
+        if (SerialDevice::isDeviceGone(err))
+            return; // the event thread reports the loss once
         Fail(CE_ClearComFailed, err);
+    }
     if (count <= 0)
         return;
     ReportLinks(lsRx, true);

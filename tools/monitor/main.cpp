@@ -1,0 +1,100 @@
+// tavelgrid-monitor: opens a port with the panel's line settings and prints every message the
+// framer cuts, with bytes/s, messages/s and discarded bytes once a second.
+#include "ComDataPacket.h"
+#include "ComPort.h"
+#include "EComPort.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+int usage()
+{
+    std::fputs("usage: tavelgrid-monitor [--quiet] PORT [BAUD]\n"
+               "Opens PORT (a name under /dev or a path) at BAUD (default 9600), 8 data bits,\n"
+               "1 stop bit, no parity, no flow control, and prints each message \"#...<\".\n"
+               "  --quiet  print only the statistics line once a second\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool quiet = args.removeAll(QStringLiteral("--quiet")) > 0;
+    if (args.isEmpty() || args.size() > 2 || args[0].startsWith(QLatin1Char('-')))
+        return usage();
+    bool ok = true;
+    const int baud = args.size() == 2 ? args[1].toInt(&ok) : 9600;
+    if (!ok || baud <= 0)
+        return usage();
+
+    TComPort port;
+    port.SetPort(args[0]);
+    port.SetBaudRate(Com::brCustom);
+    port.SetCustomBaudRate(baud);
+
+    TComDataPacket framer;
+    framer.SetStartString("#");
+    framer.SetStopString("<");
+    framer.SetIncludeStrings(true);
+    framer.SetComPort(&port);
+
+    qint64 bytes = 0, packets = 0, discarded = 0;
+    TComLink counter;
+    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int n) { bytes += n; };
+    port.AttachLink(&counter);
+    framer.OnPacket = [&](TComDataPacket *, const QByteArray &p) {
+        ++packets;
+        if (!quiet)
+            std::printf("%s\n", p.constData());
+    };
+    framer.OnDiscard = [&](TComDataPacket *, const QByteArray &d) { discarded += d.size(); };
+    port.OnError = [&](TCustomComPort *, Com::TComErrors errors) {
+        if (errors & Com::ceIO) {
+            std::fprintf(stderr, "tavelgrid-monitor: the device is gone\n");
+            app.exit(1);
+        }
+    };
+
+    try {
+        port.Open();
+    } catch (const EComPort &e) {
+        std::fprintf(stderr, "tavelgrid-monitor: %s: %s\n", qPrintable(args[0]), e.what());
+        return 1;
+    }
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    QTimer stats;
+    qint64 lastBytes = 0, lastPackets = 0;
+    QObject::connect(&stats, &QTimer::timeout, [&] {
+        std::printf("-- %lld bytes/s, %lld messages/s, %lld bytes discarded\n",
+                    static_cast<long long>(bytes - lastBytes), static_cast<long long>(packets - lastPackets),
+                    static_cast<long long>(discarded));
+        std::fflush(stdout);
+        lastBytes = bytes;
+        lastPackets = packets;
+    });
+    stats.start(1000);
+    QTimer signalCheck; // signals only set a flag; the event loop looks at it
+    QObject::connect(&signalCheck, &QTimer::timeout, [&] {
+        if (g_stop)
+            app.quit();
+    });
+    signalCheck.start(100);
+
+    const int rc = app.exec();
+    port.Close();
+    port.DetachLink(&counter);
+    return rc;
+}

@@ -70,7 +70,7 @@ void TGvVMeter::SetAutoSize(bool b)
         return;
     autoSize = b;
     if (UpdateLock() == 0)
-        ParamChange();
+        fullRepaint();
 }
 
 void TGvVMeter::SetFontValue(const TFont *f)
@@ -79,7 +79,7 @@ void TGvVMeter::SetFontValue(const TFont *f)
         return;
     fontValue->Assign(*f);
     if (UpdateLock() == 0)
-        ParamChange();
+        fullRepaint();
 }
 
 void TGvVMeter::SetOptions(TGvVMeterOptions o)
@@ -88,7 +88,7 @@ void TGvVMeter::SetOptions(TGvVMeterOptions o)
         return;
     options = o;
     if (UpdateLock() == 0)
-        ParamChange();
+        fullRepaint();
 }
 
 void TGvVMeter::LogScaleChange()
@@ -100,6 +100,13 @@ void TGvVMeter::LogScaleChange()
 void TGvVMeter::ParamChange()
 {
     TGvAnalogGControl::ParamChange();
+    fullRepaint();
+}
+
+// What a full paint does, done outside painting: measure, take the needed size, rebuild the
+// background, then the value sequence that draws read-out and pointer.
+void TGvVMeter::fullRepaint()
+{
     if (UpdateLock() > 0)
         return;
     layoutAndResize();
@@ -121,6 +128,9 @@ void TGvVMeter::resizeEvent(QResizeEvent *e)
         return;
     renderBackground();
     dirty = QRegion(rect());
+    // An auto-sized meter returns to the size its contents need (after this resize is done).
+    if (autoSize && (neededWidth != width() || neededHeight != height()))
+        QMetaObject::invokeMethod(this, [this] { layoutAndResize(); }, Qt::QueuedConnection);
 }
 
 // Measures the contents and the room they need (no painting).

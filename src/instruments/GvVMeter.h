@@ -74,6 +74,7 @@ protected:
 private:
     void calcSize();
     void layoutAndResize();
+    void fullRepaint();
     void renderBackground();
     QImage renderReadout() const;
     QImage renderStrip() const;

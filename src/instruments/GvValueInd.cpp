@@ -99,6 +99,11 @@ void TGvValueInd::resizeEvent(QResizeEvent *e)
         return;
     renderBackground();
     dirty = QRegion(rect());
+    // Auto-sized: back to the needed size; otherwise never smaller than needed.
+    const bool off = autoSize ? (neededWidth != width() || neededHeight != height())
+                              : (neededWidth > width() || neededHeight > height());
+    if (off)
+        QMetaObject::invokeMethod(this, [this] { layoutAndResize(); }, Qt::QueuedConnection);
 }
 
 void TGvValueInd::measure()

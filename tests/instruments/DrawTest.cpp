@@ -349,3 +349,43 @@ TEST(Scale, StraightScaleMetricsAndTicks)
             ink |= img.pixel(xx, yy) != qRgb(255, 255, 255);
     EXPECT_TRUE(ink);
 }
+
+TEST(Draw, RoundBevelStaysInsideItsCircle)
+{
+    TGvSBevel b;
+    b.SetRoundShape(true);
+    b.SetWidth(3);
+    b.SetSpacing(2);
+    b.SetBevelLine(gv::blOuter);
+    b.SetColor(clRed);
+    QImage img = blank(60, 60);
+    TRect r{0, 0, 60, 60};
+    {
+        TCanvas c(img);
+        PaintRoundInto(c, b, r);
+        EXPECT_EQ(c.ClipRect(), TRect(0, 0, 60, 60)); // clip released
+    }
+    EXPECT_EQ(r, TRect(6, 6, 54, 54)); // Width + Spacing + the outer line
+    EXPECT_EQ(img.pixel(1, 1), qRgb(1, 2, 3));   // corner outside the circle
+    EXPECT_EQ(img.pixel(58, 58), qRgb(1, 2, 3));
+    EXPECT_EQ(img.pixel(30, 30), qRgb(255, 0, 0)); // surface
+    bool line = false; // the outer line runs along the top of the circle
+    for (int y = 0; y < 3; ++y)
+        line |= img.pixel(30, y) == qRgb(0, 0, 0);
+    EXPECT_TRUE(line);
+    EXPECT_FALSE(b.Shading.isNull());
+
+    // Too small, or not round: nothing at all.
+    TRect tiny{0, 0, 4, 4};
+    img = blank(10, 10);
+    {
+        TCanvas c(img);
+        PaintRoundInto(c, b, tiny);
+        b.SetRoundShape(false);
+        TRect big{0, 0, 10, 10};
+        PaintRoundInto(c, b, big);
+        EXPECT_EQ(big, TRect(0, 0, 10, 10));
+    }
+    EXPECT_EQ(tiny, TRect(0, 0, 4, 4));
+    EXPECT_TRUE(inked(img, qRgb(1, 2, 3)).isNull());
+}

@@ -7,6 +7,7 @@
 #include "GvValueInd.h"
 #include "Numeric.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -419,4 +420,21 @@ TEST(Gradient, PaintsRegardlessOfVisibleAndRepaintsOnChange)
     EXPECT_EQ(img.pixel(25, 49), qRgb(0xC0, 0xDC, 0xC0));
     g->SetAlign(TGvGradient::alClient);
     EXPECT_EQ(g->geometry(), parent.rect());
+}
+
+TEST(VMeter, AutoSizedMeterReturnsToItsSizeAfterAResize)
+{
+    Meter t;
+    t.parent.setAttribute(Qt::WA_DontShowOnScreen);
+    t.parent.show();
+    t.m->loaded();
+    const QSize needed(t.m->NeededWidth(), t.m->NeededHeight());
+    EXPECT_EQ(t.m->size(), needed);
+    t.m->resize(40, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(t.m->size(), needed);
+    t.m->SetAutoSize(false);
+    t.m->resize(40, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(t.m->size(), QSize(40, 400));
 }

@@ -82,6 +82,67 @@ void PaintInto(TCanvas &c, const TGvSBevel &b, TRect &r)
     b.Offset()->Deflate(r);
 }
 
+void PaintRoundInto(TCanvas &c, TGvSBevel &b, TRect &r)
+{
+    using namespace gv;
+    const int w = r.width();
+    if (w <= 4 || !b.RoundShape())
+        return;
+    if (b.ShadingStale || b.Shading.isNull()) {
+        b.Shading = MakeScratchImage(30, 30);
+        TCanvas sc(b.Shading);
+        GradientFill(sc, {0, 0, 30, 30}, b.ColorShadowFrom(), gsTopLeft, b.ColorShadowTo());
+        b.ShadingStale = false;
+    }
+    QImage bmp = MakeScratchImage(w, w);
+    if (bmp.isNull())
+        return;
+    const bool outer = b.BevelLine() == blOuter || b.BevelLine() == blBoth;
+    const bool inner = b.BevelLine() == blInner || b.BevelLine() == blBoth;
+    int64_t total = int64_t(b.Width()) + b.Spacing();
+    {
+        TCanvas bc(bmp);
+        const QImage shade = b.Style() == bsLowered ? b.Shading.mirrored(true, true) : b.Shading;
+        bc.StretchHalftone({0, 0, w, w}, shade, {0, 0, shade.width(), shade.height()});
+        TRect s = DeflateRect({0, 0, w, w}, b.Width());
+        if (outer) {
+            bc.setPenColor(Qc(b.PenColor()));
+            bc.setBrushStyle(TBrushStyle::bsClear);
+            bc.Ellipse({0, 0, w, w});
+            s = DeflateRect(s, 1);
+            ++total;
+        }
+        bc.setBrushColor(Qc(b.Color()));
+        if (inner) {
+            bc.setPenColor(Qc(b.PenColor()));
+            bc.setPenWidth(saturate64<int>(total + 1));
+        } else {
+            bc.setPenColor(Qc(b.Color()));
+        }
+        if (!b.SurfaceGrad()->Visible())
+            bc.Ellipse(s);
+    }
+    const TRect oldClip = c.ClipRect();
+    c.SelectClipRegion(TCanvas::EllipticRegion({r.Left, r.Top, r.Right + 1, r.Bottom + 1}));
+    c.Draw(r.Left, r.Top, bmp);
+    c.SelectClipRect(oldClip);
+    if (b.SurfaceGrad()->Visible()) {
+        const TRect in = DeflateRect(r, b.Width());
+        c.SelectClipRegion(TCanvas::EllipticRegion(in));
+        GradientFill(c, in, b.SurfaceGrad()->ColorFrom(), b.SurfaceGrad()->Style(), b.SurfaceGrad()->ColorTo());
+        if (inner) {
+            c.setPenColor(Qc(b.PenColor()));
+            c.setPenWidth(1);
+            c.setBrushStyle(TBrushStyle::bsClear);
+            c.Ellipse(in);
+            c.setBrushStyle(TBrushStyle::bsSolid);
+        }
+    }
+    c.RemoveClipRegion();
+    r = DeflateRect(r, saturate64<int>(total));
+    b.Offset()->Deflate(r);
+}
+
 void PaintLED(TCanvas &c, const TLED &led, bool on)
 {
     const QRect q = led.Rect;

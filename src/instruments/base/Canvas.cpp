@@ -443,6 +443,30 @@ void TCanvas::RemoveClipRegion()
 }
 
 QRegion TCanvas::RectRegion(const TRect &r) { return QRegion(r.toQRect()); }
-QRegion TCanvas::EllipticRegion(const TRect &r) { return QRegion(r.toQRect(), QRegion::Ellipse); }
+// Row by row: a pixel belongs to the region when its centre lies inside the ellipse, so the
+// extreme rows and columns count as they do for a filled ellipse.
+QRegion TCanvas::EllipticRegion(const TRect &r)
+{
+    const QRect q = r.toQRect();
+    if (q.isEmpty() || q.height() > MaxScratchSide)
+        return QRegion(q, QRegion::Ellipse);
+    const double cx = q.left() + q.width() / 2.0, cy = q.top() + q.height() / 2.0;
+    const double rx = q.width() / 2.0, ry = q.height() / 2.0;
+    std::vector<QRect> rows;
+    rows.reserve(size_t(q.height()));
+    for (int y = q.top(); y <= q.bottom(); ++y) {
+        const double dy = (y + 0.5 - cy) / ry;
+        const double k = 1.0 - dy * dy;
+        if (k < 0)
+            continue;
+        const double half = rx * std::sqrt(k);
+        const int x0 = int(std::ceil(cx - half - 0.5)), x1 = int(std::floor(cx + half - 0.5));
+        if (x1 >= x0)
+            rows.emplace_back(x0, y, x1 - x0 + 1, 1);
+    }
+    QRegion rgn;
+    rgn.setRects(rows.data(), int(rows.size()));
+    return rgn;
+}
 
 } // namespace tg

@@ -20,8 +20,10 @@ struct TFormEvents {
     std::function<void(QWidget *sender)> OnDestroy;
 };
 
-// Delivers a widget's show and close events to a TFormEvents (destruction must be fired by
-// the window itself, while its children still exist).
+// Delivers a widget's show and close events to a TFormEvents, which must outlive the bridge.
+// Destruction must be fired by the window itself, while its children still exist. A restore
+// failure is rethrown from the show event after the window's own handler ran, for the
+// application's error box.
 class FormEventBridge : public QObject {
 public:
     FormEventBridge(QWidget *form, TFormEvents &events);

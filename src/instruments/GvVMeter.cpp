@@ -343,6 +343,8 @@ QRegion TGvVMeter::pointerBounds() const
 
 void TGvVMeter::drawPointerNow()
 {
+    if (UpdateLock() > 0 || tooSmall)
+        return;
     // Only the old and the new places of pointer and marks change.
     const QRegion now = pointerBounds();
     const QRegion both = lastPointer + now;

@@ -389,3 +389,49 @@ TEST(Draw, RoundBevelStaysInsideItsCircle)
     EXPECT_EQ(tiny, TRect(0, 0, 4, 4));
     EXPECT_TRUE(inked(img, qRgb(1, 2, 3)).isNull());
 }
+
+TEST(Scale, RoundAndDialScales)
+{
+    TScaleSettings s;
+    s.Font()->SetName(QStringLiteral("Arial"));
+    s.Font()->SetHeight(-13);
+    QImage img = blank(200, 220, qRgb(255, 255, 255));
+    TCanvas c(img);
+    CalcRoundScale(c, s, 100, 0);
+    EXPECT_EQ(s.LabelList, QStringLiteral("0;20;40;60;80;100;")); // lower to upper
+    EXPECT_EQ(s.LabelGap, std::max(s.LabelWidth, s.LabelHeight) / 2 + 1);
+    TRect r{0, 0, 200, 220};
+    DrawRoundScale(c, s, r, 270, 225);
+    const int w = 200;
+    const int R = s.LabelGap + (w - 2 * s.LabelGap) / 2 - s.LabelWidth / 2;
+    EXPECT_EQ(s.TickLength, R / 8);
+    EXPECT_EQ(s.Center, QPoint(100, s.LabelHeight / 2 + R));
+    // The first main tick starts 225 degrees clockwise from straight up (lower left).
+    const QPoint outer0 = RotatePoint(QPoint(100, s.Center.y() - (R - s.LabelGap)), s.Center, true, 225);
+    EXPECT_EQ(s.ArcStart, outer0);
+    EXPECT_LT(outer0.x(), 100);
+    EXPECT_GT(outer0.y(), s.Center.y());
+    // The last tick ends 270 degrees further on (lower right).
+    EXPECT_GT(s.ArcEnd.x(), 100);
+    EXPECT_GT(s.ArcEnd.y(), s.Center.y());
+    // Ink on the first tick, none straight below the centre (outside the sweep).
+    const QPoint mid = RotatePoint(QPoint(100, s.Center.y() - (R - s.LabelGap - s.TickLength / 2)), s.Center, true, 225);
+    bool tickInk = false;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            tickInk |= img.pixel(mid.x() + dx, mid.y() + dy) == qRgb(0, 0, 0);
+    EXPECT_TRUE(tickInk);
+    EXPECT_EQ(img.pixel(100, s.Center.y() + R - s.LabelGap - 2), qRgb(255, 255, 255));
+    EXPECT_LT(r.width(), 200);
+
+    // A very small dial keeps ticks of at least 3 and sub ticks of at least 1 pixel.
+    TScaleSettings d;
+    d.Font()->SetHeight(-13);
+    QImage tiny = blank(30, 30, qRgb(255, 255, 255));
+    TCanvas tc(tiny);
+    CalcRoundScale(tc, d, 100, 0);
+    TRect dr{0, 0, 30, 30};
+    DrawDialScale(tc, d, dr, 300, 210);
+    EXPECT_GE(d.TickLength, 3);
+    EXPECT_GE(d.SubTickLength, 1);
+}

@@ -305,6 +305,13 @@ TEST(Canvas, TextAndPixelsAndGuards)
     EXPECT_TRUE(MakeScratchImage(0, 10).isNull());
     EXPECT_FALSE(MakeScratchImage(16, 16).isNull());
     EXPECT_TRUE(LoadBitmapResource(QStringLiteral("NoSuchBitmap")).isNull());
+    // The spin glyphs: two states side by side, black and grey, transparent around them.
+    const QImage up = LoadBitmapResource(QStringLiteral("GvSpinUp"));
+    ASSERT_EQ(up.size(), QSize(18, 5));
+    EXPECT_EQ(up.pixel(4, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(up.pixel(13, 0), qRgb(0x80, 0x80, 0x80));
+    EXPECT_EQ(qAlpha(up.pixel(0, 0)), 0);
+    EXPECT_FALSE(LoadBitmapResource(QStringLiteral("GvSpinDown")).isNull());
     // A canvas over a null image does nothing and does not crash.
     QImage none;
     TCanvas c(none);

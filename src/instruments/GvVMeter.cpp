@@ -355,13 +355,13 @@ void TGvVMeter::drawPointerNow()
     lastPointer = now;
 }
 
-QImage TGvVMeter::renderStrip() const
+QImage TGvVMeter::renderStrip(const QRect &part) const
 {
-    QImage img = stripBackground;
+    QImage img = stripBackground.copy(part);
     if (img.isNull())
         return img;
-    img.detach();
     TCanvas c(img);
+    c.painter().translate(-part.topLeft());
     std::vector<QPoint> ptr, mn, mx;
     pointerPolygons(ptr, mn, mx);
     c.setPenColor(Qt::black);
@@ -407,9 +407,8 @@ void TGvVMeter::paintEvent(QPaintEvent *e)
     const QRegion inStrip = e->region() & sr;
     if (!inStrip.isEmpty()) {
         // The strip is a copy of the background under it, so drawing it over is exact.
-        const QImage strip = renderStrip();
         for (const QRect &r : inStrip)
-            p.drawImage(r.topLeft(), strip, r.translated(-sr.topLeft()));
+            p.drawImage(r.topLeft(), renderStrip(r.translated(-sr.topLeft())));
     }
 }
 

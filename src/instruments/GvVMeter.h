@@ -77,7 +77,8 @@ private:
     void fullRepaint();
     void renderBackground();
     QImage renderReadout() const;
-    QImage renderStrip() const;
+    // The part (strip coordinates) of the pointer strip with pointer and marks.
+    QImage renderStrip(const QRect &part) const;
     void checkAlarm();
     void repaintRect(const QRect &r);
     void drawPointerNow();

@@ -435,3 +435,11 @@ TEST(Scale, RoundAndDialScales)
     EXPECT_GE(d.TickLength, 3);
     EXPECT_GE(d.SubTickLength, 1);
 }
+
+TEST(Draw, BlendColorFarBeyondItsStepsStillWraps)
+{
+    // Under the sanitizers this also proves that no intermediate sum overflows.
+    const TColor c = BlendColor(rgbColor(255, 0, 0), rgbColor(0, 255, 0), 1, 2000000000);
+    EXPECT_EQ(c.value & 0xFF000000u, 0u);
+    EXPECT_EQ(BlendColor(rgbColor(0, 0, 0), rgbColor(1, 0, 0), 1, 300), rgbColor(300 % 256, 0, 0));
+}

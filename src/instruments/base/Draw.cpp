@@ -30,7 +30,8 @@ TColor BlendColor(TColor c1, TColor c2, int n, int i)
         return c1;
     if (n == 0)
         n = 1;
-    auto ch = [&](int x, int y) { return (x + rnd(double(y - x) / n * i)) & 0xFF; };
+    // 64-bit before the wrap: i may be far beyond n.
+    auto ch = [&](int x, int y) { return int((int64_t(x) + roundTo<int64_t>(double(y - x) / n * i)) & 0xFF); };
     return rgbColor(ch(a.red(), b.red()), ch(a.green(), b.green()), ch(a.blue(), b.blue()));
 }
 
@@ -185,7 +186,7 @@ void GradientFill(TCanvas &c, const TRect &r, TColor from, gv::TGradientStyle st
             auto col = [&](double num, double den, bool truncate) {
                 auto ch = [&](int base, int dd) {
                     const double v = num * dd / den;
-                    return (base + (truncate ? saturate<int>(std::trunc(v)) : rnd(v))) & 0xFF;
+                    return int((base + (truncate ? saturate<int64_t>(std::trunc(v)) : roundTo<int64_t>(v))) & 0xFF);
                 };
                 return QColor(ch(f.r, d.r), ch(f.g, d.g), ch(f.b, d.b));
             };

@@ -116,22 +116,22 @@ void TGvLED::renderBackground()
     switch (position) {
     case lpLeft:
         lamp = QRect(0, cy - h / 2, w, h);
-        anchor = {w + spacing, cy};
+        anchor = {saturate64<int>(int64_t(w) + spacing), cy};
         code = 3;
         break;
     case lpRight:
         lamp = QRect(width() - w, cy - h / 2, w, h);
-        anchor = {width() - w - spacing, cy};
+        anchor = {saturate64<int>(int64_t(width()) - w - spacing), cy};
         code = 5;
         break;
     case lpTop:
         lamp = QRect(cx - w / 2, 0, w, h);
-        anchor = {cx, h + spacing};
+        anchor = {cx, saturate64<int>(int64_t(h) + spacing)};
         code = 1;
         break;
     case lpBottom:
         lamp = QRect(cx - w / 2, height() - h, w, h);
-        anchor = {cx, height() - h - spacing};
+        anchor = {cx, saturate64<int>(int64_t(height()) - h - spacing)};
         code = 7;
         break;
     }

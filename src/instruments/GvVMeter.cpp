@@ -17,6 +17,9 @@ namespace {
 // Widget sizes are clamped here: stored sizes may be absurd and Qt geometry is 16-bit safe only.
 int clampSize(int64_t v) { return int(std::clamp<int64_t>(v, 0, 32767)); }
 
+// x that centres a text of width w in r.
+int centred(const TRect &r, int w) { return saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - w) / 2); }
+
 QImage transparentLayer(QSize s)
 {
     QImage img = MakeScratchImage(s.width(), s.height(), QImage::Format_ARGB32_Premultiplied);
@@ -200,16 +203,18 @@ void TGvVMeter::renderBackground()
         PaintInto(c, *bevelOuter, r);
         s = bevelOuter->Spacing() / 2;
     }
+    if (r.isEmpty())
+        return; // nothing more fits (absurd bevel sizes end here)
     const TSignalSettings &sig = *SignalSettings();
     c.setBrushStyle(TBrushStyle::bsClear);
     SelectFont(c, *Font());
     if (options & opName2) {
         r.Bottom -= name2H;
-        c.TextOut(r.Left + (r.width() - name2W) / 2, r.Bottom + s, sig.Name2());
+        c.TextOut(centred(r, name2W), saturate64<int>(int64_t(r.Bottom) + s), sig.Name2());
     }
     if (options & opName1) {
         r.Bottom -= name1H;
-        c.TextOut(r.Left + (r.width() - name1W) / 2, r.Bottom + s, sig.Name1());
+        c.TextOut(centred(r, name1W), saturate64<int>(int64_t(r.Bottom) + s), sig.Name1());
     }
     SelectFont(c, *fontValue);
     valueRect = {};
@@ -217,7 +222,7 @@ void TGvVMeter::renderBackground()
         const int pad = sampleH / 3;
         const int bt = bevelValue->TotalWidth();
         const int h = saturate64<int>(2 * int64_t(bt) + sampleH);
-        const int left = r.Left + (r.width() - sampleW - unitW - pad) / 2 - pad;
+        const int left = saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - sampleW - unitW - pad) / 2 - pad);
         TRect box{left, r.Top, saturate64<int>(int64_t(left) + sampleW + 2 * int64_t(bt) + 2 * pad),
                   saturate64<int>(int64_t(r.Top) + h)};
         PaintInto(c, *bevelValue, box);
@@ -233,6 +238,8 @@ void TGvVMeter::renderBackground()
     }
     if (options & opBevelInner)
         PaintInto(c, *bevelInner, r);
+    // Negative stored spacings can push r beyond the meter; nothing outside it is visible.
+    IntersectRects(r, {0, 0, width(), height()}, r);
     pointerStrip = r;
     TScaleSettings &sc = *scaleSettings;
     r.Top += sc.TickLength / 2;

@@ -14,6 +14,8 @@ using namespace tg;
 
 namespace {
 int clampSize(int64_t v) { return int(std::clamp<int64_t>(v, 0, 32767)); }
+// x that centres a text of width w in r.
+int centred(const TRect &r, int w) { return saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - w) / 2); }
 } // namespace
 
 TGvValueInd::TGvValueInd(QWidget *parent) : TGvAnalogGControl(parent)
@@ -175,15 +177,17 @@ void TGvValueInd::renderBackground()
         PaintInto(c, *bevelOuter, r);
         d = bevelOuter->Spacing() / 2;
     }
+    if (r.isEmpty())
+        return; // nothing more fits (absurd bevel sizes end here)
     c.setBrushStyle(TBrushStyle::bsClear);
     SelectFont(c, *Font());
     if (options & opName2) {
         r.Bottom -= name2H;
-        c.TextOut(r.Left + (r.width() - name2W) / 2, r.Bottom + d, sig.Name2());
+        c.TextOut(centred(r, name2W), saturate64<int>(int64_t(r.Bottom) + d), sig.Name2());
     }
     if (options & opName1) {
         r.Bottom -= name1H;
-        c.TextOut(r.Left + (r.width() - name1W) / 2, r.Bottom + d, sig.Name1());
+        c.TextOut(centred(r, name1W), saturate64<int>(int64_t(r.Bottom) + d), sig.Name1());
     }
     if (options & opBevelInner)
         PaintInto(c, *bevelInner, r);
@@ -191,7 +195,7 @@ void TGvValueInd::renderBackground()
     const int p = sampleH / 3;
     const int64_t bt = bevelValue->TotalWidth();
     TRect v;
-    v.Left = r.Left + (r.width() - sampleW - unitW - p) / 2 - p;
+    v.Left = saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - sampleW - unitW - p) / 2 - p);
     v.Right = saturate64<int>(v.Left + sampleW + 2 * bt + 2 * p);
     v.Top = r.Top;
     v.Bottom = saturate64<int>(r.Top + 2 * bt + sampleH);

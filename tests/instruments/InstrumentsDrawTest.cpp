@@ -438,3 +438,36 @@ TEST(VMeter, AutoSizedMeterReturnsToItsSizeAfterAResize)
     QCoreApplication::processEvents();
     EXPECT_EQ(t.m->size(), QSize(40, 400));
 }
+
+TEST(Instruments, ExtremeStoredSpacingsPaintWithoutOverflow)
+{
+    // Far outwards and far inwards; under the sanitizers any overflow in the layout fails here.
+    for (int spacing : {-2000000000, 2000000000}) {
+        Meter t;
+        t.m->SetAutoSize(false);
+        t.m->resize(100, 300);
+        t.m->BevelOuter()->SetSpacing(spacing);
+        t.m->BevelInner()->SetSpacing(-spacing);
+        t.m->loaded();
+        t.m->SetValue(70);
+        render(*t.m);
+
+        QWidget parent;
+        auto *v = new TGvValueInd(&parent);
+        v->SetAutoSize(false);
+        v->SetOptions(v->Options() | TGvValueInd::opBevelOuter);
+        v->BevelOuter()->SetSpacing(spacing);
+        v->BevelValue()->SetSpacing(spacing);
+        v->loaded();
+        v->resize(100, 100);
+        v->SetValue(3);
+        render(*v);
+
+        auto *l = new TGvLED(&parent);
+        l->SetSpacing(spacing);
+        l->SetLED_Position(TGvLED::lpRight);
+        l->loaded();
+        l->SetChecked(true);
+        EXPECT_EQ(render(*l).pixel(l->LED()->Rect.center()), Lime);
+    }
+}

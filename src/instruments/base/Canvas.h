@@ -19,13 +19,21 @@ struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
     constexpr TRect() = default;
     constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}
-    constexpr int width() const { return Right - Left; }
-    constexpr int height() const { return Bottom - Top; }
+    // Saturated: edges built from absurd stored sizes may lie far apart.
+    constexpr int width() const { return span(Left, Right); }
+    constexpr int height() const { return span(Top, Bottom); }
     constexpr bool isEmpty() const { return Right <= Left || Bottom <= Top; }
     // 64-bit arithmetic: rectangles built from stored sizes may hold extreme edges.
     QRect toQRect() const;
     static TRect fromQRect(const QRect &r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
     friend bool operator==(const TRect &, const TRect &) = default;
+
+private:
+    static constexpr int span(int a, int b)
+    {
+        const long long d = static_cast<long long>(b) - a;
+        return d > 2147483647LL ? 2147483647 : d < -2147483647LL - 1 ? -2147483647 - 1 : static_cast<int>(d);
+    }
 };
 
 enum class TPenStyle { psSolid, psDot, psClear };

@@ -443,3 +443,55 @@ TEST(Draw, BlendColorFarBeyondItsStepsStillWraps)
     EXPECT_EQ(c.value & 0xFF000000u, 0u);
     EXPECT_EQ(BlendColor(rgbColor(0, 0, 0), rgbColor(1, 0, 0), 1, 300), rgbColor(300 % 256, 0, 0));
 }
+
+TEST(Draw, PieSectorKnobAndRotatedPolygon)
+{
+    // 90 degrees clockwise from straight up: the upper-right quarter only.
+    QImage img = blank(41, 41, qRgb(255, 255, 255));
+    {
+        TCanvas c(img);
+        c.setPenStyle(TPenStyle::psClear);
+        c.setBrushColor(Qt::red);
+        PaintPieSector(c, {0, 0, 41, 41}, 0, 90);
+    }
+    EXPECT_EQ(img.pixel(30, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(10, 10), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(30, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(10, 30), qRgb(255, 255, 255));
+    // Starting at 180 (straight down) and sweeping 90 clockwise: the lower-left quarter.
+    img = blank(41, 41, qRgb(255, 255, 255));
+    {
+        TCanvas c(img);
+        c.setPenStyle(TPenStyle::psClear);
+        c.setBrushColor(Qt::red);
+        PaintPieSector(c, {0, 0, 41, 41}, 180, 90);
+    }
+    EXPECT_EQ(img.pixel(10, 30), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(30, 10), qRgb(255, 255, 255));
+
+    // Knob: filled disc, light rim at the lower right, shadow arc over the upper left.
+    img = blank(41, 41, qRgb(0, 0, 255));
+    {
+        TCanvas c(img);
+        PaintKnob(c, {20, 20}, 15, clRed);
+    }
+    EXPECT_EQ(img.pixel(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(20, 5), qRgb(0xA0, 0xA0, 0xA0));  // top of the rim: shadow
+    EXPECT_EQ(img.pixel(20, 35), qRgb(0xFF, 0xFF, 0xFF)); // bottom of the rim: light
+    EXPECT_EQ(img.pixel(1, 1), qRgb(0, 0, 255));
+
+    // A triangle pointing up, turned 90 degrees clockwise about its centre, points right.
+    img = blank(41, 41, qRgb(255, 255, 255));
+    std::vector<QPoint> pts = {{4, 0}, {20, 20}, {20, 5}, {25, 20}, {15, 20}};
+    std::vector<QPoint> scratch;
+    {
+        TCanvas c(img);
+        c.setBrushColor(Qt::red);
+        c.setPenColor(Qt::red);
+        PaintRotatedPolygon(c, pts, true, 90, scratch);
+    }
+    ASSERT_EQ(scratch.size(), 5u);
+    EXPECT_EQ(scratch[2], QPoint(35, 20));
+    EXPECT_EQ(img.pixel(30, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(20, 10), qRgb(255, 255, 255));
+}

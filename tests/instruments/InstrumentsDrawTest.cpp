@@ -471,3 +471,26 @@ TEST(Instruments, ExtremeStoredSpacingsPaintWithoutOverflow)
         EXPECT_EQ(render(*l).pixel(l->LED()->Rect.center()), Lime);
     }
 }
+
+TEST(LED, TwoLineCaptionIsCentredAsABlock)
+{
+    QWidget parent;
+    auto *l = new TGvLED(&parent);
+    l->resize(120, 60);
+    setFont(l->Font(), "Arial", -13, clBlack);
+    l->SetCaption(QStringLiteral("Hx|Hx"));
+    l->loaded();
+    const QImage img = render(*l);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = l->LED()->Rect.right() + 2; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 100) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+            }
+    ASSERT_GE(top, 0);
+    EXPECT_GT(bottom - top, 20); // two lines
+    EXPECT_NEAR((top + bottom) / 2.0, 30, 4);
+    EXPECT_NEAR(l->LED()->Rect.center().y(), 30, 1);
+}

@@ -414,8 +414,11 @@ void TGvVMeter::paintEvent(QPaintEvent *e)
     const QRegion inStrip = e->region() & sr;
     if (!inStrip.isEmpty()) {
         // The strip is a copy of the background under it, so drawing it over is exact.
+        // One scratch image for all asked-for parts; each part is then blitted on its own.
+        const QRect box = inStrip.boundingRect();
+        const QImage part = renderStrip(box.translated(-sr.topLeft()));
         for (const QRect &r : inStrip)
-            p.drawImage(r.topLeft(), renderStrip(r.translated(-sr.topLeft())));
+            p.drawImage(r.topLeft(), part, r.translated(-box.topLeft()));
     }
 }
 

@@ -2,10 +2,36 @@
 #include "ComPort.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 } // namespace
+
+inline qsizetype TComDataPacket::Find(QByteArrayView text, QByteArrayView pattern, qsizetype from) const
+{
+    if (pattern.isEmpty())
+        return -1;
+    // Markers are short and usually close: a plain scan beats a library search call here.
+    const char *t = text.data();
+    const char *p = pattern.data();
+    const qsizetype n = pattern.size();
+    auto scan = [&](auto fold) -> qsizetype {
+        const char first = fold(p[0]);
+        const qsizetype last = text.size() - n;
+        for (qsizetype i = from; i <= last; ++i) {
+            if (fold(t[i]) != first)
+                continue;
+            qsizetype k = 1;
+            while (k < n && fold(t[i + k]) == fold(p[k]))
+                ++k;
+            if (k == n)
+                return i;
+        }
+        return -1;
+    };
+    return m_caseInsensitive ? scan(upper) : scan([](char c) { return c; });
+}
 
 TComDataPacket::TComDataPacket(QObject *owner) : QObject(owner)
 {
@@ -72,28 +98,6 @@ void TComDataPacket::MarkersChanged()
     m_searched = 0;
     if (!m_loading)
         ResetBuffer();
-}
-
-QByteArrayView TComDataPacket::Buffered() const
-{
-    return QByteArrayView(m_buffer).sliced(m_head);
-}
-
-qsizetype TComDataPacket::Find(QByteArrayView text, QByteArrayView pattern, qsizetype from) const
-{
-    if (pattern.isEmpty())
-        return -1;
-    if (!m_caseInsensitive)
-        return text.indexOf(pattern, from);
-    const qsizetype last = text.size() - pattern.size();
-    for (qsizetype i = from; i <= last; ++i) {
-        qsizetype k = 0;
-        while (k < pattern.size() && upper(text[i + k]) == upper(pattern[k]))
-            ++k;
-        if (k == pattern.size())
-            return i;
-    }
-    return -1;
 }
 
 void TComDataPacket::ResetBuffer()
@@ -190,8 +194,12 @@ void TComDataPacket::LookForStart()
     const QByteArrayView buffered = Buffered();
     const qsizetype from = std::max<qsizetype>(0, m_searched - (m_startString.size() - 1));
     const qsizetype found = Find(buffered, m_startString, from);
-    if (found >= 0)
+    if (found == 0) {
+        m_inPacket = true; // nothing to discard
+        m_searched = 0;
+    } else if (found > 0) {
         DiscardUpTo(found + 1);
+    }
     else
         m_searched = buffered.size();
 }
@@ -223,7 +231,10 @@ void TComDataPacket::LookForEnd()
         return;
     m_inPacket = false;
     m_searched = 0;
-    QByteArray packet = buffered.first(length).toByteArray();
+    // The packet text reuses one allocation; a handler that keeps a copy makes it detach.
+    QByteArray packet = std::move(m_spare);
+    packet.resize(length);
+    std::memcpy(packet.data(), buffered.data(), size_t(length));
     m_head += length;
     if (!m_includeStrings) {
         if (!m_startString.isEmpty() && Find(packet, m_startString) == 0)
@@ -234,4 +245,5 @@ void TComDataPacket::LookForEnd()
     }
     if (OnPacket)
         OnPacket(this, packet);
+    m_spare = std::move(packet);
 }

@@ -61,7 +61,7 @@ protected:
     virtual void ProcessBuffer();
 
 private:
-    QByteArrayView Buffered() const;
+    QByteArrayView Buffered() const { return QByteArrayView(m_buffer).sliced(m_head); }
     void LookForStart();
     void LookForEnd();
     void DiscardUpTo(qsizetype pos);
@@ -85,6 +85,7 @@ private:
     QByteArray m_buffer;
     qsizetype m_head = 0;
     bool m_inPacket = false;
+    QByteArray m_spare;
     // How far a search found nothing: only text appended since can hold a marker.
     qsizetype m_searched = 0;
 };

@@ -29,28 +29,11 @@ QImage transparentLayer(QSize s)
 }
 } // namespace
 
-TGvVMeter::TGvVMeter(QWidget *parent) : TGvAnalogGControl(parent)
+TGvVMeter::TGvVMeter(QWidget *parent)
+    : TGvAnalogGControl(parent), frame(TValueFrame::Create(this))
 {
     // The base control holds the update lock from here until loaded().
-    bevelInner = new TGvSBevel(this);
-    bevelOuter = new TGvSBevel(this);
-    bevelValue = new TGvSBevel(this);
-    fontValue = new TFont(this);
     scaleSettings = new TScaleSettings(this);
-    fontValue->SetColor(clLime);
-    fontValue->SetName(QStringLiteral("System"));
-    fontValue->SetSize(10);
-    bevelInner->SetStyle(gv::bsLowered);
-    bevelInner->SetSpacing(5);
-    bevelInner->SetWidth(2);
-    bevelInner->SetBevelLine(gv::blInner);
-    bevelOuter->SetSpacing(5);
-    bevelOuter->SetBevelLine(gv::blOuter);
-    bevelOuter->SetWidth(2);
-    bevelValue->SetStyle(gv::bsLowered);
-    bevelValue->SetWidth(2);
-    bevelValue->SetColor(clBlack);
-    bevelValue->SetSpacing(0);
     resize(98, 273);
 }
 
@@ -58,12 +41,8 @@ TGvVMeter::~TGvVMeter() { FlashUnregister(this); }
 
 void TGvVMeter::loaded()
 {
-    auto param = [this](QObject *) { ParamChange(); };
-    fontValue->OnChange = [this] { ParamChange(); };
-    bevelInner->OnChange = param;
-    bevelOuter->OnChange = param;
-    bevelValue->OnChange = param;
-    scaleSettings->OnChange = param;
+    frame.Hook([this] { ParamChange(); });
+    scaleSettings->OnChange = [this](QObject *) { ParamChange(); };
     TGvAnalogGControl::loaded(); // releases the update lock: a full layout and repaint
 }
 
@@ -80,7 +59,7 @@ void TGvVMeter::SetFontValue(const TFont *f)
 {
     if (!f)
         return;
-    fontValue->Assign(*f);
+    frame.FontValue->Assign(*f);
     if (UpdateLock() == 0)
         fullRepaint();
 }
@@ -147,7 +126,7 @@ void TGvVMeter::calcSize()
     name1H = c.TextHeight(sig.Name1());
     name2W = c.TextWidth(sig.Name2());
     name2H = c.TextHeight(sig.Name2());
-    SelectFont(c, *fontValue);
+    SelectFont(c, *frame.FontValue);
     sampleW = c.TextWidth(sig.FormatSample());
     sampleH = c.TextHeight(sig.FormatSample());
     unitW = options & opUnit ? c.TextWidth(sig.ValueUnit()) : 0;
@@ -155,9 +134,9 @@ void TGvVMeter::calcSize()
     CalcLinearScale(c, *scaleSettings, sig.ValueTo(), sig.ValueFrom());
 
     const TScaleSettings &s = *scaleSettings;
-    const int64_t o = options & opBevelOuter ? 2 * int64_t(bevelOuter->TotalWidth()) : 0;
-    const int64_t i = options & opBevelInner ? 2 * int64_t(bevelInner->TotalWidth()) : 0;
-    const int64_t bv = 2 * int64_t(bevelValue->TotalWidth());
+    const int64_t o = options & opBevelOuter ? 2 * int64_t(frame.BevelOuter->TotalWidth()) : 0;
+    const int64_t i = options & opBevelInner ? 2 * int64_t(frame.BevelInner->TotalWidth()) : 0;
+    const int64_t bv = 2 * int64_t(frame.BevelValue->TotalWidth());
     int64_t h = s.MinScaleLength;
     if (options & opBevelOuter)
         h += o + s.TickLength;
@@ -167,7 +146,7 @@ void TGvVMeter::calcSize()
         h += name2H;
     h += i;
     if (options & opValue)
-        h += sampleH + bv + bevelInner->TotalWidth();
+        h += sampleH + bv + frame.BevelInner->TotalWidth();
     int64_t w = std::max(o, o + i);
     if (options & opName1)
         w = std::max(w, o + name1W);
@@ -200,8 +179,8 @@ void TGvVMeter::renderBackground()
     TRect r{0, 0, width(), height()};
     int s = 0;
     if (options & opBevelOuter) {
-        PaintInto(c, *bevelOuter, r);
-        s = bevelOuter->Spacing() / 2;
+        PaintInto(c, *frame.BevelOuter, r);
+        s = frame.BevelOuter->Spacing() / 2;
     }
     if (r.isEmpty())
         return; // nothing more fits (absurd bevel sizes end here)
@@ -216,16 +195,16 @@ void TGvVMeter::renderBackground()
         r.Bottom -= name1H;
         c.TextOut(centred(r, name1W), saturate64<int>(int64_t(r.Bottom) + s), sig.Name1());
     }
-    SelectFont(c, *fontValue);
+    SelectFont(c, *frame.FontValue);
     valueRect = {};
     if (options & opValue) {
         const int pad = sampleH / 3;
-        const int bt = bevelValue->TotalWidth();
+        const int bt = frame.BevelValue->TotalWidth();
         const int h = saturate64<int>(2 * int64_t(bt) + sampleH);
         const int left = saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - sampleW - unitW - pad) / 2 - pad);
         TRect box{left, r.Top, saturate64<int>(int64_t(left) + sampleW + 2 * int64_t(bt) + 2 * pad),
                   saturate64<int>(int64_t(r.Top) + h)};
-        PaintInto(c, *bevelValue, box);
+        PaintInto(c, *frame.BevelValue, box);
         valueRect = box;
         if (options & opUnit) {
             c.setBrushStyle(TBrushStyle::bsClear);
@@ -234,10 +213,10 @@ void TGvVMeter::renderBackground()
         }
         valueRect.Left += pad;
         valueRect.Right -= pad;
-        r.Top = saturate64<int>(int64_t(r.Top) + h + bevelOuter->Spacing());
+        r.Top = saturate64<int>(int64_t(r.Top) + h + frame.BevelOuter->Spacing());
     }
     if (options & opBevelInner)
-        PaintInto(c, *bevelInner, r);
+        PaintInto(c, *frame.BevelInner, r);
     // Negative stored spacings can push r beyond the meter; nothing outside it is visible.
     IntersectRects(r, {0, 0, width(), height()}, r);
     pointerStrip = r;
@@ -300,9 +279,9 @@ QImage TGvVMeter::renderReadout() const
     QImage img = MakeScratchImage(valueRect.width(), valueRect.height());
     if (img.isNull())
         return img;
-    img.fill(Qc(bevelValue->Color()));
+    img.fill(Qc(frame.BevelValue->Color()));
     TCanvas c(img);
-    SelectFont(c, *fontValue);
+    SelectFont(c, *frame.FontValue);
     c.setBrushStyle(TBrushStyle::bsClear);
     const QString text = ValueText();
     c.TextOut(img.width() - c.TextWidth(text), 0, text);

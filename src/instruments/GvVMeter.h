@@ -5,6 +5,7 @@
 // background layer; a new value repaints only the read-out box and the pointer strip.
 #include "BaseControls.h"
 #include "Canvas.h"
+#include "ValueFrame.h"
 
 #include <QImage>
 #include <QRegion>
@@ -35,11 +36,11 @@ public:
 
     bool AutoSize() const { return autoSize; }
     void SetAutoSize(bool b);
-    TFont *FontValue() const { return fontValue; }
+    TFont *FontValue() const { return frame.FontValue; }
     void SetFontValue(const TFont *f);
-    TGvSBevel *BevelInner() const { return bevelInner; }
-    TGvSBevel *BevelOuter() const { return bevelOuter; }
-    TGvSBevel *BevelValue() const { return bevelValue; }
+    TGvSBevel *BevelInner() const { return frame.BevelInner; }
+    TGvSBevel *BevelOuter() const { return frame.BevelOuter; }
+    TGvSBevel *BevelValue() const { return frame.BevelValue; }
     TGvVMeterOptions Options() const { return options; }
     void SetOptions(TGvVMeterOptions o);
     TScaleSettings *ScaleSettings() const { return scaleSettings; }
@@ -86,8 +87,7 @@ private:
     QRegion pointerBounds() const;
 
     bool autoSize = true;
-    TGvSBevel *bevelInner, *bevelOuter, *bevelValue;
-    TFont *fontValue;
+    TValueFrame frame;
     TScaleSettings *scaleSettings;
     TGvVMeterOptions options = AllOptions;
 

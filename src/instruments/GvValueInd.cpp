@@ -18,26 +18,9 @@ int clampSize(int64_t v) { return int(std::clamp<int64_t>(v, 0, 32767)); }
 int centred(const TRect &r, int w) { return saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - w) / 2); }
 } // namespace
 
-TGvValueInd::TGvValueInd(QWidget *parent) : TGvAnalogGControl(parent)
+TGvValueInd::TGvValueInd(QWidget *parent)
+    : TGvAnalogGControl(parent), frame(TValueFrame::Create(this))
 {
-    bevelInner = new TGvSBevel(this);
-    bevelOuter = new TGvSBevel(this);
-    bevelValue = new TGvSBevel(this);
-    fontValue = new TFont(this);
-    fontValue->SetColor(clLime);
-    fontValue->SetName(QStringLiteral("System"));
-    fontValue->SetSize(10);
-    bevelInner->SetStyle(gv::bsLowered);
-    bevelInner->SetSpacing(5);
-    bevelInner->SetWidth(2);
-    bevelInner->SetBevelLine(gv::blInner);
-    bevelOuter->SetSpacing(5);
-    bevelOuter->SetBevelLine(gv::blOuter);
-    bevelOuter->SetWidth(2);
-    bevelValue->SetStyle(gv::bsLowered);
-    bevelValue->SetWidth(2);
-    bevelValue->SetColor(clBlack);
-    bevelValue->SetSpacing(0);
     resize(67, 48);
 }
 
@@ -45,11 +28,7 @@ TGvValueInd::~TGvValueInd() { FlashUnregister(this); }
 
 void TGvValueInd::loaded()
 {
-    auto param = [this](QObject *) { ParamChange(); };
-    fontValue->OnChange = [this] { ParamChange(); };
-    bevelInner->OnChange = param;
-    bevelOuter->OnChange = param;
-    bevelValue->OnChange = param;
+    frame.Hook([this] { ParamChange(); });
     TGvAnalogGControl::loaded();
 }
 
@@ -65,7 +44,7 @@ void TGvValueInd::SetFontValue(const TFont *f)
 {
     if (!f)
         return;
-    fontValue->Assign(*f);
+    frame.FontValue->Assign(*f);
     Change();
 }
 
@@ -118,7 +97,7 @@ void TGvValueInd::measure()
     name1H = c.TextHeight(sig.Name1());
     name2W = c.TextWidth(sig.Name2());
     name2H = c.TextHeight(sig.Name2());
-    SelectFont(c, *fontValue);
+    SelectFont(c, *frame.FontValue);
     sampleW = c.TextWidth(sig.FormatSample());
     sampleH = c.TextHeight(sig.FormatSample());
     unitW = options & opUnit ? c.TextWidth(sig.ValueUnit()) : 0;
@@ -126,7 +105,7 @@ void TGvValueInd::measure()
 
     // Sums in 64-bit: stored bevel widths and fonts may be absurd.
     int64_t H = 0, W = 0;
-    const int64_t o = options & opBevelOuter ? 2 * int64_t(bevelOuter->TotalWidth()) : 0;
+    const int64_t o = options & opBevelOuter ? 2 * int64_t(frame.BevelOuter->TotalWidth()) : 0;
     if (options & opBevelOuter) {
         H += o;
         W = o;
@@ -139,8 +118,8 @@ void TGvValueInd::measure()
         H += name2H;
         W = std::max(W, name2W + o);
     }
-    const int64_t inner = options & opBevelInner ? 2 * int64_t(bevelInner->TotalWidth()) : 0;
-    const int64_t bv = 2 * int64_t(bevelValue->TotalWidth());
+    const int64_t inner = options & opBevelInner ? 2 * int64_t(frame.BevelInner->TotalWidth()) : 0;
+    const int64_t bv = 2 * int64_t(frame.BevelValue->TotalWidth());
     H += inner;
     H += sampleH + bv;
     W = std::max(W, sampleW + o + inner + unitW + bv + sampleH);
@@ -174,8 +153,8 @@ void TGvValueInd::renderBackground()
     TRect r{0, 0, width(), height()};
     int d = 0;
     if (options & opBevelOuter) {
-        PaintInto(c, *bevelOuter, r);
-        d = bevelOuter->Spacing() / 2;
+        PaintInto(c, *frame.BevelOuter, r);
+        d = frame.BevelOuter->Spacing() / 2;
     }
     if (r.isEmpty())
         return; // nothing more fits (absurd bevel sizes end here)
@@ -190,16 +169,16 @@ void TGvValueInd::renderBackground()
         c.TextOut(centred(r, name1W), saturate64<int>(int64_t(r.Bottom) + d), sig.Name1());
     }
     if (options & opBevelInner)
-        PaintInto(c, *bevelInner, r);
-    SelectFont(c, *fontValue);
+        PaintInto(c, *frame.BevelInner, r);
+    SelectFont(c, *frame.FontValue);
     const int p = sampleH / 3;
-    const int64_t bt = bevelValue->TotalWidth();
+    const int64_t bt = frame.BevelValue->TotalWidth();
     TRect v;
     v.Left = saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - sampleW - unitW - p) / 2 - p);
     v.Right = saturate64<int>(v.Left + sampleW + 2 * bt + 2 * p);
     v.Top = r.Top;
     v.Bottom = saturate64<int>(r.Top + 2 * bt + sampleH);
-    PaintInto(c, *bevelValue, v);
+    PaintInto(c, *frame.BevelValue, v);
     c.setFontColor(Qc(Font()->Color()));
     c.setBrushStyle(TBrushStyle::bsClear);
     if (options & opUnit)
@@ -214,9 +193,9 @@ QImage TGvValueInd::renderValue() const
     QImage img = MakeScratchImage(valueRect.width(), valueRect.height());
     if (img.isNull())
         return img;
-    img.fill(Qc(bevelValue->Color()));
+    img.fill(Qc(frame.BevelValue->Color()));
     TCanvas c(img);
-    SelectFont(c, *fontValue);
+    SelectFont(c, *frame.FontValue);
     c.setBrushStyle(TBrushStyle::bsClear);
     const QString text = ValueText();
     // Right-aligned; a text wider than the box loses its left part.

@@ -4,6 +4,7 @@
 // a cached background; a new value repaints only the value box.
 #include "BaseControls.h"
 #include "Canvas.h"
+#include "ValueFrame.h"
 
 #include <QImage>
 #include <QRegion>
@@ -27,11 +28,11 @@ public:
 
     bool AutoSize() const { return autoSize; }
     void SetAutoSize(bool b);
-    TFont *FontValue() const { return fontValue; }
+    TFont *FontValue() const { return frame.FontValue; }
     void SetFontValue(const TFont *f);
-    TGvSBevel *BevelInner() const { return bevelInner; }
-    TGvSBevel *BevelOuter() const { return bevelOuter; }
-    TGvSBevel *BevelValue() const { return bevelValue; }
+    TGvSBevel *BevelInner() const { return frame.BevelInner; }
+    TGvSBevel *BevelOuter() const { return frame.BevelOuter; }
+    TGvSBevel *BevelValue() const { return frame.BevelValue; }
     TValueIndOptions Options() const { return options; }
     void SetOptions(TValueIndOptions o);
 
@@ -57,8 +58,7 @@ private:
     QImage renderValue() const;
 
     bool autoSize = true;
-    TGvSBevel *bevelInner, *bevelOuter, *bevelValue;
-    TFont *fontValue;
+    TValueFrame frame;
     TValueIndOptions options = TValueIndOptions(opName1 | opName2 | opUnit);
 
     int name1W = 0, name1H = 0, name2W = 0, name2H = 0;

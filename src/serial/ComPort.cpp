@@ -226,22 +226,6 @@ void TCustomComPort::Loaded()
     }
 }
 
-void TCustomComPort::SetBaudRate(TBaudRate value)
-{
-    if (m_baudRate != value) {
-        m_baudRate = value;
-        ApplyLineSettings();
-    }
-}
-
-void TCustomComPort::SetCustomBaudRate(int32_t value)
-{
-    if (m_customBaudRate != value) {
-        m_customBaudRate = value;
-        ApplyLineSettings();
-    }
-}
-
 void TCustomComPort::SetPort(const QString &value)
 {
     if (m_port == value)
@@ -250,38 +234,6 @@ void TCustomComPort::SetPort(const QString &value)
     if (Applying()) {
         Close();
         Open();
-    }
-}
-
-void TCustomComPort::SetStopBits(TStopBits value)
-{
-    if (m_stopBits != value) {
-        m_stopBits = value;
-        ApplyLineSettings();
-    }
-}
-
-void TCustomComPort::SetDataBits(TDataBits value)
-{
-    if (m_dataBits != value) {
-        m_dataBits = value;
-        ApplyLineSettings();
-    }
-}
-
-void TCustomComPort::SetDiscardNull(bool value)
-{
-    if (m_discardNull != value) {
-        m_discardNull = value;
-        ApplyLineSettings();
-    }
-}
-
-void TCustomComPort::SetEventChar(char value)
-{
-    if (m_eventChar != value) {
-        m_eventChar = value;
-        ApplyLineSettings();
     }
 }
 

@@ -38,21 +38,21 @@ public:
     bool Connected() const { return m_connected; }
     void SetConnected(bool value);
     Com::TBaudRate BaudRate() const { return m_baudRate; }
-    void SetBaudRate(Com::TBaudRate value);
+    void SetBaudRate(Com::TBaudRate value) { SetLine(m_baudRate, value); }
     int32_t CustomBaudRate() const { return m_customBaudRate; }
-    void SetCustomBaudRate(int32_t value);
+    void SetCustomBaudRate(int32_t value) { SetLine(m_customBaudRate, value); }
     QString Port() const { return m_port; }
     void SetPort(const QString &value);
     TComParity *Parity() const { return m_parity; }
     void SetParity(const TComParity *value) { m_parity->Assign(*value); }
     Com::TStopBits StopBits() const { return m_stopBits; }
-    void SetStopBits(Com::TStopBits value);
+    void SetStopBits(Com::TStopBits value) { SetLine(m_stopBits, value); }
     Com::TDataBits DataBits() const { return m_dataBits; }
-    void SetDataBits(Com::TDataBits value);
+    void SetDataBits(Com::TDataBits value) { SetLine(m_dataBits, value); }
     bool DiscardNull() const { return m_discardNull; }
-    void SetDiscardNull(bool value);
+    void SetDiscardNull(bool value) { SetLine(m_discardNull, value); }
     char EventChar() const { return m_eventChar; }
-    void SetEventChar(char value);
+    void SetEventChar(char value) { SetLine(m_eventChar, value); }
     Com::TComEvents Events() const { return m_events; }
     void SetEvents(Com::TComEvents value) { m_events = value; }
     TComBuffer *Buffer() const { return m_buffer; }
@@ -103,6 +103,14 @@ private:
     friend class TComThread;
 
     [[noreturn]] void Fail(int code, int winCode = 0);
+    template <typename T>
+    void SetLine(T &field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        ApplyLineSettings();
+    }
     bool Applying() const;
     void ApplySettings();
     void ApplyBufferNow();

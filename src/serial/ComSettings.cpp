@@ -1,7 +1,9 @@
 #include "ComSettings.h"
 #include "ComPort.h"
 
-TComTimeouts::TComTimeouts(TCustomComPort *port) : QObject(port), m_port(port) {}
+TComSettingsGroup::TComSettingsGroup(TCustomComPort *port) : QObject(port), m_port(port) {}
+
+TComTimeouts::TComTimeouts(TCustomComPort *port) : TComSettingsGroup(port) {}
 
 void TComTimeouts::Assign(const TComTimeouts &other)
 {
@@ -10,18 +12,15 @@ void TComTimeouts::Assign(const TComTimeouts &other)
     m_readTotalConstant = other.m_readTotalConstant;
     m_writeTotalMultiplier = other.m_writeTotalMultiplier;
     m_writeTotalConstant = other.m_writeTotalConstant;
-    m_port->ApplyTimeouts();
+    apply();
 }
 
-void TComTimeouts::set(int32_t &field, int32_t v)
+void TComTimeouts::apply()
 {
-    if (field == v)
-        return;
-    field = v;
     m_port->ApplyTimeouts();
 }
 
-TComFlowControl::TComFlowControl(TCustomComPort *port) : QObject(port), m_port(port) {}
+TComFlowControl::TComFlowControl(TCustomComPort *port) : TComSettingsGroup(port) {}
 
 void TComFlowControl::Assign(const TComFlowControl &other)
 {
@@ -69,7 +68,7 @@ void TComFlowControl::SetFlowControl(Com::TFlowControl v)
     apply();
 }
 
-TComParity::TComParity(TCustomComPort *port) : QObject(port), m_port(port) {}
+TComParity::TComParity(TCustomComPort *port) : TComSettingsGroup(port) {}
 
 void TComParity::Assign(const TComParity &other)
 {
@@ -85,21 +84,16 @@ void TComParity::apply()
     m_port->ApplyLineSettings();
 }
 
-TComBuffer::TComBuffer(TCustomComPort *port) : QObject(port), m_port(port) {}
+TComBuffer::TComBuffer(TCustomComPort *port) : TComSettingsGroup(port) {}
 
 void TComBuffer::Assign(const TComBuffer &other)
 {
     m_inputSize = other.m_inputSize;
     m_outputSize = other.m_outputSize;
-    m_port->ApplyBuffer();
+    apply();
 }
 
-void TComBuffer::set(int32_t &field, int32_t v)
+void TComBuffer::apply()
 {
-    if (v > 0)
-        v &= ~1; // odd sizes round down to even
-    if (field == v)
-        return;
-    field = v;
     m_port->ApplyBuffer();
 }

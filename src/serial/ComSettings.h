@@ -6,7 +6,26 @@
 
 class TCustomComPort;
 
-class TComTimeouts : public QObject {
+// What the groups share: the owning port, and a setter that re-applies the group on change.
+class TComSettingsGroup : public QObject {
+    Q_OBJECT
+public:
+    explicit TComSettingsGroup(TCustomComPort *port);
+
+protected:
+    template <typename T>
+    void set(T &field, T v)
+    {
+        if (field == v)
+            return;
+        field = v;
+        apply();
+    }
+    virtual void apply() = 0;
+    TCustomComPort *m_port;
+};
+
+class TComTimeouts : public TComSettingsGroup {
     Q_OBJECT
     Q_PROPERTY(int ReadInterval READ ReadInterval WRITE SetReadInterval)
     Q_PROPERTY(int ReadTotalMultiplier READ ReadTotalMultiplier WRITE SetReadTotalMultiplier)
@@ -29,8 +48,7 @@ public:
     void SetWriteTotalConstant(int32_t v) { set(m_writeTotalConstant, v); }
 
 private:
-    void set(int32_t &field, int32_t v);
-    TCustomComPort *m_port;
+    void apply() override;
     int32_t m_readInterval = -1;
     int32_t m_readTotalMultiplier = 0;
     int32_t m_readTotalConstant = 0;
@@ -38,7 +56,7 @@ private:
     int32_t m_writeTotalConstant = 1000;
 };
 
-class TComFlowControl : public QObject {
+class TComFlowControl : public TComSettingsGroup {
     Q_OBJECT
     Q_PROPERTY(bool OutCTSFlow READ OutCTSFlow WRITE SetOutCTSFlow)
     Q_PROPERTY(bool OutDSRFlow READ OutDSRFlow WRITE SetOutDSRFlow)
@@ -80,16 +98,7 @@ public:
     void SetFlowControl(Com::TFlowControl v);
 
 private:
-    template <typename T>
-    void set(T &field, T v)
-    {
-        if (field == v)
-            return;
-        field = v;
-        apply();
-    }
-    void apply();
-    TCustomComPort *m_port;
+    void apply() override;
     bool m_outCTSFlow = false;
     bool m_outDSRFlow = false;
     Com::TDTRFlowControl m_controlDTR = Com::dtrDisable;
@@ -102,7 +111,7 @@ private:
     char m_xoffChar = 19;
 };
 
-class TComParity : public QObject {
+class TComParity : public TComSettingsGroup {
     Q_OBJECT
     Q_PROPERTY(Com::TParityBits Bits READ Bits WRITE SetBits)
     Q_PROPERTY(bool Check READ Check WRITE SetCheck)
@@ -122,23 +131,14 @@ public:
     void SetReplaceChar(char v) { set(m_replaceChar, v); }
 
 private:
-    template <typename T>
-    void set(T &field, T v)
-    {
-        if (field == v)
-            return;
-        field = v;
-        apply();
-    }
-    void apply();
-    TCustomComPort *m_port;
+    void apply() override;
     Com::TParityBits m_bits = Com::prNone;
     bool m_check = false;
     bool m_replace = false;
     char m_replaceChar = 0;
 };
 
-class TComBuffer : public QObject {
+class TComBuffer : public TComSettingsGroup {
     Q_OBJECT
     Q_PROPERTY(int InputSize READ InputSize WRITE SetInputSize)
     Q_PROPERTY(int OutputSize READ OutputSize WRITE SetOutputSize)
@@ -149,12 +149,12 @@ public:
     int32_t InputSize() const { return m_inputSize; }
     int32_t OutputSize() const { return m_outputSize; }
     // Odd sizes are stored as the next lower even number.
-    void SetInputSize(int32_t v) { set(m_inputSize, v); }
-    void SetOutputSize(int32_t v) { set(m_outputSize, v); }
+    void SetInputSize(int32_t v) { set(m_inputSize, even(v)); }
+    void SetOutputSize(int32_t v) { set(m_outputSize, even(v)); }
 
 private:
-    void set(int32_t &field, int32_t v);
-    TCustomComPort *m_port;
+    static int32_t even(int32_t v) { return v > 0 ? (v & ~1) : v; }
+    void apply() override;
     int32_t m_inputSize = 1024;
     int32_t m_outputSize = 1024;
 };

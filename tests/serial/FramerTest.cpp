@@ -18,14 +18,20 @@ struct Recorder {
     }
 };
 
+// The settings the panel's framer runs with.
+void usePanelMarkers(TComDataPacket &f)
+{
+    f.SetStartString("#");
+    f.SetStopString("<");
+    f.SetIncludeStrings(true);
+}
+
 struct PanelFramer : ::testing::Test {
     TComDataPacket framer;
     Recorder rec;
     void SetUp() override
     {
-        framer.SetStartString("#");
-        framer.SetStopString("<");
-        framer.SetIncludeStrings(true);
+        usePanelMarkers(framer);
         rec.attach(framer);
     }
     void feed(const char *s) { framer.HandleData(QByteArrayView(s)); }
@@ -105,9 +111,7 @@ TEST_F(PanelFramer, SameStreamInAnyChunkingGivesSamePackets)
 
     for (int cut = 1; cut < 40; ++cut) { // every boundary of a short prefix, one cut at a time
         TComDataPacket f;
-        f.SetStartString("#");
-        f.SetStopString("<");
-        f.SetIncludeStrings(true);
+        usePanelMarkers(f);
         Recorder r;
         r.attach(f);
         f.HandleData(QByteArrayView(stream).first(cut));
@@ -116,9 +120,7 @@ TEST_F(PanelFramer, SameStreamInAnyChunkingGivesSamePackets)
     }
     for (int round = 0; round < 20; ++round) { // random chunkings of the whole stream
         TComDataPacket f;
-        f.SetStartString("#");
-        f.SetStopString("<");
-        f.SetIncludeStrings(true);
+        usePanelMarkers(f);
         Recorder r;
         r.attach(f);
         for (qsizetype pos = 0; pos < stream.size();) {

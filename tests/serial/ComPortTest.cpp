@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <asm/termbits.h>
@@ -573,6 +574,7 @@ TEST(ComPort, ThousandOpenCloseCyclesUnderFlood)
     port.Close();
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
+    EXPECT_FALSE(QFileInfo::exists(path)) << "the simulator removes its link when it ends";
 }
 
 } // namespace

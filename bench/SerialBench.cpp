@@ -93,6 +93,10 @@ void BM_PortAndFramerOverPty(benchmark::State &state)
     framer.SetComPort(&port);
     int64_t packets = 0;
     framer.OnPacket = [&](TComDataPacket *, const QByteArray &) { ++packets; };
+    int64_t reads = 0;
+    TComLink counter;
+    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int) { ++reads; };
+    port.AttachLink(&counter);
     port.Open();
     device.start(stream);
     int64_t total = 0;
@@ -103,8 +107,10 @@ void BM_PortAndFramerOverPty(benchmark::State &state)
         total += kPacketsPerIteration;
     }
     port.Close();
+    port.DetachLink(&counter);
     state.counters["packets/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
     state.counters["MB/s"] = benchmark::Counter(double(total) * bytesPerPacket / 1e6, benchmark::Counter::kIsRate);
+    state.counters["bytes/read"] = double(total) * bytesPerPacket / double(std::max<int64_t>(reads, 1));
 }
 BENCHMARK(BM_PortAndFramerOverPty)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -121,15 +127,17 @@ void BM_PlainReadOverPty(benchmark::State &state)
     device.start(stream);
     const auto goalBytes = int64_t(double(kPacketsPerIteration) * bytesPerPacket);
     char buf[65536];
-    int64_t total = 0;
+    int64_t total = 0, reads = 0;
     for (auto _ : state) {
         int64_t got = 0;
         while (got < goalBytes) {
             pollfd p{fd, POLLIN, 0};
             poll(&p, 1, -1);
             const ssize_t n = read(fd, buf, sizeof buf);
-            if (n > 0)
+            if (n > 0) {
                 got += n;
+                ++reads;
+            }
         }
         benchmark::DoNotOptimize(buf);
         total += kPacketsPerIteration;
@@ -137,6 +145,7 @@ void BM_PlainReadOverPty(benchmark::State &state)
     close(fd);
     state.counters["packets/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
     state.counters["MB/s"] = benchmark::Counter(double(total) * bytesPerPacket / 1e6, benchmark::Counter::kIsRate);
+    state.counters["bytes/read"] = double(total) * bytesPerPacket / double(std::max<int64_t>(reads, 1));
 }
 BENCHMARK(BM_PlainReadOverPty)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

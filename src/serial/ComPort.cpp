@@ -21,6 +21,8 @@ constexpr std::array<uint32_t, 16> kBaudRates = {0,     110,   300,   600,    12
                                                   4800,  9600,  14400, 19200,  38400,  56000,
                                                   57600, 115200, 128000, 256000};
 
+constexpr int32_t kReadBlock = 64 * 1024;
+
 // The order in which one set of events is handled.
 constexpr std::array<TComEvent, 10> kHandlingOrder = {evError, evRxChar, evTxEmpty, evBreak, evRing,
                                                       evCTS,   evDSR,    evRxFlag,  evRLSD,  evRx80Full};
@@ -604,9 +606,12 @@ void TCustomComPort::HandleRxChar()
         return;
     ReportLinks(lsRx, true);
     if (!TriggersOnRxChar() && (HasRxLink() || !m_triggersOnRxChar)) {
-        // One copy shared by every link, freed also when a handler throws.
-        const std::unique_ptr<char[]> data(new char[size_t(count)]);
-        const int32_t got = ReadNow(data.get(), count);
+        // All queued bytes in one piece: the count a driver reports can be capped (a pty says
+        // at most 4095), so take what is there up to a larger block. One copy is shared by
+        // every link and freed also when a handler throws.
+        const int32_t size = std::max(count, kReadBlock);
+        const std::unique_ptr<char[]> data(new char[size_t(size)]);
+        const int32_t got = ReadNow(data.get(), size);
         if (got > 0) {
             if (OnRxBuf)
                 OnRxBuf(this, data.get(), got);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class IniFileStorage;
 class TComThread;
 
 class TCustomComPort : public QObject {
@@ -75,6 +76,10 @@ public:
 
     void AttachLink(TComLink *link);
     void DetachLink(TComLink *link);
+
+    // The groups named by StoredProps, in the INI section named after the port.
+    void StoreIniFile(IniFileStorage &ini);
+    void LoadIniFile(IniFileStorage &ini);
 
     // While the owner is being loaded, Connected is only stored; Loaded() then opens a port
     // that was stored connected.

@@ -2,12 +2,14 @@
 #include "ComDataPacket.h"
 #include "ComPort.h"
 #include "EComPort.h"
+#include "IniFileStorage.h"
 #include "Pty.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <asm/termbits.h>
 #include <atomic>
@@ -575,6 +577,81 @@ TEST(ComPort, ThousandOpenCloseCyclesUnderFlood)
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
     EXPECT_FALSE(QFileInfo::exists(path)) << "the simulator removes its link when it ends";
+}
+
+} // namespace
+
+namespace {
+
+TEST(ComPortSettingsStore, RoundTripAndHandEditedSection)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("port.ini"));
+    {
+        IniFileStorage ini(file);
+        TComPort port;
+        port.setObjectName(QStringLiteral("ComPort1"));
+        port.SetStoredProps(TStoredProps::fromInt(0x3F));
+        port.SetPort(QStringLiteral("ttyUSB3"));
+        port.SetBaudRate(brCustom);
+        port.SetCustomBaudRate(250000);
+        port.SetStopBits(sbOne5StopBits);
+        port.SetDataBits(dbSeven);
+        port.Parity()->SetBits(prMark);
+        port.Parity()->SetCheck(true);
+        port.Parity()->SetReplaceChar('\r');
+        port.FlowControl()->SetFlowControl(fcHardware);
+        port.SetEventChar('!');
+        port.Timeouts()->SetReadInterval(25);
+        port.Buffer()->SetInputSize(4096);
+        port.StoreIniFile(ini);
+        ASSERT_TRUE(ini.SaveFile());
+
+        TComPort copy;
+        copy.setObjectName(QStringLiteral("ComPort1"));
+        copy.SetStoredProps(TStoredProps::fromInt(0x3F));
+        copy.LoadIniFile(ini);
+        EXPECT_EQ(copy.Port(), "ttyUSB3");
+        EXPECT_EQ(copy.DeviceControlBlock().BaudRate, 250000u);
+        EXPECT_EQ(copy.StopBits(), sbOne5StopBits);
+        EXPECT_EQ(copy.DataBits(), dbSeven);
+        EXPECT_EQ(copy.Parity()->Bits(), prMark);
+        EXPECT_TRUE(copy.Parity()->Check());
+        EXPECT_EQ(copy.Parity()->ReplaceChar(), '\r');
+        EXPECT_EQ(copy.FlowControl()->FlowControl(), fcHardware);
+        EXPECT_EQ(copy.EventChar(), '!');
+        EXPECT_EQ(copy.Timeouts()->ReadInterval(), 25);
+        EXPECT_EQ(copy.Buffer()->InputSize(), 4096);
+    }
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray text = saved.readAll();
+    for (const char *line : {"[ComPort1]\r\n", "BaudRate=Custom\r\n", "StopBits=1.5\r\n", "Parity=Mark\r\n",
+                             "FlowControl=Hardware\r\n", "Parity.Check=Yes\r\n", "Parity.ReplaceChar=#13\r\n",
+                             "FlowControl.ControlRTS=Handshake\r\n", "FlowControl.XonChar=#17\r\n"})
+        EXPECT_TRUE(text.contains(line)) << line;
+
+    QFile edited(dir.filePath(QStringLiteral("edited.ini")));
+    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
+    edited.write("[ComPort1]\r\nBaudRate=custom\r\nDataBits=9\r\nParity=even\r\nEventChar=abc\r\n"
+                 "DiscardNull=yes\r\nParity.ReplaceChar=#x\r\nBuffer.InputSize=lots\r\n");
+    edited.close();
+    IniFileStorage ini(edited.fileName());
+    TComPort port;
+    port.setObjectName(QStringLiteral("ComPort1"));
+    port.SetStoredProps(TStoredProps::fromInt(0x3F));
+    port.SetStopBits(sbTwoStopBits);
+    port.Parity()->SetReplaceChar('?');
+    port.LoadIniFile(ini);
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    EXPECT_EQ(port.CustomBaudRate(), 9600) << "a missing custom rate falls back to 9600";
+    EXPECT_EQ(port.DataBits(), dbEight) << "an unknown text gives the default";
+    EXPECT_EQ(port.Parity()->Bits(), prEven);
+    EXPECT_EQ(port.StopBits(), sbTwoStopBits) << "a missing key keeps the value";
+    EXPECT_EQ(port.EventChar(), 'a');
+    EXPECT_TRUE(port.DiscardNull());
+    EXPECT_EQ(port.Parity()->ReplaceChar(), 0);
+    EXPECT_EQ(port.Buffer()->InputSize(), 1024) << "a malformed number keeps the value";
 }
 
 } // namespace

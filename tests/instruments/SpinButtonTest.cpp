@@ -79,3 +79,23 @@ TEST(SpinButton, AutoRepeatStartsAfterTheDelayAndEndsOnRelease)
     EXPECT_EQ(svc.Count(), 0);
     SetFlashService(prev);
 }
+
+namespace {
+TEST(SpinButton, ShowsTheBuiltInGlyphsUntilTheUserGivesOne)
+{
+    TGvSpinButton spin;
+    for (TGvTimerSpeedBtn *b : {spin.UpButton(), spin.DownButton()}) {
+        EXPECT_EQ(b->arrowType(), Qt::NoArrow);
+        EXPECT_EQ(b->iconSize(), QSize(9, 5)) << "the first of the two states";
+    }
+    const QImage up = spin.UpButton()->icon().pixmap(9, 5).toImage();
+    const QImage down = spin.DownButton()->icon().pixmap(9, 5).toImage();
+    EXPECT_NE(up, down);
+
+    QPixmap mine(12, 6);
+    mine.fill(Qt::red);
+    spin.SetUpGlyph(mine);
+    EXPECT_EQ(spin.UpButton()->iconSize(), QSize(12, 6)) << "one state by default";
+    EXPECT_EQ(spin.UpButton()->icon().pixmap(12, 6).toImage().pixelColor(3, 3), QColor(Qt::red));
+}
+} // namespace

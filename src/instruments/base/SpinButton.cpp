@@ -1,5 +1,6 @@
 #include "SpinButton.h"
 
+#include "Canvas.h"
 #include "FlashService.h"
 
 #include <QKeyEvent>
@@ -75,17 +76,25 @@ TGvSpinButton::TGvSpinButton(QWidget *parent)
     layoutButtons();
 }
 
-void TGvSpinButton::applyGlyph(TGvTimerSpeedBtn *b, const QPixmap &glyph, int num, Qt::ArrowType fallback)
+void TGvSpinButton::applyGlyph(TGvTimerSpeedBtn *b, const QPixmap &glyph, int num, Qt::ArrowType arrow)
 {
-    if (glyph.isNull()) {
+    // Without a glyph of the user's, the built-in two-state glyph of the direction is shown.
+    QPixmap strip = glyph;
+    if (strip.isNull()) {
+        strip = QPixmap::fromImage(tg::LoadBitmapResource(arrow == Qt::UpArrow ? QStringLiteral("GvSpinUp")
+                                                                           : QStringLiteral("GvSpinDown")));
+        num = 2;
+    }
+    if (strip.isNull()) {
         b->setIcon(QIcon());
-        b->setArrowType(fallback);
+        b->setArrowType(arrow);
         return;
     }
     // A glyph strip holds num pictures side by side; the first is the normal one.
-    const int w = glyph.width() / qMax(1, num);
+    const int w = strip.width() / qMax(1, num);
     b->setArrowType(Qt::NoArrow);
-    b->setIcon(QIcon(glyph.copy(0, 0, qMax(1, w), glyph.height())));
+    b->setIcon(QIcon(strip.copy(0, 0, qMax(1, w), strip.height())));
+    b->setIconSize(QSize(qMax(1, w), strip.height()));
 }
 
 void TGvSpinButton::SetUpGlyph(const QPixmap &p)

@@ -84,7 +84,7 @@ protected:
 
 private:
     void layoutButtons();
-    static void applyGlyph(TGvTimerSpeedBtn *b, const QPixmap &glyph, int num, Qt::ArrowType fallback);
+    static void applyGlyph(TGvTimerSpeedBtn *b, const QPixmap &glyph, int num, Qt::ArrowType arrow);
 
     TGvTimerSpeedBtn *up;
     TGvTimerSpeedBtn *down;

@@ -6,31 +6,13 @@
 #include "Numeric.h"
 #include "Scale.h"
 
-#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
 
 using namespace tg;
 
-namespace {
-// Widget sizes are clamped here: stored sizes may be absurd and Qt geometry is 16-bit safe only.
-int clampSize(int64_t v) { return int(std::clamp<int64_t>(v, 0, 32767)); }
-
-// x that centres a text of width w in r.
-int centred(const TRect &r, int w) { return saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - w) / 2); }
-
-QImage transparentLayer(QSize s)
-{
-    QImage img = MakeScratchImage(s.width(), s.height(), QImage::Format_ARGB32_Premultiplied);
-    if (!img.isNull())
-        img.fill(Qt::transparent);
-    return img;
-}
-} // namespace
-
-TGvVMeter::TGvVMeter(QWidget *parent)
-    : TGvAnalogGControl(parent), frame(TValueFrame::Create(this))
+TGvVMeter::TGvVMeter(QWidget *parent) : TGvReadoutControl(parent)
 {
     // The base control holds the update lock from here until loaded().
     scaleSettings = new TScaleSettings(this);
@@ -41,27 +23,8 @@ TGvVMeter::~TGvVMeter() { FlashUnregister(this); }
 
 void TGvVMeter::loaded()
 {
-    frame.Hook([this] { ParamChange(); });
     scaleSettings->OnChange = [this](QObject *) { ParamChange(); };
-    TGvAnalogGControl::loaded(); // releases the update lock: a full layout and repaint
-}
-
-void TGvVMeter::SetAutoSize(bool b)
-{
-    if (b == autoSize)
-        return;
-    autoSize = b;
-    if (UpdateLock() == 0)
-        fullRepaint();
-}
-
-void TGvVMeter::SetFontValue(const TFont *f)
-{
-    if (!f)
-        return;
-    frame.FontValue->Assign(*f);
-    if (UpdateLock() == 0)
-        fullRepaint();
+    TGvReadoutControl::loaded();
 }
 
 void TGvVMeter::SetOptions(TGvVMeterOptions o)
@@ -69,74 +32,33 @@ void TGvVMeter::SetOptions(TGvVMeterOptions o)
     if (o == options)
         return;
     options = o;
-    if (UpdateLock() == 0)
-        fullRepaint();
+    ownSettingChange();
 }
 
 void TGvVMeter::LogScaleChange()
 {
     scaleSettings->LogMode = LogScale();
-    TGvAnalogGControl::LogScaleChange();
+    TGvReadoutControl::LogScaleChange();
 }
 
-void TGvVMeter::ParamChange()
+TGvReadoutControl::TShownParts TGvVMeter::shownParts() const
 {
-    TGvAnalogGControl::ParamChange();
-    fullRepaint();
-}
-
-// What a full paint does, done outside painting: measure, take the needed size, rebuild the
-// background, then the value sequence that draws read-out and pointer.
-void TGvVMeter::fullRepaint()
-{
-    if (UpdateLock() > 0)
-        return;
-    layoutAndResize();
-    // The background is rebuilt here, outside painting, so the layout rectangles are known
-    // before the first paint and value changes can repaint just their part.
-    renderBackground();
-    Invalidate();
-    BackgroundStale = false;
-    dirty = QRegion(rect());
-    // A full repaint ends with the value sequence, which builds the read-out text. It runs
-    // here rather than inside paintEvent, where repaint requests must not be made.
-    ValueChange();
-}
-
-void TGvVMeter::resizeEvent(QResizeEvent *e)
-{
-    TGvAnalogGControl::resizeEvent(e);
-    if (UpdateLock() > 0)
-        return;
-    renderBackground();
-    dirty = QRegion(rect());
-    // An auto-sized meter returns to the size its contents need (after this resize is done).
-    if (autoSize && (neededWidth != width() || neededHeight != height()))
-        QMetaObject::invokeMethod(this, [this] { layoutAndResize(); }, Qt::QueuedConnection);
+    return {bool(options & opBevelOuter), bool(options & opName1), bool(options & opName2), bool(options & opUnit)};
 }
 
 // Measures the contents and the room they need (no painting).
-void TGvVMeter::calcSize()
+void TGvVMeter::measure()
 {
+    measureTexts();
     QImage none;
     TCanvas c(none);
-    SelectFont(c, *Font());
     const TSignalSettings &sig = *SignalSettings();
-    name1W = c.TextWidth(sig.Name1());
-    name1H = c.TextHeight(sig.Name1());
-    name2W = c.TextWidth(sig.Name2());
-    name2H = c.TextHeight(sig.Name2());
-    SelectFont(c, *frame.FontValue);
-    sampleW = c.TextWidth(sig.FormatSample());
-    sampleH = c.TextHeight(sig.FormatSample());
-    unitW = options & opUnit ? c.TextWidth(sig.ValueUnit()) : 0;
-    unitH = c.TextHeight(sig.ValueUnit());
     CalcLinearScale(c, *scaleSettings, sig.ValueTo(), sig.ValueFrom());
 
     const TScaleSettings &s = *scaleSettings;
-    const int64_t o = options & opBevelOuter ? 2 * int64_t(frame.BevelOuter->TotalWidth()) : 0;
-    const int64_t i = options & opBevelInner ? 2 * int64_t(frame.BevelInner->TotalWidth()) : 0;
-    const int64_t bv = 2 * int64_t(frame.BevelValue->TotalWidth());
+    const int64_t o = options & opBevelOuter ? 2 * int64_t(BevelOuter()->TotalWidth()) : 0;
+    const int64_t i = options & opBevelInner ? 2 * int64_t(BevelInner()->TotalWidth()) : 0;
+    const int64_t bv = 2 * int64_t(BevelValue()->TotalWidth());
     int64_t h = s.MinScaleLength;
     if (options & opBevelOuter)
         h += o + s.TickLength;
@@ -146,7 +68,7 @@ void TGvVMeter::calcSize()
         h += name2H;
     h += i;
     if (options & opValue)
-        h += sampleH + bv + frame.BevelInner->TotalWidth();
+        h += sampleH + bv + BevelInner()->TotalWidth();
     int64_t w = std::max(o, o + i);
     if (options & opName1)
         w = std::max(w, o + name1W);
@@ -155,68 +77,24 @@ void TGvVMeter::calcSize()
     w = std::max(w, o + i + s.ScaleWidth + s.TickLength / 2 + 1);
     if (options & opValue)
         w = std::max(w, o + i + sampleW + unitW + bv + sampleH / 3);
-    neededWidth = clampSize(w);
-    neededHeight = clampSize(h);
-}
-
-void TGvVMeter::layoutAndResize()
-{
-    calcSize();
-    if (autoSize && (neededWidth != width() || neededHeight != height()))
-        resize(neededWidth, neededHeight);
+    setNeededSize(w, h);
 }
 
 void TGvVMeter::renderBackground()
 {
-    BackgroundStale = false;
-    calcSize();
-    background = transparentLayer(size());
-    stripBackground = QImage();
-    tooSmall = true;
-    if (background.isNull())
-        return;
-    TCanvas c(background);
-    TRect r{0, 0, width(), height()};
-    int s = 0;
-    if (options & opBevelOuter) {
-        PaintInto(c, *frame.BevelOuter, r);
-        s = frame.BevelOuter->Spacing() / 2;
-    }
-    if (r.isEmpty())
-        return; // nothing more fits (absurd bevel sizes end here)
-    const TSignalSettings &sig = *SignalSettings();
-    c.setBrushStyle(TBrushStyle::bsClear);
-    SelectFont(c, *Font());
-    if (options & opName2) {
-        r.Bottom -= name2H;
-        c.TextOut(centred(r, name2W), saturate64<int>(int64_t(r.Bottom) + s), sig.Name2());
-    }
-    if (options & opName1) {
-        r.Bottom -= name1H;
-        c.TextOut(centred(r, name1W), saturate64<int>(int64_t(r.Bottom) + s), sig.Name1());
-    }
-    SelectFont(c, *frame.FontValue);
-    valueRect = {};
+    stripBackground = QImage(); // made again only when the scale fits
+    TGvReadoutControl::renderBackground();
+}
+
+// Below the bevels and captions: the read-out frame and unit, the inner bevel, sectors and scale.
+void TGvVMeter::paintContents(TCanvas &c, TRect r)
+{
     if (options & opValue) {
-        const int pad = sampleH / 3;
-        const int bt = frame.BevelValue->TotalWidth();
-        const int h = saturate64<int>(2 * int64_t(bt) + sampleH);
-        const int left = saturate64<int>(int64_t(r.Left) + (int64_t(r.width()) - sampleW - unitW - pad) / 2 - pad);
-        TRect box{left, r.Top, saturate64<int>(int64_t(left) + sampleW + 2 * int64_t(bt) + 2 * pad),
-                  saturate64<int>(int64_t(r.Top) + h)};
-        PaintInto(c, *frame.BevelValue, box);
-        valueRect = box;
-        if (options & opUnit) {
-            c.setBrushStyle(TBrushStyle::bsClear);
-            c.setFontColor(Qc(Font()->Color()));
-            c.TextOut(valueRect.Right + pad, valueRect.Top, sig.ValueUnit());
-        }
-        valueRect.Left += pad;
-        valueRect.Right -= pad;
-        r.Top = saturate64<int>(int64_t(r.Top) + h + frame.BevelOuter->Spacing());
+        const int h = paintReadoutBox(c, r);
+        r.Top = saturate64<int>(int64_t(r.Top) + h + BevelOuter()->Spacing());
     }
     if (options & opBevelInner)
-        PaintInto(c, *frame.BevelInner, r);
+        PaintInto(c, *BevelInner(), r);
     // Negative stored spacings can push r beyond the meter; nothing outside it is visible.
     IntersectRects(r, {0, 0, width(), height()}, r);
     pointerStrip = r;
@@ -272,20 +150,6 @@ int TGvVMeter::PointerTipX() const
 {
     return scaleSettings->PosLeftTop() ? columnRight - 1 - scaleSettings->TickLength
                                        : columnLeft + scaleSettings->TickLength;
-}
-
-QImage TGvVMeter::renderReadout() const
-{
-    QImage img = MakeScratchImage(valueRect.width(), valueRect.height());
-    if (img.isNull())
-        return img;
-    img.fill(Qc(frame.BevelValue->Color()));
-    TCanvas c(img);
-    SelectFont(c, *frame.FontValue);
-    c.setBrushStyle(TBrushStyle::bsClear);
-    const QString text = ValueText();
-    c.TextOut(img.width() - c.TextWidth(text), 0, text);
-    return img;
 }
 
 void TGvVMeter::pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &mn, std::vector<QPoint> &mx) const
@@ -372,25 +236,11 @@ QImage TGvVMeter::renderStrip(const QRect &part) const
     return img;
 }
 
-void TGvVMeter::paintEvent(QPaintEvent *e)
+void TGvVMeter::paintValueParts(QPainter &p, const QRegion &asked)
 {
-    if (UpdateLock() > 0)
-        return;
-    dirty = QRegion();
-    if (BackgroundStale || background.size() != size())
-        renderBackground();
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    if (!background.isNull())
-        for (const QRect &r : e->region())
-            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
-    if (tooSmall)
-        return;
-    const QRect vr = valueRect.toQRect();
-    if ((options & opValue) && e->region().intersects(vr))
-        p.drawImage(vr.topLeft(), renderReadout());
+    TGvReadoutControl::paintValueParts(p, asked);
     const QRect sr = pointerStrip.toQRect();
-    const QRegion inStrip = e->region() & sr;
+    const QRegion inStrip = asked & sr;
     if (!inStrip.isEmpty()) {
         // The strip is a copy of the background under it, so drawing it over is exact.
         // One scratch image for all asked-for parts; each part is then blitted on its own.
@@ -401,40 +251,22 @@ void TGvVMeter::paintEvent(QPaintEvent *e)
     }
 }
 
-void TGvVMeter::repaintRect(const QRect &r)
-{
-    if (r.isEmpty())
-        return;
-    dirty += r;
-    update(r);
-}
-
-QRegion TGvVMeter::TakeDirtyRegion()
-{
-    QRegion r = dirty;
-    dirty = QRegion();
-    return r;
-}
-
 void TGvVMeter::ValueChange()
 {
-    TGvAnalogGControl::ValueChange();
-    if (UpdateLock() > 0 || tooSmall || isHidden())
-        return;
-    if (options & opValue)
-        repaintRect(valueRect.toQRect());
-    drawPointerNow();
+    TGvReadoutControl::ValueChange(); // the value model and the read-out box
+    if (!isHidden())
+        drawPointerNow();
 }
 
 void TGvVMeter::OverflowChange(int ppt)
 {
-    TGvAnalogGControl::OverflowChange(ppt);
+    TGvReadoutControl::OverflowChange(ppt);
     checkAlarm();
 }
 
 void TGvVMeter::LimitChange()
 {
-    TGvAnalogGControl::LimitChange();
+    TGvReadoutControl::LimitChange();
     checkAlarm();
 }
 
@@ -455,7 +287,7 @@ void TGvVMeter::checkAlarm()
 
 void TGvVMeter::FlashMessage(uint32_t counter, int param)
 {
-    TGvAnalogGControl::FlashMessage(counter, param);
+    TGvReadoutControl::FlashMessage(counter, param);
     if (tooSmall || !(options & opOverflow) || isHidden())
         return;
     alarmColor = param ? FlashColorOn : FlashColorOff;

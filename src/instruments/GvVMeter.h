@@ -3,15 +3,13 @@
 // max marks and sector band, a digital read-out above the scale with its unit, two caption
 // lines, an outer and an inner bevel. The scale, bevels and captions live in a cached
 // background layer; a new value repaints only the read-out box and the pointer strip.
-#include "BaseControls.h"
-#include "Canvas.h"
-#include "ValueFrame.h"
+#include "ReadoutControl.h"
 
 #include <QImage>
 #include <QRegion>
 #include <vector>
 
-class TGvVMeter : public TGvAnalogGControl {
+class TGvVMeter : public TGvReadoutControl {
     Q_OBJECT
     Q_PROPERTY(TFont *Font READ Font WRITE SetFont)
     Q_PROPERTY(bool LogScale READ LogScale WRITE SetLogScale)
@@ -34,33 +32,18 @@ public:
     explicit TGvVMeter(QWidget *parent = nullptr);
     ~TGvVMeter() override;
 
-    bool AutoSize() const { return autoSize; }
-    void SetAutoSize(bool b);
-    TFont *FontValue() const { return frame.FontValue; }
-    void SetFontValue(const TFont *f);
-    TGvSBevel *BevelInner() const { return frame.BevelInner; }
-    TGvSBevel *BevelOuter() const { return frame.BevelOuter; }
-    TGvSBevel *BevelValue() const { return frame.BevelValue; }
     TGvVMeterOptions Options() const { return options; }
     void SetOptions(TGvVMeterOptions o);
     TScaleSettings *ScaleSettings() const { return scaleSettings; }
 
     // Layout results (valid after the last layout).
-    tg::TRect ValueRect() const { return valueRect; }
     tg::TRect PointerStrip() const { return pointerStrip; }
-    bool TooSmall() const { return tooSmall; }
-    int NeededWidth() const { return neededWidth; }
-    int NeededHeight() const { return neededHeight; }
     bool AlarmActive() const { return alarmActive; }
     TColor AlarmColor() const { return alarmColor; }
     // Where the pointer tip of a PPT value lies, in meter coordinates.
     int PointerY(int ppt) const;
     int PointerTipX() const;
 
-    // Everything asked to be repainted since the last paint (offscreen rendering of frames).
-    QRegion TakeDirtyRegion();
-
-    void ParamChange() override;
     void ValueChange() override;
     void OverflowChange(int ppt) override;
     void LimitChange() override;
@@ -69,41 +52,32 @@ public:
     void loaded() override;
 
 protected:
-    void paintEvent(QPaintEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
+    TShownParts shownParts() const override;
+    void measure() override;
+    void renderBackground() override;
+    void paintContents(tg::TCanvas &c, tg::TRect r) override;
+    void paintValueParts(QPainter &p, const QRegion &asked) override;
+    // The meter's own settings only lay it out and paint it again; they are no settings change
+    // of the value model (no OnSettingsChange).
+    void ownSettingChange() override { fullRepaint(); }
 
 private:
-    void calcSize();
-    void layoutAndResize();
-    void fullRepaint();
-    void renderBackground();
-    QImage renderReadout() const;
     // The part (strip coordinates) of the pointer strip with pointer and marks.
     QImage renderStrip(const QRect &part) const;
     void checkAlarm();
-    void repaintRect(const QRect &r);
     void drawPointerNow();
     void pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &mn, std::vector<QPoint> &mx) const;
     QRegion pointerBounds() const;
 
-    bool autoSize = true;
-    TValueFrame frame;
     TScaleSettings *scaleSettings;
     TGvVMeterOptions options = AllOptions;
 
-    int name1W = 0, name1H = 0, name2W = 0, name2H = 0;
-    int sampleW = 0, sampleH = 0, unitW = 0, unitH = 0;
-    tg::TRect valueRect;
     int columnLeft = 0, columnRight = 0;
     tg::TRect pointerStrip;
-    bool tooSmall = false;
-    int neededWidth = 0, neededHeight = 0;
     bool alarmActive = false;
     TColor alarmColor = clRed;
 
-    QImage background;      // bevels, captions, read-out frame, unit, sectors, scale
     QImage stripBackground; // the pointer strip of the background without pointer and marks
-    QRegion dirty;
     QRegion lastPointer; // where pointer and marks were last drawn
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGvVMeter::TGvVMeterOptions)

@@ -34,26 +34,33 @@ class TComTimeouts : public TComSettingsGroup {
     Q_PROPERTY(int WriteTotalConstant READ WriteTotalConstant WRITE SetWriteTotalConstant)
 public:
     explicit TComTimeouts(TCustomComPort *port);
-    void Assign(const TComTimeouts &other);
+    void Assign(const TComTimeouts &other)
+    {
+        m_v = other.m_v;
+        apply();
+    }
 
-    int32_t ReadInterval() const { return m_readInterval; }
-    int32_t ReadTotalMultiplier() const { return m_readTotalMultiplier; }
-    int32_t ReadTotalConstant() const { return m_readTotalConstant; }
-    int32_t WriteTotalMultiplier() const { return m_writeTotalMultiplier; }
-    int32_t WriteTotalConstant() const { return m_writeTotalConstant; }
-    void SetReadInterval(int32_t v) { set(m_readInterval, v); }
-    void SetReadTotalMultiplier(int32_t v) { set(m_readTotalMultiplier, v); }
-    void SetReadTotalConstant(int32_t v) { set(m_readTotalConstant, v); }
-    void SetWriteTotalMultiplier(int32_t v) { set(m_writeTotalMultiplier, v); }
-    void SetWriteTotalConstant(int32_t v) { set(m_writeTotalConstant, v); }
+    int32_t ReadInterval() const { return m_v.readInterval; }
+    int32_t ReadTotalMultiplier() const { return m_v.readTotalMultiplier; }
+    int32_t ReadTotalConstant() const { return m_v.readTotalConstant; }
+    int32_t WriteTotalMultiplier() const { return m_v.writeTotalMultiplier; }
+    int32_t WriteTotalConstant() const { return m_v.writeTotalConstant; }
+    void SetReadInterval(int32_t v) { set(m_v.readInterval, v); }
+    void SetReadTotalMultiplier(int32_t v) { set(m_v.readTotalMultiplier, v); }
+    void SetReadTotalConstant(int32_t v) { set(m_v.readTotalConstant, v); }
+    void SetWriteTotalMultiplier(int32_t v) { set(m_v.writeTotalMultiplier, v); }
+    void SetWriteTotalConstant(int32_t v) { set(m_v.writeTotalConstant, v); }
 
 private:
     void apply() override;
-    int32_t m_readInterval = -1;
-    int32_t m_readTotalMultiplier = 0;
-    int32_t m_readTotalConstant = 0;
-    int32_t m_writeTotalMultiplier = 100;
-    int32_t m_writeTotalConstant = 1000;
+    // The values of the group, copied whole by Assign.
+    struct Values {
+        int32_t readInterval = -1;
+        int32_t readTotalMultiplier = 0;
+        int32_t readTotalConstant = 0;
+        int32_t writeTotalMultiplier = 100;
+        int32_t writeTotalConstant = 1000;
+    } m_v;
 };
 
 class TComFlowControl : public TComSettingsGroup {
@@ -71,44 +78,51 @@ class TComFlowControl : public TComSettingsGroup {
     Q_PROPERTY(Com::TFlowControl FlowControl READ FlowControl WRITE SetFlowControl STORED false)
 public:
     explicit TComFlowControl(TCustomComPort *port);
-    void Assign(const TComFlowControl &other);
+    void Assign(const TComFlowControl &other)
+    {
+        m_v = other.m_v;
+        apply();
+    }
 
-    bool OutCTSFlow() const { return m_outCTSFlow; }
-    bool OutDSRFlow() const { return m_outDSRFlow; }
-    Com::TDTRFlowControl ControlDTR() const { return m_controlDTR; }
-    Com::TRTSFlowControl ControlRTS() const { return m_controlRTS; }
-    bool XonXoffOut() const { return m_xonXoffOut; }
-    bool XonXoffIn() const { return m_xonXoffIn; }
-    bool DSRSensitivity() const { return m_dsrSensitivity; }
-    bool TxContinueOnXoff() const { return m_txContinueOnXoff; }
-    char XonChar() const { return m_xonChar; }
-    char XoffChar() const { return m_xoffChar; }
+    bool OutCTSFlow() const { return m_v.outCTSFlow; }
+    bool OutDSRFlow() const { return m_v.outDSRFlow; }
+    Com::TDTRFlowControl ControlDTR() const { return m_v.controlDTR; }
+    Com::TRTSFlowControl ControlRTS() const { return m_v.controlRTS; }
+    bool XonXoffOut() const { return m_v.xonXoffOut; }
+    bool XonXoffIn() const { return m_v.xonXoffIn; }
+    bool DSRSensitivity() const { return m_v.dsrSensitivity; }
+    bool TxContinueOnXoff() const { return m_v.txContinueOnXoff; }
+    char XonChar() const { return m_v.xonChar; }
+    char XoffChar() const { return m_v.xoffChar; }
     Com::TFlowControl FlowControl() const;
 
-    void SetOutCTSFlow(bool v) { set(m_outCTSFlow, v); }
-    void SetOutDSRFlow(bool v) { set(m_outDSRFlow, v); }
-    void SetControlDTR(Com::TDTRFlowControl v) { set(m_controlDTR, v); }
-    void SetControlRTS(Com::TRTSFlowControl v) { set(m_controlRTS, v); }
-    void SetXonXoffOut(bool v) { set(m_xonXoffOut, v); }
-    void SetXonXoffIn(bool v) { set(m_xonXoffIn, v); }
-    void SetDSRSensitivity(bool v) { set(m_dsrSensitivity, v); }
-    void SetTxContinueOnXoff(bool v) { set(m_txContinueOnXoff, v); }
-    void SetXonChar(char v) { set(m_xonChar, v); }
-    void SetXoffChar(char v) { set(m_xoffChar, v); }
+    void SetOutCTSFlow(bool v) { set(m_v.outCTSFlow, v); }
+    void SetOutDSRFlow(bool v) { set(m_v.outDSRFlow, v); }
+    void SetControlDTR(Com::TDTRFlowControl v) { set(m_v.controlDTR, v); }
+    void SetControlRTS(Com::TRTSFlowControl v) { set(m_v.controlRTS, v); }
+    void SetXonXoffOut(bool v) { set(m_v.xonXoffOut, v); }
+    void SetXonXoffIn(bool v) { set(m_v.xonXoffIn, v); }
+    void SetDSRSensitivity(bool v) { set(m_v.dsrSensitivity, v); }
+    void SetTxContinueOnXoff(bool v) { set(m_v.txContinueOnXoff, v); }
+    void SetXonChar(char v) { set(m_v.xonChar, v); }
+    void SetXoffChar(char v) { set(m_v.xoffChar, v); }
     void SetFlowControl(Com::TFlowControl v);
 
 private:
     void apply() override;
-    bool m_outCTSFlow = false;
-    bool m_outDSRFlow = false;
-    Com::TDTRFlowControl m_controlDTR = Com::dtrDisable;
-    Com::TRTSFlowControl m_controlRTS = Com::rtsDisable;
-    bool m_xonXoffOut = false;
-    bool m_xonXoffIn = false;
-    bool m_dsrSensitivity = false;
-    bool m_txContinueOnXoff = false;
-    char m_xonChar = 17;
-    char m_xoffChar = 19;
+    // The values of the group, copied whole by Assign.
+    struct Values {
+        bool outCTSFlow = false;
+        bool outDSRFlow = false;
+        Com::TDTRFlowControl controlDTR = Com::dtrDisable;
+        Com::TRTSFlowControl controlRTS = Com::rtsDisable;
+        bool xonXoffOut = false;
+        bool xonXoffIn = false;
+        bool dsrSensitivity = false;
+        bool txContinueOnXoff = false;
+        char xonChar = 17;
+        char xoffChar = 19;
+    } m_v;
 };
 
 class TComParity : public TComSettingsGroup {
@@ -119,23 +133,30 @@ class TComParity : public TComSettingsGroup {
     Q_PROPERTY(char ReplaceChar READ ReplaceChar WRITE SetReplaceChar)
 public:
     explicit TComParity(TCustomComPort *port);
-    void Assign(const TComParity &other);
+    void Assign(const TComParity &other)
+    {
+        m_v = other.m_v;
+        apply();
+    }
 
-    Com::TParityBits Bits() const { return m_bits; }
-    bool Check() const { return m_check; }
-    bool Replace() const { return m_replace; }
-    char ReplaceChar() const { return m_replaceChar; }
-    void SetBits(Com::TParityBits v) { set(m_bits, v); }
-    void SetCheck(bool v) { set(m_check, v); }
-    void SetReplace(bool v) { set(m_replace, v); }
-    void SetReplaceChar(char v) { set(m_replaceChar, v); }
+    Com::TParityBits Bits() const { return m_v.bits; }
+    bool Check() const { return m_v.check; }
+    bool Replace() const { return m_v.replace; }
+    char ReplaceChar() const { return m_v.replaceChar; }
+    void SetBits(Com::TParityBits v) { set(m_v.bits, v); }
+    void SetCheck(bool v) { set(m_v.check, v); }
+    void SetReplace(bool v) { set(m_v.replace, v); }
+    void SetReplaceChar(char v) { set(m_v.replaceChar, v); }
 
 private:
     void apply() override;
-    Com::TParityBits m_bits = Com::prNone;
-    bool m_check = false;
-    bool m_replace = false;
-    char m_replaceChar = 0;
+    // The values of the group, copied whole by Assign.
+    struct Values {
+        Com::TParityBits bits = Com::prNone;
+        bool check = false;
+        bool replace = false;
+        char replaceChar = 0;
+    } m_v;
 };
 
 class TComBuffer : public TComSettingsGroup {
@@ -144,17 +165,24 @@ class TComBuffer : public TComSettingsGroup {
     Q_PROPERTY(int OutputSize READ OutputSize WRITE SetOutputSize)
 public:
     explicit TComBuffer(TCustomComPort *port);
-    void Assign(const TComBuffer &other);
+    void Assign(const TComBuffer &other)
+    {
+        m_v = other.m_v;
+        apply();
+    }
 
-    int32_t InputSize() const { return m_inputSize; }
-    int32_t OutputSize() const { return m_outputSize; }
+    int32_t InputSize() const { return m_v.inputSize; }
+    int32_t OutputSize() const { return m_v.outputSize; }
     // Odd sizes are stored as the next lower even number.
-    void SetInputSize(int32_t v) { set(m_inputSize, even(v)); }
-    void SetOutputSize(int32_t v) { set(m_outputSize, even(v)); }
+    void SetInputSize(int32_t v) { set(m_v.inputSize, even(v)); }
+    void SetOutputSize(int32_t v) { set(m_v.outputSize, even(v)); }
 
 private:
     static int32_t even(int32_t v) { return v > 0 ? (v & ~1) : v; }
     void apply() override;
-    int32_t m_inputSize = 1024;
-    int32_t m_outputSize = 1024;
+    // The values of the group, copied whole by Assign.
+    struct Values {
+        int32_t inputSize = 1024;
+        int32_t outputSize = 1024;
+    } m_v;
 };

@@ -584,7 +584,8 @@ void IniFileStorage::LoadObject(const QString &path, QObject *obj)
     loadObj(path, obj);
 }
 
-void IniFileStorage::storeObj(const QString &path, QObject *obj)
+template <typename F>
+void IniFileStorage::forEachStored(const QString &path, QObject *obj, F &&each)
 {
     if (!obj)
         return;
@@ -594,21 +595,18 @@ void IniFileStorage::storeObj(const QString &path, QObject *obj)
     for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
         const QMetaProperty p = mo->property(i);
         if (p.isStored())
-            storeProp(path + QLatin1Char('\\') + QLatin1String(p.name()), obj, p);
+            each(path + QLatin1Char('\\') + QLatin1String(p.name()), p);
     }
+}
+
+void IniFileStorage::storeObj(const QString &path, QObject *obj)
+{
+    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { storeProp(key, obj, p); });
 }
 
 void IniFileStorage::loadObj(const QString &path, QObject *obj)
 {
-    if (!obj)
-        return;
-    DepthGuard depth(m_depth, path);
-    const QMetaObject *mo = obj->metaObject();
-    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
-        const QMetaProperty p = mo->property(i);
-        if (p.isStored())
-            loadProp(path + QLatin1Char('\\') + QLatin1String(p.name()), obj, p);
-    }
+    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { loadProp(key, obj, p); });
 }
 
 void IniFileStorage::storeProp(const QString &path, QObject *obj, const QMetaProperty &p)

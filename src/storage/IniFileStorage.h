@@ -114,6 +114,8 @@ private:
 
     void storeProp(const QString &path, QObject *obj, const QMetaProperty &p);
     void loadProp(const QString &path, QObject *obj, const QMetaProperty &p);
+    template <typename F>
+    void forEachStored(const QString &path, QObject *obj, F &&each);
     void storeObj(const QString &path, QObject *obj);
     void loadObj(const QString &path, QObject *obj);
 

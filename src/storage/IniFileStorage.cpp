@@ -119,6 +119,26 @@ bool integerRange(QMetaType mt, qint64 &lo, qint64 &hi)
     }
 }
 
+// Whether the property has a text form in the file (objects and pictures have none).
+bool hasEncoding(const QMetaProperty &p)
+{
+    const QMetaType mt = p.metaType();
+    qint64 lo = 0, hi = 0;
+    if (p.isFlagType() || p.isEnumType() || integerRange(mt, lo, hi)
+        || mt == QMetaType::fromType<TColor>() || mt == QMetaType::fromType<TFontCharset>())
+        return true;
+    switch (mt.id()) {
+    case QMetaType::Bool:
+    case QMetaType::Float:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QStringList:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QVariant integerVariant(QMetaType mt, qint64 v)
 {
     QVariant out = QVariant::fromValue(v);
@@ -601,7 +621,18 @@ void IniFileStorage::forEachStored(const QString &path, QObject *obj, F &&each)
 
 void IniFileStorage::storeObj(const QString &path, QObject *obj)
 {
-    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { storeProp(key, obj, p); });
+    // One property that cannot be stored must not cost the others of the object.
+    std::exception_ptr failure;
+    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) {
+        try {
+            storeProp(key, obj, p);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void IniFileStorage::loadObj(const QString &path, QObject *obj)
@@ -613,6 +644,9 @@ void IniFileStorage::storeProp(const QString &path, QObject *obj, const QMetaPro
 {
     const QVariant v = p.read(obj);
     const QMetaType mt = p.metaType();
+    if (!p.isWritable() && hasEncoding(p))
+        throw EStorageError(
+            QStringLiteral("%1 is read-only and could not be read back").arg(path).toStdString());
 
     if (p.isFlagType()) {
         const QMetaEnum e = p.enumerator();
@@ -681,8 +715,6 @@ void IniFileStorage::loadProp(const QString &path, QObject *obj, const QMetaProp
         loadObj(path, p.read(obj).value<QObject *>());
         return;
     }
-    if (!p.isWritable())
-        return;
 
     if (p.isFlagType()) {
         const QString section = ConcatPaths({path});

@@ -521,7 +521,12 @@ bool IniFileStorage::textToFloat(const QString &text, QChar decimalSeparator, do
     // An odd count of digits gets a "0" in front.
     const QString digits = (text.size() % 2) ? QLatin1Char('0') + text : text;
     if (digits.size() < 20) {
-        present = false;
+        // Too short for the binary form: a number typed by hand such as "2" or "1234".
+        // When it is no decimal number either, the target keeps its value.
+        double v = 0;
+        present = tg::parseDecimal(text, decimalSeparator, v);
+        if (present)
+            out = v;
         return true;
     }
     tg::Extended80 bytes{};

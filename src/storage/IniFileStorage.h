@@ -93,8 +93,9 @@ public:
 
     // Text encodings of single values, shared with anyone who needs the same forms.
     static QString floatToText(double v);
-    // False for a malformed text; `present` false when the text holds fewer than 10 bytes (the
-    // target is then left unchanged).
+    // Ten or more bytes of hex pairs are the binary form; anything else is read as a decimal
+    // number. False for a malformed text; `present` false for a text too short for the binary
+    // form that is no decimal number either (the target is then left unchanged).
     static bool textToFloat(const QString &text, QChar decimalSeparator, double &out, bool &present);
 
 private:

@@ -225,6 +225,10 @@ TEST_F(Files, HandEditedValuesAndConversionErrors)
     r.Number = 3;
     s.LoadProperty("Y\\Number", &r, "Number");
     EXPECT_EQ(r.Number, 3);
+    // A whole number typed by hand is read, as is one with a decimal separator.
+    s.StoreText("Y\\Single", "1234");
+    s.LoadProperty("Y\\Single", &r, "Single");
+    EXPECT_EQ(r.Single, 1234.0f);
 }
 
 TEST_F(Files, FailuresInsideAnObjectKeepWhatWasReadBefore)

@@ -3,6 +3,7 @@
 #include "Color.h"
 #include "Extended80.h"
 #include "Font.h"
+#include "StoredObject.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -642,6 +643,22 @@ void IniFileStorage::storeObj(const QString &path, QObject *obj)
 
 void IniFileStorage::loadObj(const QString &path, QObject *obj)
 {
+    // Objects whose properties check one another see the whole object read before they check.
+    struct LoadBracket {
+        TStoredObject *stored;
+        explicit LoadBracket(QObject *o) : stored(dynamic_cast<TStoredObject *>(o))
+        {
+            if (stored)
+                stored->BeginLoad();
+        }
+        ~LoadBracket()
+        {
+            if (stored)
+                stored->EndLoad();
+        }
+        LoadBracket(const LoadBracket &) = delete;
+        LoadBracket &operator=(const LoadBracket &) = delete;
+    } bracket(obj);
     forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { loadProp(key, obj, p); });
 }
 

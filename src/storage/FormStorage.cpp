@@ -140,11 +140,27 @@ void FormStorage::Hook(TFormEvents &events)
 
     auto prevClose = events.OnCloseQuery;
     events.OnCloseQuery = [self, prevClose](QWidget *sender, bool &canClose) {
-        if (prevClose)
-            prevClose(sender, canClose);
+        // A failure of an earlier handler or storage must not keep this one from saving; the
+        // first failure is passed on once every storage has saved.
+        std::exception_ptr failure;
+        if (prevClose) {
+            try {
+                prevClose(sender, canClose);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
         if (canClose && self && self->Active && self->m_form
-            && self->m_form->testAttribute(Qt::WA_WState_Created))
-            self->SaveSettings();
+            && self->m_form->testAttribute(Qt::WA_WState_Created)) {
+            try {
+                self->SaveSettings();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+        if (failure)
+            std::rethrow_exception(failure);
     };
 
     auto prevDestroy = events.OnDestroy;
@@ -168,10 +184,21 @@ void FormStorage::RestoreSettings()
     const QString formPath = FormPath();
     Bracket bracket(m_storage);
     m_restored = true;
+    m_propertiesRead = false;
     m_placementRestored = false;
-    if (m_storage->LoadInt(formPath + QStringLiteral("\\FormVersion"), 0) < Version)
+    if (placementInt(formPath + QStringLiteral("\\FormVersion"), 0) < Version) {
+        // Skipped on purpose: the storage counts as restored and saves its values at the end.
+        m_propertiesRead = true;
         return;
-    restorePlacement(formPath);
+    }
+    // The stored properties are read even when the placement fails, so that the save at the
+    // end writes back what the user had and not the initial values.
+    std::exception_ptr failure;
+    try {
+        restorePlacement(formPath);
+    } catch (...) {
+        failure = std::current_exception();
+    }
 
     const QString base = PropsBasePath();
     for (const QString &entry : std::as_const(StoredProps)) {
@@ -187,27 +214,60 @@ void FormStorage::RestoreSettings()
         } catch (const std::exception &) {
         }
     }
+    m_propertiesRead = true;
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void FormStorage::SaveSettings()
 {
     if (!m_form || !m_storage)
         return;
+    if (m_restored && !m_propertiesRead) {
+        // The restore failed before it read the stored values: saving now would write the
+        // initial values over the user's.
+        if (!m_saved)
+            std::fprintf(stderr, "Tavelgrid: settings of %s not saved: they could not be restored\n",
+                         qPrintable(objectName()));
+        m_saved = true;
+        return;
+    }
     const QString formPath = FormPath();
     Bracket bracket(m_storage);
     m_storage->StoreInt(formPath + QStringLiteral("\\FormVersion"), Version);
     if (!m_restored)
         return;
-    savePlacement(formPath);
+    // One failing entry must not keep the others from being saved; the failures are reported
+    // together afterwards.
+    QStringList failures;
+    try {
+        savePlacement(formPath);
+    } catch (const std::exception &e) {
+        failures << QString::fromUtf8(e.what());
+    }
     const QString base = PropsBasePath();
     for (const QString &entry : std::as_const(StoredProps)) {
-        QString c, p;
-        if (!splitEntry(entry, c, p))
-            continue;
-        if (QObject *obj = component(c))
-            m_storage->StoreProperty(base + QLatin1Char('\\') + c + QLatin1Char('_') + p, obj, p);
+        try {
+            QString c, p;
+            if (!splitEntry(entry, c, p))
+                continue;
+            if (QObject *obj = component(c))
+                m_storage->StoreProperty(base + QLatin1Char('\\') + c + QLatin1Char('_') + p, obj, p);
+        } catch (const std::exception &e) {
+            failures << QString::fromUtf8(e.what());
+        }
     }
     m_saved = true;
+    if (!failures.isEmpty())
+        throw EStorageError(failures.join(QLatin1Char('\n')).toStdString());
+}
+
+qint64 FormStorage::placementInt(const QString &path, qint64 defaultValue)
+{
+    // A hand-edited placement value that is not a number counts as missing: it must not cost
+    // the stored properties that follow it.
+    qint64 v = 0;
+    return tg::parseInt64(m_storage->LoadText(path, QString()), v) ? v : defaultValue;
 }
 
 int FormStorage::pixelsPerInch()
@@ -263,7 +323,7 @@ void FormStorage::restorePlacement(const QString &formPath)
     QWidget *w = m_form;
     const QString prefix = formPath + QLatin1Char('\\');
     const QString suffix = desktopSizeSuffix();
-    m_storage->LoadInt(prefix + QStringLiteral("Flags"), 0); // read, without meaning here
+    // Flags has no meaning on this platform and is not read.
 
     TWindowPlacement p = readPlacement(w);
     bool found = false;
@@ -282,7 +342,7 @@ void FormStorage::restorePlacement(const QString &formPath)
     int *norm[4] = {&p.left, &p.top, &p.right, &p.bottom};
     readKey(QStringLiteral("NormPos"), norm);
 
-    const qint64 ppi = m_storage->LoadInt(prefix + QStringLiteral("PixelsPerInch"), pixelsPerInch());
+    const qint64 ppi = placementInt(prefix + QStringLiteral("PixelsPerInch"), pixelsPerInch());
     if (found && ppi == pixelsPerInch() && p.left < p.right
         && QGuiApplication::screenAt(QPoint(p.left, p.top))
         && QGuiApplication::screenAt(QPoint(p.right - 1, p.bottom - 1))) {
@@ -292,7 +352,7 @@ void FormStorage::restorePlacement(const QString &formPath)
 
     const Qt::WindowStates plain =
         w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
-    switch (m_storage->LoadInt(prefix + QStringLiteral("ShowCmd"), 0)) {
+    switch (placementInt(prefix + QStringLiteral("ShowCmd"), 0)) {
     case 1:
     case 5:
     case 9:

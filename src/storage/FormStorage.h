@@ -90,12 +90,14 @@ public:
 
 private:
     QObject *component(const QString &name) const;
+    qint64 placementInt(const QString &path, qint64 defaultValue);
     void restorePlacement(const QString &formPath);
     void savePlacement(const QString &formPath);
 
     QPointer<QWidget> m_form;
     IniFileStorage *m_storage;
     bool m_restored = false;
+    bool m_propertiesRead = false; // false after a restore that failed before the properties
     bool m_saved = false;
     bool m_placementRestored = false;
 };

@@ -3,6 +3,7 @@
 #include "Color.h"
 #include "Extended80.h"
 #include "Font.h"
+#include "StoredObject.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -119,6 +120,26 @@ bool integerRange(QMetaType mt, qint64 &lo, qint64 &hi)
     }
 }
 
+// Whether the property has a text form in the file (objects and pictures have none).
+bool hasEncoding(const QMetaProperty &p)
+{
+    const QMetaType mt = p.metaType();
+    qint64 lo = 0, hi = 0;
+    if (p.isFlagType() || p.isEnumType() || integerRange(mt, lo, hi)
+        || mt == QMetaType::fromType<TColor>() || mt == QMetaType::fromType<TFontCharset>())
+        return true;
+    switch (mt.id()) {
+    case QMetaType::Bool:
+    case QMetaType::Float:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QStringList:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QVariant integerVariant(QMetaType mt, qint64 v)
 {
     QVariant out = QVariant::fromValue(v);
@@ -209,8 +230,12 @@ IniFileStorage::FileStamp IniFileStorage::stamp() const
     FileStamp s;
     struct stat st {};
     const QByteArray native = QFile::encodeName(m_fileName);
-    if (m_fileName.isEmpty() || ::stat(native.constData(), &st) != 0)
+    if (m_fileName.isEmpty())
         return s;
+    if (::stat(native.constData(), &st) != 0) {
+        s.error = errno;
+        return s;
+    }
     s.exists = true;
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.size = qint64(st.st_size);
@@ -218,29 +243,90 @@ IniFileStorage::FileStamp IniFileStorage::stamp() const
     return s;
 }
 
+void IniFileStorage::refuseFile(const QString &reason)
+{
+    // A file that could not be read whole is never written: its settings would be lost.
+    m_unreadable = true;
+    m_readOnly = true;
+    if (!m_warnedUnreadable)
+        warn(QStringLiteral("cannot read settings file %1 (%2): it is left unchanged, and "
+                            "settings are not saved in this run")
+                 .arg(m_fileName, reason));
+    m_warnedUnreadable = true;
+}
+
 void IniFileStorage::LoadFile()
 {
     m_loaded = true;
     m_stamp = stamp();
-    m_readOnly = false;
+    m_readOnly = m_unreadable;
     if (!m_stamp.exists) {
-        m_image.clear();
+        // Only a file that is not there counts as missing (a plain file in the path, too);
+        // any other failure to look at it must not lead to a save over it.
+        if (m_fileName.isEmpty() || m_stamp.error == ENOENT || m_stamp.error == ENOTDIR) {
+            if (!m_unreadable)
+                m_image.clear();
+            return;
+        }
+        refuseFile(QString::fromLocal8Bit(std::strerror(m_stamp.error)));
         return;
     }
+    QByteArray data;
+    const QString error = readSettingsFile(data);
+    if (!error.isEmpty()) {
+        refuseFile(error);
+        return;
+    }
+    if (m_unreadable)
+        return;
     const QByteArray native = QFile::encodeName(m_fileName);
     struct stat st {};
-    if (::stat(native.constData(), &st) == 0)
-        m_readOnly = (st.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0;
-    QFile f(m_fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        // Never overwrite a file that could not be read: its settings would be lost.
-        warn(QStringLiteral("cannot read settings file %1: %2").arg(m_fileName, f.errorString()));
-        m_readOnly = true;
-        m_image.clear();
-        return;
-    }
-    const QByteArray data = f.readAll();
+    m_readOnly = ::stat(native.constData(), &st) != 0 || (st.st_mode & 0222) == 0
+                 || ::access(native.constData(), W_OK) != 0;
     m_image.parse(data);
+}
+
+QString IniFileStorage::readSettingsFile(QByteArray &data) const
+{
+    const QByteArray native = QFile::encodeName(m_fileName);
+    // Non-blocking, so that a FIFO in the file's place cannot stall the start.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("not a regular file");
+    if (st.st_size > kMaxFileSize)
+        return QStringLiteral("larger than %1 MiB").arg(kMaxFileSize >> 20);
+    // One byte more than the limit tells a file that grew past it while being read.
+    data.resize(qsizetype(st.st_size) + 1);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == data.size()) {
+            if (total > kMaxFileSize)
+                return QStringLiteral("larger than %1 MiB").arg(kMaxFileSize >> 20);
+            data.resize(std::min<qsizetype>(total * 2 + 4096, kMaxFileSize + 1));
+        }
+        const ssize_t n = ::read(fd, data.data() + total, size_t(data.size() - total));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return QString::fromLocal8Bit(std::strerror(errno));
+        }
+        if (n == 0)
+            break;
+        total += n;
+    }
+    if (total < st.st_size)
+        return QStringLiteral("read %1 of %2 bytes").arg(total).arg(qint64(st.st_size));
+    data.truncate(total);
+    return QString();
 }
 
 void IniFileStorage::reloadIfChanged()
@@ -264,33 +350,32 @@ void IniFileStorage::EndBatch()
 
 namespace {
 
-// Writes `data` to a temporary file next to `path`, flushes it to disk and renames it over
-// `path`: a crash or a full disk leaves either the old or the new file, never a mix. Returns
-// an empty string on success, else the reason.
-QString writeAtomically(const QString &path, const QByteArray &data)
+QString errorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// The file a symbolic link finally points to, so that saving replaces the target and keeps the
+// link. A path that is no link is returned unchanged; so is the end of a dangling chain.
+QByteArray resolveLinks(QByteArray path)
 {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray tmpl = target + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmpl.constData());
-        return QString::fromLocal8Bit(std::strerror(err));
-    };
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(target.constData(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        QByteArray target(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n < 0 || n >= target.size())
+            return path;
+        target.truncate(n);
+        if (!target.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            target = (slash < 0 ? QByteArray() : path.left(slash + 1)) + target;
+        }
+        path = target;
     }
-    if (::fchmod(fd, mode) != 0)
-        return fail(errno);
+    return path;
+}
+
+bool writeAll(int fd, const QByteArray &data, int &err)
+{
     const char *p = data.constData();
     qint64 left = data.size();
     while (left > 0) {
@@ -298,27 +383,98 @@ QString writeAtomically(const QString &path, const QByteArray &data)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno);
+            err = errno;
+            return false;
         }
-        if (n == 0)
-            return fail(ENOSPC);
+        if (n == 0) {
+            err = ENOSPC;
+            return false;
+        }
         p += n;
         left -= n;
     }
+    return true;
+}
+
+// Overwrites the file itself: the way left when its folder takes no new files. Not atomic,
+// so used only then.
+QString writeInPlace(const QByteArray &target, const QByteArray &data)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errorText(errno);
+    int err = 0;
+    if (!writeAll(fd, data, err) || ::ftruncate(fd, off_t(data.size())) != 0
+        || ::fsync(fd) != 0) {
+        if (err == 0)
+            err = errno;
+        ::close(fd);
+        return errorText(err);
+    }
+    if (::close(fd) != 0)
+        return errorText(errno);
+    return QString();
+}
+
+} // namespace
+
+// Writes `data` to a temporary file next to `target`, flushes it to disk and renames it over
+// `target`: a crash or a full disk leaves either the old or the new file, never a mix. The new
+// file keeps the old one's owner, group and permissions. When the folder takes no temporary
+// file, the file is overwritten in place. Returns an empty string on success, else the reason.
+QString IniFileStorage::writeAtomically(const QByteArray &target, const QByteArray &data)
+{
+    struct stat st {};
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    QByteArray tmpl = target + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        const int err = errno;
+        if (!exists || (err != EACCES && err != EPERM))
+            return errorText(err);
+        if (!m_saidInPlace)
+            warn(QStringLiteral("no temporary file possible beside %1 (%2): saving it in place")
+                     .arg(QFile::decodeName(target), errorText(err)));
+        m_saidInPlace = true;
+        return writeInPlace(target, data);
+    }
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.constData());
+        return errorText(err);
+    };
+    mode_t mode = 0;
+    if (exists) {
+        mode = st.st_mode & 07777;
+        // Keep the owner, so that a save by another user (root) does not take the file away
+        // from its user. Only root may give a file away; anyone may set one of their groups.
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)::fchown(fd, uid_t(-1), st.st_gid);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    int err = 0;
+    if (!writeAll(fd, data, err))
+        return fail(err);
     if (::fsync(fd) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
-        const int err = errno;
+        err = errno;
         ::unlink(tmpl.constData());
-        return QString::fromLocal8Bit(std::strerror(err));
+        return errorText(err);
     }
     if (::rename(tmpl.constData(), target.constData()) != 0) {
-        const int err = errno;
+        err = errno;
         ::unlink(tmpl.constData());
-        return QString::fromLocal8Bit(std::strerror(err));
+        return errorText(err);
     }
     // Make the rename itself durable.
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
     const int dfd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
@@ -326,6 +482,8 @@ QString writeAtomically(const QString &path, const QByteArray &data)
     }
     return QString();
 }
+
+namespace {
 
 // Removes temporaries of earlier saves that were killed half-way. Only old ones: a young one
 // may belong to a save still running in another process.
@@ -345,19 +503,27 @@ void removeStaleTemporaries(const QString &path)
 
 bool IniFileStorage::SaveFile()
 {
-    if (m_fileName.isEmpty() || m_readOnly)
+    if (m_fileName.isEmpty())
         return true;
-    const QString dir = QFileInfo(m_fileName).absolutePath();
+    if (m_readOnly) {
+        // An unreadable file was reported when it was read.
+        if (!m_unreadable)
+            warn(QStringLiteral("settings not saved: %1 is not writable").arg(m_fileName));
+        return false;
+    }
+    const QByteArray target = resolveLinks(QFile::encodeName(m_fileName));
+    const QString targetName = QFile::decodeName(target);
+    const QString dir = QFileInfo(targetName).absolutePath();
     if (!QDir().mkpath(dir)) {
         warn(QStringLiteral("settings not saved: cannot create folder %1").arg(dir));
         return false;
     }
-    const QString error = writeAtomically(m_fileName, m_image.serialize());
+    const QString error = writeAtomically(target, m_image.serialize());
     if (!error.isEmpty()) {
-        warn(QStringLiteral("settings not saved to %1: %2").arg(m_fileName, error));
+        warn(QStringLiteral("settings not saved to %1: %2").arg(targetName, error));
         return false;
     }
-    removeStaleTemporaries(m_fileName);
+    removeStaleTemporaries(targetName);
     return true;
 }
 
@@ -501,7 +667,12 @@ bool IniFileStorage::textToFloat(const QString &text, QChar decimalSeparator, do
     // An odd count of digits gets a "0" in front.
     const QString digits = (text.size() % 2) ? QLatin1Char('0') + text : text;
     if (digits.size() < 20) {
-        present = false;
+        // Too short for the binary form: a number typed by hand such as "2" or "1234".
+        // When it is no decimal number either, the target keeps its value.
+        double v = 0;
+        present = tg::parseDecimal(text, decimalSeparator, v);
+        if (present)
+            out = v;
         return true;
     }
     tg::Extended80 bytes{};
@@ -601,11 +772,38 @@ void IniFileStorage::forEachStored(const QString &path, QObject *obj, F &&each)
 
 void IniFileStorage::storeObj(const QString &path, QObject *obj)
 {
-    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { storeProp(key, obj, p); });
+    // One property that cannot be stored must not cost the others of the object.
+    std::exception_ptr failure;
+    forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) {
+        try {
+            storeProp(key, obj, p);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void IniFileStorage::loadObj(const QString &path, QObject *obj)
 {
+    // Objects whose properties check one another see the whole object read before they check.
+    struct LoadBracket {
+        TStoredObject *stored;
+        explicit LoadBracket(QObject *o) : stored(dynamic_cast<TStoredObject *>(o))
+        {
+            if (stored)
+                stored->BeginLoad();
+        }
+        ~LoadBracket()
+        {
+            if (stored)
+                stored->EndLoad();
+        }
+        LoadBracket(const LoadBracket &) = delete;
+        LoadBracket &operator=(const LoadBracket &) = delete;
+    } bracket(obj);
     forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) { loadProp(key, obj, p); });
 }
 
@@ -613,6 +811,9 @@ void IniFileStorage::storeProp(const QString &path, QObject *obj, const QMetaPro
 {
     const QVariant v = p.read(obj);
     const QMetaType mt = p.metaType();
+    if (!p.isWritable() && hasEncoding(p))
+        throw EStorageError(
+            QStringLiteral("%1 is read-only and could not be read back").arg(path).toStdString());
 
     if (p.isFlagType()) {
         const QMetaEnum e = p.enumerator();
@@ -681,8 +882,6 @@ void IniFileStorage::loadProp(const QString &path, QObject *obj, const QMetaProp
         loadObj(path, p.read(obj).value<QObject *>());
         return;
     }
-    if (!p.isWritable())
-        return;
 
     if (p.isFlagType()) {
         const QString section = ConcatPaths({path});

@@ -77,11 +77,15 @@ public:
     void EndBatch();
     int BatchDepth() const { return m_batch; }
 
-    // Re-reads the file into memory.
+    // Re-reads the file into memory. Only a missing file gives an empty image. A file that
+    // cannot be read whole (no right, an I/O error, more than kMaxFileSize bytes) makes the
+    // storage read-only for the rest of the run, with one warning.
     void LoadFile();
-    // Writes the memory image (atomically). Skipped for an empty file name or a read-only
-    // file. On failure the old file and the memory image stay; one line goes to stderr.
-    // Returns false on failure.
+    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    // Writes the memory image (atomically, through a symbolic link to its target). Skipped for
+    // an empty file name, a read-only file and a file that could not be read. On failure or a
+    // skip the old file and the memory image stay and one line goes to stderr (none for an
+    // unreadable file, which was reported when read). Returns false when nothing was written.
     bool SaveFile();
     bool ReadOnly() const { return m_readOnly; }
 
@@ -93,8 +97,9 @@ public:
 
     // Text encodings of single values, shared with anyone who needs the same forms.
     static QString floatToText(double v);
-    // False for a malformed text; `present` false when the text holds fewer than 10 bytes (the
-    // target is then left unchanged).
+    // Ten or more bytes of hex pairs are the binary form; anything else is read as a decimal
+    // number. False for a malformed text; `present` false for a text too short for the binary
+    // form that is no decimal number either (the target is then left unchanged).
     static bool textToFloat(const QString &text, QChar decimalSeparator, double &out, bool &present);
 
 private:
@@ -103,9 +108,13 @@ private:
         qint64 mtimeNs = 0;
         qint64 size = -1;
         quint64 inode = 0;
+        int error = 0; // errno of the failed look-up
         bool operator==(const FileStamp &) const = default;
     };
     FileStamp stamp() const;
+    QString readSettingsFile(QByteArray &data) const;
+    void refuseFile(const QString &reason);
+    QString writeAtomically(const QByteArray &target, const QByteArray &data);
     void reloadIfChanged();
     void splitPath(const QString &path, QString &section, QString &key) const;
     const QString *rawValue(const QString &path);
@@ -127,6 +136,9 @@ private:
     FileStamp m_stamp;
     bool m_loaded = false;
     bool m_readOnly = false;
+    bool m_unreadable = false; // sticky for the run
+    bool m_warnedUnreadable = false;
+    bool m_saidInPlace = false;
     int m_batch = 0;
     int m_depth = 0;
 };

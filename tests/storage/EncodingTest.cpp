@@ -81,7 +81,8 @@ TEST(Extended80, TextFormsOfTheReader)
     EXPECT_EQ(dec("0000000000000080ff3f"), 1.0);
     EXPECT_EQ(dec("0000000000000080FF3F1234"), 1.0);
     EXPECT_EQ(dec("000000000000000C80540"), std::nullopt) << "odd length shifts the bytes";
-    // Fewer than ten bytes: present == false, the target keeps its value.
+    // Fewer than ten bytes that are no decimal number: present == false, the target keeps its
+    // value.
     double v = 7;
     bool present = true;
     EXPECT_TRUE(IniFileStorage::textToFloat("0080FF3F", u'.', v, present));
@@ -98,6 +99,36 @@ TEST(Extended80, TextFormsOfTheReader)
     for (const char *bad : {"nan", "inf", "-Infinity", "1.0e400", "0x1p3", "1.5.2", "+", "."})
         EXPECT_FALSE(dec(bad)) << bad;
     EXPECT_EQ(dec("1e-400"), 0.0);
+}
+
+// Numbers typed by hand that happen to be hex pairs: too short for the binary form, they are
+// read as decimal numbers; twenty digits keep the binary reading.
+TEST(Extended80, ShortHexPairsAreDecimalNumbers)
+{
+    const struct {
+        const char *text;
+        QChar sep;
+        std::optional<double> value; // nullopt: the target keeps its value
+    } cases[] = {
+        {"2", u'.', 2.0},
+        {"1234", u'.', 1234.0},
+        {"100", u'.', 100.0},
+        {"1e3", u'.', 1000.0},
+        {"12345678901234567", u'.', 12345678901234567.0},
+        {"0000C843", u'.', std::nullopt},
+        {"ABCD", u'.', std::nullopt},
+        {"", u'.', std::nullopt},
+        {"2,5", u',', 2.5},
+        {"00000000000000C80540", u'.', 100.0},
+        {"0000000000000080FF3F", u',', 1.0},
+    };
+    for (const auto &c : cases) {
+        double v = -7;
+        bool present = false;
+        EXPECT_TRUE(IniFileStorage::textToFloat(c.text, c.sep, v, present)) << c.text;
+        EXPECT_EQ(present, c.value.has_value()) << c.text;
+        EXPECT_EQ(v, c.value.value_or(-7)) << c.text;
+    }
 }
 
 TEST(IniText, ReadingRulesOfHandEditedFiles)

@@ -344,3 +344,99 @@ TEST_F(Forms, MainWindowStoragesKeepOnlyExistingComponents)
     events.OnShow(&form);
     EXPECT_TRUE(s.Allgemein->Restored() && s.Instrumente->Restored() && s.CheckBoxes->Restored());
 }
+
+// A malformed placement value counts as missing: the stored properties are still read, and the
+// save at the end writes back what the user had, not the initial values.
+TEST_F(Forms, MalformedPlacementKeysLoseNothing)
+{
+    const QByteArray cases[] = {
+        "Flags=0x2\r\n", "ShowCmd=max\r\n", "PixelsPerInch=96dpi\r\n", "FormVersion=v1\r\n",
+        "ShowCmd=18446744073709551616999\r\n",
+    };
+    for (const QByteArray &placement : cases) {
+        writeFile(path(), "[FormMain]\r\n" + placement + "[" + kBase
+                              + "]\r\nInstr2_Hint=users\r\nCheckBox1_Checked=TRUE\r\n");
+        {
+            SmallWindow w;
+            IniFileStorage ini(path());
+            FormStorage fs(&w.form, &ini);
+            fs.StoredProps = {"Instr2.Hint", "CheckBox1.Checked"};
+            EXPECT_NO_THROW(fs.RestoreSettings()) << placement.constData();
+            EXPECT_EQ(w.instr2->Hint, "users") << placement.constData();
+            EXPECT_TRUE(w.check1->Checked()) << placement.constData();
+            fs.SaveSettings();
+        }
+        IniFileStorage back(path());
+        back.FlushOnDestroy = false;
+        EXPECT_EQ(back.LoadText(kBase + "\\Instr2_Hint", ""), "users") << placement.constData();
+        EXPECT_EQ(back.LoadText(kBase + "\\CheckBox1_Checked", ""), "TRUE") << placement.constData();
+    }
+}
+
+// A stored version below the storage's skips the restore, and the save writes the initial
+// values; but sections and keys the storage does not write stay in the file.
+TEST_F(Forms, NegativeVersionSkipsRestoreButKeepsForeignSections)
+{
+    writeFile(path(), "[FormMain]\r\nFormVersion=-1\r\nShowCmd=3\r\nHandKey=kept\r\n[" + kBase
+                          + "]\r\nInstr2_Hint=stored\r\nInstr99_Hint=other\r\n"
+                            "[Elsewhere]\r\nA=1\r\n");
+    {
+        SmallWindow w;
+        IniFileStorage ini(path());
+        FormStorage fs(&w.form, &ini);
+        fs.StoredProps = {"Instr2.Hint"};
+        fs.RestoreSettings();
+        EXPECT_TRUE(fs.Restored());
+        EXPECT_EQ(w.instr2->Hint, "1");
+        EXPECT_FALSE(w.form.windowState() & Qt::WindowMaximized);
+        fs.SaveSettings();
+    }
+    IniFileStorage back(path());
+    back.FlushOnDestroy = false;
+    EXPECT_EQ(back.LoadInt("FormMain\\FormVersion", -5), 0);
+    EXPECT_EQ(back.LoadText(kBase + "\\Instr2_Hint", ""), "1");
+    EXPECT_EQ(back.LoadText(kBase + "\\Instr99_Hint", ""), "other");
+    EXPECT_EQ(back.LoadText("FormMain\\HandKey", ""), "kept");
+    EXPECT_EQ(back.LoadInt("Elsewhere\\A", 0), 1);
+}
+
+// An unknown or read-only property fails its own entry in both directions; the other entries,
+// and the storages after it on closing, are still saved, and the failure is reported once.
+TEST_F(Forms, FailingEntriesDoNotStopTheSaveChain)
+{
+    QWidget form;
+    form.setObjectName("FormMain");
+    auto *probe = new TTestReadOnly(&form);
+    probe->setObjectName("Probe");
+    for (int i = 1; i <= 2; ++i)
+        (new TTestCheckBox(&form))->setObjectName(QStringLiteral("CheckBox%1").arg(i));
+    writeFile(path(), "[" + kBase + "]\r\nProbe_Count=9\r\nProbe_Left=5\r\n");
+    IniFileStorage ini(path());
+    ini.FlushOnDestroy = false;
+    TFormEvents events;
+    FormStorage a(&form, &ini), b(&form, &ini);
+    a.StoredProps = {"Probe.Nope", "Probe.Count", "Probe.Left", "CheckBox1.Checked"};
+    b.StoredProps = {"CheckBox2.Checked"};
+    a.Hook(events);
+    b.Hook(events);
+    EXPECT_THROW(ini.LoadProperty(kBase + "\\Probe_Count", probe, "Count"), EStorageError);
+    events.OnShow(&form);
+    EXPECT_EQ(probe->Left, 5);
+
+    probe->Left = 6;
+    ini.StoreText(kBase + "\\Probe_Count", "untouched");
+    form.show();
+    bool canClose = true;
+    try {
+        events.OnCloseQuery(&form, canClose);
+        ADD_FAILURE() << "the failing entries were not reported";
+    } catch (const EStorageError &e) {
+        const QString what = QString::fromUtf8(e.what());
+        EXPECT_TRUE(what.contains("Nope") && what.contains("Probe_Count")) << e.what();
+    }
+    EXPECT_TRUE(a.Saved() && b.Saved());
+    EXPECT_EQ(ini.LoadInt(kBase + "\\Probe_Left", 0), 6);
+    EXPECT_EQ(ini.LoadText(kBase + "\\Probe_Count", ""), "untouched");
+    EXPECT_TRUE(ini.HasValue(kBase + "\\CheckBox1_Checked"));
+    EXPECT_TRUE(ini.HasValue(kBase + "\\CheckBox2_Checked"));
+}

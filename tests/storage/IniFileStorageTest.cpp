@@ -15,6 +15,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 namespace {
 
@@ -225,6 +226,10 @@ TEST_F(Files, HandEditedValuesAndConversionErrors)
     r.Number = 3;
     s.LoadProperty("Y\\Number", &r, "Number");
     EXPECT_EQ(r.Number, 3);
+    // A whole number typed by hand is read, as is one with a decimal separator.
+    s.StoreText("Y\\Single", "1234");
+    s.LoadProperty("Y\\Single", &r, "Single");
+    EXPECT_EQ(r.Single, 1234.0f);
 }
 
 TEST_F(Files, FailuresInsideAnObjectKeepWhatWasReadBefore)
@@ -294,9 +299,15 @@ TEST_F(Files, SavingCreatesFoldersAndSkipsReadOnlyFiles)
     ::chmod(QFile::encodeName(path()).constData(), 0444);
     {
         IniFileStorage s(path());
+        s.FlushOnDestroy = false;
         EXPECT_TRUE(s.ReadOnly());
         s.StoreInt("S\\A", 2);
-        EXPECT_TRUE(s.SaveFile());
+        // A skipped save is no success, and says so in one line.
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(s.SaveFile());
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(path().toStdString()), std::string::npos) << err;
     }
     EXPECT_EQ(readAll(path()), QByteArray("[S]\nA=1\n"));
 
@@ -423,4 +434,165 @@ TEST_F(Files, KilledDuringSavesNeverLeavesABrokenFile)
             ::utimes(QFile::encodeName(dir.filePath(name)).constData(), old);
     IniFileStorage(path()).SaveFile();
     EXPECT_EQ(QDir(dir.path()).entryList({"s.ini.tmp-*"}, QDir::Files), QStringList{"s.ini.tmp-999998"});
+}
+
+// A settings file that is a symbolic link stays one: the save goes to the link's target, and
+// its temporary file is made beside the target.
+TEST_F(Files, SymbolicLinksAreWrittenThrough)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkpath("real"));
+    writeFile(dir.filePath("real/s.ini"), "[S]\r\nA=1\r\n");
+    ASSERT_EQ(::symlink("real/s.ini", QFile::encodeName(path("link.ini")).constData()), 0);
+    ASSERT_EQ(::symlink("link.ini", QFile::encodeName(path("link2.ini")).constData()), 0);
+    ASSERT_EQ(::symlink("real/new.ini", QFile::encodeName(path("dangling.ini")).constData()), 0);
+    for (const char *name : {"link2.ini", "dangling.ini"}) {
+        IniFileStorage s(path(name));
+        s.StoreInt("S\\B", 2);
+    }
+    EXPECT_TRUE(QFileInfo(path("link.ini")).isSymLink());
+    EXPECT_TRUE(QFileInfo(path("link2.ini")).isSymLink());
+    EXPECT_TRUE(QFileInfo(path("dangling.ini")).isSymLink());
+    EXPECT_EQ(readAll(dir.filePath("real/s.ini")), QByteArray("[S]\r\nA=1\r\nB=2\r\n\r\n"));
+    EXPECT_EQ(readAll(dir.filePath("real/new.ini")), QByteArray("[S]\r\nB=2\r\n\r\n"));
+    EXPECT_EQ(QDir(dir.filePath("real")).entryList(QDir::Files).size(), 2);
+}
+
+// A file that cannot be read whole is never written: read-only for the run, one warning.
+TEST_F(Files, FilesThatCannotBeReadWholeAreLeftAlone)
+{
+    // An I/O error on reading (memory of a process reads as EIO at offset 0).
+    ASSERT_EQ(::symlink("/proc/self/mem", QFile::encodeName(path("io.ini")).constData()), 0);
+    // Over the size limit (sparse, so it costs no disk), and just at it.
+    for (const char *name : {"huge.ini", "limit.ini"}) {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(IniFileStorage::kMaxFileSize + (name[0] == 'h' ? 1 : 0)));
+    }
+    for (const char *name : {"io.ini", "huge.ini"}) {
+        testing::internal::CaptureStderr();
+        {
+            IniFileStorage s(path(name));
+            EXPECT_TRUE(s.ReadOnly()) << name;
+            s.StoreInt("S\\A", 1);
+            s.LoadFile();
+            EXPECT_EQ(s.LoadInt("S\\A", 0), 1) << "the image stays as it was";
+            EXPECT_FALSE(s.SaveFile());
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(name), std::string::npos) << err;
+    }
+    EXPECT_TRUE(QFileInfo(path("io.ini")).isSymLink());
+    EXPECT_EQ(QFileInfo(path("huge.ini")).size(), IniFileStorage::kMaxFileSize + 1);
+    IniFileStorage atLimit(path("limit.ini"));
+    atLimit.FlushOnDestroy = false;
+    EXPECT_FALSE(atLimit.ReadOnly());
+}
+
+namespace {
+
+struct ProbeRun {
+    QString out, err;
+};
+
+// The back end in a process of its own that has become `uid`: root passes every permission
+// check, so cases of "cannot write" need another user.
+ProbeRun storeAs(uid_t uid, const QString &file, const QString &path, const QString &value)
+{
+    QProcess p;
+    p.start(TG_STORAGE_PROBE, {"store", QString::number(uid), file, path, value});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    return {QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+} // namespace
+
+struct AsOtherUser : Files {
+    static constexpr uid_t kNobody = 65534;
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "needs root to act as another user";
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    }
+    void own(const QString &file, uid_t uid, mode_t mode)
+    {
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), uid, gid_t(uid)), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0);
+    }
+};
+
+// Saving as root keeps the owner and group of the file it replaces, so the user can still
+// save it afterwards.
+TEST_F(AsOtherUser, SavingKeepsOwnerGroupAndMode)
+{
+    writeFile(path(), "[S]\r\nA=1\r\n");
+    own(path(), kNobody, 0640);
+    {
+        IniFileStorage s(path());
+        s.StoreInt("S\\A", 2);
+    }
+    const struct stat st = statOf(path());
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, gid_t(kNobody));
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    const ProbeRun run = storeAs(kNobody, path(), "S\\B", "3");
+    EXPECT_EQ(run.out.toStdString(), "readonly=0 sections=1\n");
+    EXPECT_EQ(readAll(path()), QByteArray("[S]\r\nA=2\r\nB=3\r\n\r\n"));
+}
+
+// A file the user may not write is not saved, and the user is told in one line.
+TEST_F(AsOtherUser, ASkippedSaveSaysSo)
+{
+    writeFile(path(), "[S]\r\nA=1\r\n");
+    own(path(), 0, 0644);
+    const ProbeRun run = storeAs(kNobody, path(), "S\\A", "2");
+    EXPECT_EQ(run.out.toStdString(), "readonly=1 sections=1\n");
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(path()) && run.err.contains("not saved")) << run.err.toStdString();
+    EXPECT_EQ(readAll(path()), QByteArray("[S]\r\nA=1\r\n"));
+}
+
+// A writable file in a folder that takes no new files is written in place, with one note.
+TEST_F(AsOtherUser, WritableFileInAClosedFolderIsSavedInPlace)
+{
+    writeFile(path(), "; a long comment that the rewrite drops, so the file gets shorter\r\n"
+                      "[S]\r\nA=1\r\n");
+    own(path(), kNobody, 0644);
+    const ProbeRun run = storeAs(kNobody, path(), "S\\B", "2");
+    EXPECT_EQ(run.out.toStdString(), "readonly=0 sections=1\n");
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("in place")) << run.err.toStdString();
+    EXPECT_EQ(readAll(path()), QByteArray("[S]\r\nA=1\r\nB=2\r\n\r\n"));
+    EXPECT_EQ(statOf(path()).st_uid, kNobody);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+// Only a missing file is an empty one. A file that is there but cannot be looked at or read
+// makes the storage read-only with one warning, and is never rewritten from initial values.
+TEST_F(AsOtherUser, FilesThatCannotBeReadAreNeverRewritten)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const QString hidden = dir.filePath("locked/s.ini");
+    writeFile(hidden, "[S]\r\nA=1\r\n");
+    own(hidden, kNobody, 0644);
+    own(dir.filePath("locked"), 0, 0700); // the user cannot even look inside
+    writeFile(path(), "[S]\r\nA=1\r\n");
+    own(path(), 0, 0600);
+    for (const QString &file : {hidden, path()}) {
+        const ProbeRun run = storeAs(kNobody, file, "S\\A", "2");
+        EXPECT_EQ(run.out.toStdString(), "readonly=1 sections=1\n") << file.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("cannot read")) << run.err.toStdString();
+        EXPECT_EQ(readAll(file), QByteArray("[S]\r\nA=1\r\n"));
+    }
 }

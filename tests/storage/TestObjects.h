@@ -114,3 +114,15 @@ public:
     TTestLoop *Next() { return this; }
     int A = 1;
 };
+
+// A component with a stored property that can be read but not set.
+class TTestReadOnly : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Count READ Count)
+    Q_PROPERTY(int Left MEMBER Left)
+
+public:
+    using QWidget::QWidget;
+    int Count() const { return 7; }
+    int Left = 1;
+};

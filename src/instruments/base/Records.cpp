@@ -240,7 +240,7 @@ void TSignalSettings::SetValueUnit(const QString &s) { if (store(valueUnit, s)) 
 
 void TSignalSettings::SetValueFrom(float x)
 {
-    if (!std::isfinite(x) || x == valueFrom || x == valueTo)
+    if (!std::isfinite(x) || x == valueFrom || (x == valueTo && !loading))
         return;
     // 0 would make the value range and the log mapping degenerate; the dials rely on this.
     valueFrom = x == 0.0f ? 0.000001f : x;
@@ -251,9 +251,26 @@ void TSignalSettings::SetValueFrom(float x)
 
 void TSignalSettings::SetValueTo(float x)
 {
-    if (!std::isfinite(x) || x == valueFrom || x == valueTo)
+    if (!std::isfinite(x) || (x == valueFrom && !loading) || x == valueTo)
         return;
     valueTo = LogMode ? Decade(x) : x;
+    Changed();
+}
+
+void TSignalSettings::BeginLoad()
+{
+    loading = true;
+    fromBeforeLoad = valueFrom;
+    toBeforeLoad = valueTo;
+}
+
+void TSignalSettings::EndLoad()
+{
+    loading = false;
+    if (valueFrom != valueTo)
+        return;
+    valueFrom = fromBeforeLoad;
+    valueTo = toBeforeLoad;
     Changed();
 }
 

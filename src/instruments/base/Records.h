@@ -7,6 +7,7 @@
 #include "GvTypes.h"
 #include "Color.h"
 #include "Font.h"
+#include "StoredObject.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -317,7 +318,7 @@ private:
 };
 
 // What the signal is and how its value maps to digits.
-class TSignalSettings : public TGvPersistent {
+class TSignalSettings : public TGvPersistent, public TStoredObject {
     Q_OBJECT
     Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom)
     Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo)
@@ -345,9 +346,14 @@ public:
     void SetName2(const QString &s);
     void SetValueFormat(const QString &s);
     // Ignored when x equals either end or is not finite; 0 is stored as 1e-6; in log mode the
-    // stored value becomes its decade.
+    // stored value becomes its decade. While the settings file is read, an end equal to the
+    // other one is taken, so that any stored range comes back whatever the range before.
     void SetValueFrom(float x);
     void SetValueTo(float x);
+    void BeginLoad() override;
+    // A range that came out with equal ends (only a hand-edited file gives one) is refused as a
+    // whole: the range before the load stays.
+    void EndLoad() override;
     void SetValueUnit(const QString &s);
 
     // Copies, through the setters: DigitalFrom, DigitalTo, ValueFormat, ValueFrom, ValueTo,
@@ -383,6 +389,8 @@ private:
     QString valueFormat = QStringLiteral("##0.0");
     float valueFrom = 0.0f, valueTo = 100.0f;
     QString valueUnit = QStringLiteral("%");
+    bool loading = false;
+    float fromBeforeLoad = 0.0f, toBeforeLoad = 0.0f;
 
     double valueRange = 100;
     int digitalRange = 1000;

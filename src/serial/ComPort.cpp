@@ -58,15 +58,15 @@ TCustomComPort::~TCustomComPort()
     }
 }
 
-[[noreturn]] void TCustomComPort::Fail(int code, int winCode)
+[[noreturn]] void TCustomComPort::Fail(TComExceptions e, int winCode)
 {
     if (OnException) {
-        const int64_t winError = code == CEPortNotOpen ? -24 : std::max(winCode, 0);
+        const int64_t winError = e == CEPortNotOpen ? -24 : std::max(winCode, 0);
         const QString winMessage = winCode > 0 ? QString::fromLocal8Bit(std::strerror(winCode)) : QString();
-        OnException(this, TComExceptions(code), EComPort::CodeText(code), winError, winMessage);
+        OnException(this, e, EComPort::CodeText(ErrorCode(e)), winError, winMessage);
         throw OperationAborted{};
     }
-    throw EComPort(code, winCode);
+    throw EComPort(e, winCode);
 }
 
 bool TCustomComPort::Applying() const
@@ -181,20 +181,21 @@ void TCustomComPort::ThreadEnded(uint64_t generation, int error)
 {
     if (generation != m_generation || !m_connected || error == 0)
         return;
-    // The device is gone: say so once, then close the normal way so links see it closed.
+    // The device is gone: close the normal way first, so that whoever sees the report (and
+    // the lamps) already sees the port closed; then say so once.
+    try {
+        Close();
+    } catch (const EComPort &e) {
+        if (e.Code() != ErrorCode(CE_PurgeFailed)) // a vanished device cannot be purged
+            tg::handleApplicationException(std::current_exception());
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
     try {
         if (OnError)
             OnError(this, ceIO);
         else
             throw EComPort(CE_WaitFailed, error);
-    } catch (...) {
-        tg::handleApplicationException(std::current_exception());
-    }
-    try {
-        Close();
-    } catch (const EComPort &e) {
-        if (e.Code() != CE_PurgeFailed) // a vanished device cannot be purged; already reported
-            tg::handleApplicationException(std::current_exception());
     } catch (...) {
         tg::handleApplicationException(std::current_exception());
     }
@@ -379,6 +380,9 @@ int32_t TCustomComPort::WriteText(const QByteArray &text)
         ReportLinks(lsTx, true);
         int err = 0;
         const ptrdiff_t written = m_device.write(text.constData(), size_t(text.size()), err);
+        // Nothing went out, so no queue-empty event will come to switch the Tx signal off.
+        if (written <= 0)
+            ReportLinks(lsTx, false);
         if (written < 0)
             Fail(CE_WriteFailed, err);
         const int count = int(written);

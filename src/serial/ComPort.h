@@ -107,7 +107,7 @@ public:
 private:
     friend class TComThread;
 
-    [[noreturn]] void Fail(int code, int winCode = 0);
+    [[noreturn]] void Fail(Com::TComExceptions e, int winCode = 0);
     template <typename T>
     void SetLine(T &field, T value)
     {

@@ -555,6 +555,40 @@ TEST(ComPort, OtherDeliveryMethods)
     }
 }
 
+TEST(ComPort, SlowHandlerMissesNoEventInAnyDeliveryMethod)
+{
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
+        Pty pty;
+        TComPort port;
+        port.SetSyncMethod(method);
+        port.SetPort(pty.slave);
+        port.Buffer()->SetInputSize(2); // every arrival fills the queue past 80 %
+        std::atomic<int> bytes{0}, reads{0}, full{0};
+        port.OnRxBuf = [&](TCustomComPort *, const char *, int n) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(15)); // slower than the device
+            bytes += n;
+            ++reads;
+        };
+        port.OnRx80Full = [&](TCustomComPort *) { ++full; };
+        port.SetTriggersOnRxChar(false);
+        port.Open();
+        constexpr int kChunks = 40;
+        std::thread device([&] {
+            for (int i = 0; i < kChunks; ++i) {
+                ASSERT_EQ(::write(pty.master, "#1M2.5<\n", 8), 8);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        // Each set of events that carried data also carried the 80 % mark: both must arrive.
+        const bool settled = waitFor([&] { return bytes == 8 * kChunks && full >= reads; }, 15000);
+        device.join();
+        EXPECT_TRUE(settled) << method;
+        EXPECT_EQ(bytes, 8 * kChunks) << method;
+        EXPECT_GE(full, reads) << method;
+        EXPECT_GT(reads, 1) << method;
+    }
+}
+
 TEST(ComPort, NullBytesAndEventCharacter)
 {
     Pty pty;

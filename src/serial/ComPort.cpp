@@ -78,6 +78,10 @@ bool TCustomComPort::Applying() const
 
 void TCustomComPort::Open()
 {
+    if (m_closeQueued) {
+        m_reopenQueued = true; // after the close that waits for the running handler
+        return;
+    }
     if (m_connected)
         return;
     guarded([this] {
@@ -110,10 +114,15 @@ void TCustomComPort::Open()
 
 void TCustomComPort::Close()
 {
+    if (m_closeQueued) {
+        m_reopenQueued = false;
+        return;
+    }
     if (!m_connected || m_closing)
         return;
     // A handler cannot wait for the thread that is waiting for it: close once it returned.
     if (m_dispatchDepth > 0 || (m_thread && m_thread->IsCurrentThread())) {
+        m_closeQueued = true;
         QueueClose();
         return;
     }
@@ -168,13 +177,29 @@ void TCustomComPort::StopThread()
 
 void TCustomComPort::QueueClose()
 {
-    QMetaObject::invokeMethod(this, [this] {
-        try {
-            Close();
-        } catch (...) {
-            tg::handleApplicationException(std::current_exception());
-        }
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { RunQueuedClose(); }, Qt::QueuedConnection);
+}
+
+void TCustomComPort::RunQueuedClose()
+{
+    if (!m_closeQueued)
+        return;
+    const bool reopen = m_reopenQueued;
+    m_closeQueued = m_reopenQueued = false;
+    // Close, then open again if a handler asked for that after its close: the same steps as
+    // outside a handler.
+    try {
+        Close();
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
+    if (!reopen)
+        return;
+    try {
+        Open();
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
 }
 
 void TCustomComPort::ThreadEnded(uint64_t generation, int error)
@@ -209,7 +234,7 @@ void TCustomComPort::SetConnected(bool value)
         m_storedConnected = value;
         return;
     }
-    if (value != m_connected) {
+    if (value != WillBeOpen()) {
         if (value)
             Open();
         else
@@ -234,7 +259,7 @@ void TCustomComPort::SetPort(const QString &value)
     if (m_port == value)
         return;
     m_port = value;
-    if (Applying()) {
+    if (WillBeOpen() && !m_loading) {
         Close();
         Open();
     }

@@ -508,6 +508,49 @@ TEST(ComPort, HandlerThatDisconnectsDoesNotDeadlock)
     EXPECT_EQ(closes, 1);
 }
 
+TEST(ComPort, ReopenFromInsideAHandlerEndsAsOutsideOne)
+{
+    Pty first, second;
+    TComPort port;
+    port.SetPort(first.slave);
+    Log log;
+    port.OnAfterOpen = [&](TCustomComPort *p) { log.push_back("open " + p->Port().toStdString()); };
+    port.OnAfterClose = [&](TCustomComPort *) { log.push_back("closed"); };
+    port.OnRxBuf = [&](TCustomComPort *p, const char *b, int n) {
+        const QByteArray command(b, n);
+        if (command == "switch") {
+            p->SetPort(second.slave);
+        } else if (command == "cycle") {
+            p->SetConnected(false);
+            p->SetConnected(true);
+        } else if (command == "stop") {
+            p->SetConnected(false);
+            p->SetPort(first.slave); // a closed port stays closed on its new name
+        }
+    };
+    port.SetTriggersOnRxChar(false);
+    const std::string one = "open " + first.slave.toStdString(), two = "open " + second.slave.toStdString();
+    port.Open();
+    first.write("switch");
+    ASSERT_TRUE(waitFor([&] { return log.size() >= 3; }));
+    EXPECT_EQ(log, (Log{one, "closed", two}));
+    EXPECT_TRUE(port.Connected());
+
+    log.clear();
+    second.write("cycle");
+    ASSERT_TRUE(waitFor([&] { return log.size() >= 2; }));
+    EXPECT_EQ(log, (Log{"closed", two}));
+    EXPECT_TRUE(port.Connected());
+
+    log.clear();
+    second.write("stop");
+    ASSERT_TRUE(waitFor([&] { return !log.empty(); }));
+    waitFor([] { return false; }, 100); // room for a wrong reopen to show
+    EXPECT_EQ(log, (Log{"closed"}));
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), first.slave);
+}
+
 TEST(ComPort, CloseRunsADispatchThatIsAlreadyWaiting)
 {
     Pty pty;

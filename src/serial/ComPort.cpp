@@ -58,15 +58,15 @@ TCustomComPort::~TCustomComPort()
     }
 }
 
-[[noreturn]] void TCustomComPort::Fail(int code, int winCode)
+[[noreturn]] void TCustomComPort::Fail(TComExceptions e, int winCode)
 {
     if (OnException) {
-        const int64_t winError = code == CEPortNotOpen ? -24 : std::max(winCode, 0);
+        const int64_t winError = e == CEPortNotOpen ? -24 : std::max(winCode, 0);
         const QString winMessage = winCode > 0 ? QString::fromLocal8Bit(std::strerror(winCode)) : QString();
-        OnException(this, TComExceptions(code), EComPort::CodeText(code), winError, winMessage);
+        OnException(this, e, EComPort::CodeText(ErrorCode(e)), winError, winMessage);
         throw OperationAborted{};
     }
-    throw EComPort(code, winCode);
+    throw EComPort(e, winCode);
 }
 
 bool TCustomComPort::Applying() const
@@ -78,6 +78,10 @@ bool TCustomComPort::Applying() const
 
 void TCustomComPort::Open()
 {
+    if (m_closeQueued) {
+        m_reopenQueued = true; // after the close that waits for the running handler
+        return;
+    }
     if (m_connected)
         return;
     guarded([this] {
@@ -110,10 +114,15 @@ void TCustomComPort::Open()
 
 void TCustomComPort::Close()
 {
+    if (m_closeQueued) {
+        m_reopenQueued = false;
+        return;
+    }
     if (!m_connected || m_closing)
         return;
     // A handler cannot wait for the thread that is waiting for it: close once it returned.
     if (m_dispatchDepth > 0 || (m_thread && m_thread->IsCurrentThread())) {
+        m_closeQueued = true;
         QueueClose();
         return;
     }
@@ -168,33 +177,50 @@ void TCustomComPort::StopThread()
 
 void TCustomComPort::QueueClose()
 {
-    QMetaObject::invokeMethod(this, [this] {
-        try {
-            Close();
-        } catch (...) {
-            tg::handleApplicationException(std::current_exception());
-        }
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { RunQueuedClose(); }, Qt::QueuedConnection);
+}
+
+void TCustomComPort::RunQueuedClose()
+{
+    if (!m_closeQueued)
+        return;
+    const bool reopen = m_reopenQueued;
+    m_closeQueued = m_reopenQueued = false;
+    // Close, then open again if a handler asked for that after its close: the same steps as
+    // outside a handler.
+    try {
+        Close();
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
+    if (!reopen)
+        return;
+    try {
+        Open();
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
 }
 
 void TCustomComPort::ThreadEnded(uint64_t generation, int error)
 {
     if (generation != m_generation || !m_connected || error == 0)
         return;
-    // The device is gone: say so once, then close the normal way so links see it closed.
+    // The device is gone: close the normal way first, so that whoever sees the report (and
+    // the lamps) already sees the port closed; then say so once.
+    try {
+        Close();
+    } catch (const EComPort &e) {
+        if (e.Code() != ErrorCode(CE_PurgeFailed)) // a vanished device cannot be purged
+            tg::handleApplicationException(std::current_exception());
+    } catch (...) {
+        tg::handleApplicationException(std::current_exception());
+    }
     try {
         if (OnError)
             OnError(this, ceIO);
         else
             throw EComPort(CE_WaitFailed, error);
-    } catch (...) {
-        tg::handleApplicationException(std::current_exception());
-    }
-    try {
-        Close();
-    } catch (const EComPort &e) {
-        if (e.Code() != CE_PurgeFailed) // a vanished device cannot be purged; already reported
-            tg::handleApplicationException(std::current_exception());
     } catch (...) {
         tg::handleApplicationException(std::current_exception());
     }
@@ -208,7 +234,7 @@ void TCustomComPort::SetConnected(bool value)
         m_storedConnected = value;
         return;
     }
-    if (value != m_connected) {
+    if (value != WillBeOpen()) {
         if (value)
             Open();
         else
@@ -233,7 +259,7 @@ void TCustomComPort::SetPort(const QString &value)
     if (m_port == value)
         return;
     m_port = value;
-    if (Applying()) {
+    if (WillBeOpen() && !m_loading) {
         Close();
         Open();
     }
@@ -379,6 +405,9 @@ int32_t TCustomComPort::WriteText(const QByteArray &text)
         ReportLinks(lsTx, true);
         int err = 0;
         const ptrdiff_t written = m_device.write(text.constData(), size_t(text.size()), err);
+        // Nothing went out, so no queue-empty event will come to switch the Tx signal off.
+        if (written <= 0)
+            ReportLinks(lsTx, false);
         if (written < 0)
             Fail(CE_WriteFailed, err);
         const int count = int(written);

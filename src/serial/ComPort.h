@@ -107,7 +107,7 @@ public:
 private:
     friend class TComThread;
 
-    [[noreturn]] void Fail(int code, int winCode = 0);
+    [[noreturn]] void Fail(Com::TComExceptions e, int winCode = 0);
     template <typename T>
     void SetLine(T &field, T value)
     {
@@ -128,6 +128,9 @@ private:
     void ReportLinks(Com::TComLedSignal kind, bool onOff);
     void StopThread();
     void QueueClose();
+    void RunQueuedClose();
+    // The state the port is in once a close deferred by a running handler has been done.
+    bool WillBeOpen() const { return m_closeQueued ? m_reopenQueued : m_connected; }
 
     // GUI-thread side of the event thread.
     void DeliverEvents(Com::TComEvents events);
@@ -146,6 +149,8 @@ private:
     bool m_storedConnected = false;
     bool m_loading = false;
     bool m_closing = false;
+    bool m_closeQueued = false;
+    bool m_reopenQueued = false;
     int m_dispatchDepth = 0;
     uint64_t m_generation = 0;
 

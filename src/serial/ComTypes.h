@@ -57,15 +57,17 @@ enum TStoredProp : uint32_t {
 Q_DECLARE_FLAGS(TStoredProps, TStoredProp)
 Q_FLAG_NS(TStoredProps)
 
-// Error codes 1 to 24, in this order.
+// Ordinals count from 0; the error code of each is its ordinal + 1 (CE_OpenFailed is code 1).
 enum TComExceptions {
-    CE_OpenFailed = 1, CE_WriteFailed, CE_ReadFailed, CE_InvalidAsync, CE_PurgeFailed,
+    CE_OpenFailed, CE_WriteFailed, CE_ReadFailed, CE_InvalidAsync, CE_PurgeFailed,
     CE_AsyncCheck, CE_SetStateFailed, CE_TimeoutsFailed, CE_SetupComFailed, CE_ClearComFailed,
     CE_ModemStatFailed, CE_EscapeComFailed, CE_TransmitFailed, CE_ConnChangeProp,
     CE_EnumPortsFailed, CE_StoreFailed, CE_LoadFailed, CE_RegFailed, CE_LedStateFailed,
     CE_ThreadCreated, CE_WaitFailed, CE_HasLink, CE_RegError, CEPortNotOpen
 };
 Q_ENUM_NS(TComExceptions)
+
+constexpr int ErrorCode(TComExceptions e) { return int(e) + 1; }
 
 // The signal kinds a port reports to its links (shared with the port lamps).
 enum TComLedSignal { lsConn, lsCTS, lsDSR, lsRLSD, lsRing, lsRx, lsTx };

@@ -8,6 +8,7 @@
 class EComPort : public std::runtime_error {
 public:
     EComPort(int code, int winCode = -1);
+    EComPort(Com::TComExceptions e, int winCode = -1) : EComPort(Com::ErrorCode(e), winCode) {}
 
     int Code() const { return m_code; }
     int WinCode() const { return m_winCode; }

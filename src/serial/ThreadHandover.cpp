@@ -1,32 +1,34 @@
 #include "ThreadHandover.h"
 #include <QMetaObject>
 #include <QObject>
+#include <algorithm>
 
 ThreadHandover::ThreadHandover(QObject *context) : m_context(context) {}
 
 void ThreadHandover::reset()
 {
     std::lock_guard lock(m_mutex);
+    m_pending = nullptr;
     m_hasPending = false;
-    m_done = true;
+    m_begun = m_ended = m_posted;
     m_finished = false;
 }
 
 void ThreadHandover::call(std::function<void()> fn, bool releaseEarly)
 {
+    uint64_t ticket = 0;
     {
         std::lock_guard lock(m_mutex);
         m_pending = std::move(fn);
-        m_releaseEarly = releaseEarly;
         m_hasPending = true;
-        m_done = false;
+        ticket = ++m_posted;
     }
     m_cv.notify_all();
     // The posted event dies with the context object; a call that is still waiting then is
     // run by serveUntilFinished() from the context's destructor path.
     QMetaObject::invokeMethod(m_context, [this] { serve(); }, Qt::QueuedConnection);
     std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_done; });
+    m_cv.wait(lock, [&] { return (releaseEarly ? m_begun : m_ended) >= ticket; });
 }
 
 void ThreadHandover::markFinished()
@@ -39,6 +41,7 @@ void ThreadHandover::markFinished()
 void ThreadHandover::serve()
 {
     std::function<void()> fn;
+    uint64_t ticket = 0;
     {
         std::lock_guard lock(m_mutex);
         if (!m_hasPending)
@@ -46,20 +49,23 @@ void ThreadHandover::serve()
         fn = std::move(m_pending);
         m_pending = nullptr;
         m_hasPending = false;
-        if (m_releaseEarly) {
-            m_done = true;
-            m_cv.notify_all();
-        }
+        ticket = m_posted;
+        m_begun = ticket;
     }
-    struct Release {
+    m_cv.notify_all();
+    struct End {
         ThreadHandover *h;
-        ~Release()
+        uint64_t ticket;
+        ~End()
         {
-            std::lock_guard lock(h->m_mutex);
-            h->m_done = true;
+            {
+                std::lock_guard lock(h->m_mutex);
+                // A later call may have run nested inside this one and ended first.
+                h->m_ended = std::max(h->m_ended, ticket);
+            }
             h->m_cv.notify_all();
         }
-    } release{this};
+    } end{this, ticket};
     fn();
 }
 

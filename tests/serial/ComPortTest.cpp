@@ -29,10 +29,13 @@ using Log = std::vector<std::string>;
 struct AppErrors {
     Log texts;
     tg::ApplicationExceptionHandler previous;
-    AppErrors()
+    explicit AppErrors(std::function<void()> onReport = {})
     {
-        previous = tg::setApplicationExceptionHandler(
-            [this](std::exception_ptr e) { texts.push_back(tg::exceptionText(e)); });
+        previous = tg::setApplicationExceptionHandler([this, onReport](std::exception_ptr e) {
+            texts.push_back(tg::exceptionText(e));
+            if (onReport)
+                onReport();
+        });
     }
     ~AppErrors() { tg::setApplicationExceptionHandler(previous); }
 };
@@ -188,6 +191,9 @@ TEST(ComPort, ExceptionHandlerEndsTheFailedOperation)
     EXPECT_EQ(port.Read(buf, 8), 0);
     EXPECT_EQ(port.WriteText("#70M1<"), 0);
     ASSERT_EQ(seen.size(), 3u);
+    // The handler gets the ordinal, counted from 0; the error code is one more.
+    EXPECT_EQ(int(std::get<0>(seen[0])), 0);
+    EXPECT_EQ(int(std::get<0>(seen[1])), 23);
     EXPECT_EQ(std::get<0>(seen[0]), CE_OpenFailed);
     EXPECT_EQ(std::get<1>(seen[0]), "Unable to open com port");
     EXPECT_EQ(std::get<2>(seen[0]), ENOENT);
@@ -361,6 +367,26 @@ TEST(ComPort, WriteReportsTransmitAndQueueEmpty)
     port.DetachLink(&link);
 }
 
+TEST(ComPort, FailedWriteSwitchesTransmitOff)
+{
+    Pty pty;
+    TComPort port;
+    port.SetEvents({}); // no event thread: only the write sees the lost line
+    port.SetPort(pty.slave);
+    TComLink link;
+    Log log;
+    link.LinkTx = [&](TCustomComPort *, bool on) { log.push_back(on ? "Tx+" : "Tx-"); };
+    port.AttachLink(&link);
+    port.Open();
+    pty.closeMaster();
+    EXPECT_EQ(failureOf([&] { port.WriteText("#70M1<"); }), "WriteFile function failed (Error: 5)");
+    EXPECT_EQ(log, (Log{"Tx+", "Tx-"}));
+    // The lost line cannot be purged; the port is closed all the same.
+    EXPECT_EQ(failureOf([&] { port.Close(); }), "PurgeComm function failed (Error: 5)");
+    EXPECT_FALSE(port.Connected());
+    port.DetachLink(&link);
+}
+
 TEST(ComPort, WritesThatDoNotFitWaitUntilTheDeadline)
 {
     Pty pty;
@@ -427,7 +453,10 @@ TEST(ComPort, VanishedDeviceIsReportedOnceAndClosed)
         TComPort port;
         TComLink link;
         link.LinkConn = [&](TCustomComPort *, bool on) { log.push_back(on ? "Conn+" : "Conn-"); };
-        port.OnError = [&](TCustomComPort *, TComErrors e) { log.push_back(e == TComErrors(ceIO) ? "ceIO" : "other"); };
+        port.OnError = [&](TCustomComPort *p, TComErrors e) {
+            log.push_back(e == TComErrors(ceIO) ? "ceIO" : "other");
+            log.push_back(p->Connected() ? "reported while connected" : "reported closed");
+        };
         port.AttachLink(&link);
         port.SetPort(pty->slave);
         port.Open();
@@ -436,7 +465,7 @@ TEST(ComPort, VanishedDeviceIsReportedOnceAndClosed)
         ASSERT_TRUE(waitFor([&] { return !port.Connected(); }));
         // Give a spinning thread or a second report the chance to show up.
         waitFor([] { return false; }, 200);
-        EXPECT_EQ(log, (Log{"Conn+", "ceIO", "Conn-"}));
+        EXPECT_EQ(log, (Log{"Conn+", "Conn-", "ceIO", "reported closed"}));
 
         Pty back; // the device is back under another name
         port.SetPort(back.slave);
@@ -450,15 +479,18 @@ TEST(ComPort, VanishedDeviceIsReportedOnceAndClosed)
     }
     EXPECT_EQ(openDescriptors(), fdsBefore);
 
-    AppErrors errors; // without an OnError handler the loss reaches the error box
+    // Without an OnError handler the loss reaches the error box, when the port is closed.
     Pty pty;
     TComPort port;
+    bool connectedAtReport = true;
+    AppErrors errors([&] { connectedAtReport = port.Connected(); });
     port.SetPort(pty.slave);
     port.Open();
     pty.closeMaster();
-    ASSERT_TRUE(waitFor([&] { return !port.Connected(); }));
+    ASSERT_TRUE(waitFor([&] { return !errors.texts.empty(); }));
     ASSERT_EQ(errors.texts.size(), 1u);
     EXPECT_EQ(errors.texts[0], "WaitForEvent method failed (Error: 5)");
+    EXPECT_FALSE(connectedAtReport);
 }
 
 TEST(ComPort, HandlerThatDisconnectsDoesNotDeadlock)
@@ -474,6 +506,49 @@ TEST(ComPort, HandlerThatDisconnectsDoesNotDeadlock)
     pty.write("bye");
     EXPECT_TRUE(waitFor([&] { return !port.Connected(); }));
     EXPECT_EQ(closes, 1);
+}
+
+TEST(ComPort, ReopenFromInsideAHandlerEndsAsOutsideOne)
+{
+    Pty first, second;
+    TComPort port;
+    port.SetPort(first.slave);
+    Log log;
+    port.OnAfterOpen = [&](TCustomComPort *p) { log.push_back("open " + p->Port().toStdString()); };
+    port.OnAfterClose = [&](TCustomComPort *) { log.push_back("closed"); };
+    port.OnRxBuf = [&](TCustomComPort *p, const char *b, int n) {
+        const QByteArray command(b, n);
+        if (command == "switch") {
+            p->SetPort(second.slave);
+        } else if (command == "cycle") {
+            p->SetConnected(false);
+            p->SetConnected(true);
+        } else if (command == "stop") {
+            p->SetConnected(false);
+            p->SetPort(first.slave); // a closed port stays closed on its new name
+        }
+    };
+    port.SetTriggersOnRxChar(false);
+    const std::string one = "open " + first.slave.toStdString(), two = "open " + second.slave.toStdString();
+    port.Open();
+    first.write("switch");
+    ASSERT_TRUE(waitFor([&] { return log.size() >= 3; }));
+    EXPECT_EQ(log, (Log{one, "closed", two}));
+    EXPECT_TRUE(port.Connected());
+
+    log.clear();
+    second.write("cycle");
+    ASSERT_TRUE(waitFor([&] { return log.size() >= 2; }));
+    EXPECT_EQ(log, (Log{"closed", two}));
+    EXPECT_TRUE(port.Connected());
+
+    log.clear();
+    second.write("stop");
+    ASSERT_TRUE(waitFor([&] { return !log.empty(); }));
+    waitFor([] { return false; }, 100); // room for a wrong reopen to show
+    EXPECT_EQ(log, (Log{"closed"}));
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), first.slave);
 }
 
 TEST(ComPort, CloseRunsADispatchThatIsAlreadyWaiting)
@@ -520,6 +595,40 @@ TEST(ComPort, OtherDeliveryMethods)
         ASSERT_TRUE(waitFor([&] { return bytes == 7; })) << method;
         EXPECT_EQ(onGui, method == smWindowSync);
         EXPECT_EQ(errors.texts, (Log{"first delivery failed"}));
+    }
+}
+
+TEST(ComPort, SlowHandlerMissesNoEventInAnyDeliveryMethod)
+{
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
+        Pty pty;
+        TComPort port;
+        port.SetSyncMethod(method);
+        port.SetPort(pty.slave);
+        port.Buffer()->SetInputSize(2); // every arrival fills the queue past 80 %
+        std::atomic<int> bytes{0}, reads{0}, full{0};
+        port.OnRxBuf = [&](TCustomComPort *, const char *, int n) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(15)); // slower than the device
+            bytes += n;
+            ++reads;
+        };
+        port.OnRx80Full = [&](TCustomComPort *) { ++full; };
+        port.SetTriggersOnRxChar(false);
+        port.Open();
+        constexpr int kChunks = 40;
+        std::thread device([&] {
+            for (int i = 0; i < kChunks; ++i) {
+                ASSERT_EQ(::write(pty.master, "#1M2.5<\n", 8), 8);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        // Each set of events that carried data also carried the 80 % mark: both must arrive.
+        const bool settled = waitFor([&] { return bytes == 8 * kChunks && full >= reads; }, 15000);
+        device.join();
+        EXPECT_TRUE(settled) << method;
+        EXPECT_EQ(bytes, 8 * kChunks) << method;
+        EXPECT_GE(full, reads) << method;
+        EXPECT_GT(reads, 1) << method;
     }
 }
 

@@ -36,6 +36,8 @@ private:
 
 namespace {
 
+QString errorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
 void warn(const QString &line)
 {
     const QByteArray bytes = (QStringLiteral("Tavelgrid: ") + line + QLatin1Char('\n')).toLocal8Bit();
@@ -268,7 +270,7 @@ void IniFileStorage::LoadFile()
                 m_image.clear();
             return;
         }
-        refuseFile(QString::fromLocal8Bit(std::strerror(m_stamp.error)));
+        refuseFile(errorText(m_stamp.error));
         return;
     }
     QByteArray data;
@@ -292,14 +294,14 @@ QString IniFileStorage::readSettingsFile(QByteArray &data) const
     // Non-blocking, so that a FIFO in the file's place cannot stall the start.
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errorText(errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errorText(errno);
     if (!S_ISREG(st.st_mode))
         return QStringLiteral("not a regular file");
     if (st.st_size > kMaxFileSize)
@@ -317,7 +319,7 @@ QString IniFileStorage::readSettingsFile(QByteArray &data) const
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return QString::fromLocal8Bit(std::strerror(errno));
+            return errorText(errno);
         }
         if (n == 0)
             break;
@@ -349,8 +351,6 @@ void IniFileStorage::EndBatch()
 }
 
 namespace {
-
-QString errorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // The file a symbolic link finally points to, so that saving replaces the target and keeps the
 // link. A path that is no link is returned unchanged; so is the end of a dangling chain.

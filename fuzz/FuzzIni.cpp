@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     tg::IniImage image;
-    image.parse(bytes);
+    image.parse(bytes.toByteArray());
     const QByteArray written = image.serialize();
     tg::IniImage again;
     again.parse(written);
@@ -22,22 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     storage.FlushOnDestroy = false;
     storage.LoadImage(bytes);
     int budget = 64;
-    for (const auto &section : image.sections()) {
+    for (qsizetype i = 0; i < image.sectionCount(); ++i) {
         if (--budget < 0)
             break;
+        const QString name = image.sectionName(i);
         TFont font;
         try {
-            storage.LoadObject(section.name, &font);
+            storage.LoadObject(name, &font);
         } catch (const EStorageError &) {
         }
-        for (const auto &e : section.entries) {
+        for (const auto &e : image.entries(i)) {
             if (--budget < 0)
                 break;
             double d = 0;
             bool present = false;
             IniFileStorage::textToFloat(e.value, u',', d, present);
             try {
-                const QString path = section.name + QLatin1Char('\\') + e.key;
+                const QString path = name + QLatin1Char('\\') + e.key;
                 storage.LoadBool(path, false);
             } catch (const EStorageError &) {
             }

@@ -36,6 +36,8 @@ private:
 
 namespace {
 
+QString errorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
 void warn(const QString &line)
 {
     const QByteArray bytes = (QStringLiteral("Tavelgrid: ") + line + QLatin1Char('\n')).toLocal8Bit();
@@ -268,7 +270,7 @@ void IniFileStorage::LoadFile()
                 m_image.clear();
             return;
         }
-        refuseFile(QString::fromLocal8Bit(std::strerror(m_stamp.error)));
+        refuseFile(errorText(m_stamp.error));
         return;
     }
     QByteArray data;
@@ -283,7 +285,7 @@ void IniFileStorage::LoadFile()
     struct stat st {};
     m_readOnly = ::stat(native.constData(), &st) != 0 || (st.st_mode & 0222) == 0
                  || ::access(native.constData(), W_OK) != 0;
-    m_image.parse(data);
+    m_image.parse(std::move(data));
 }
 
 QString IniFileStorage::readSettingsFile(QByteArray &data) const
@@ -292,14 +294,14 @@ QString IniFileStorage::readSettingsFile(QByteArray &data) const
     // Non-blocking, so that a FIFO in the file's place cannot stall the start.
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errorText(errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errorText(errno);
     if (!S_ISREG(st.st_mode))
         return QStringLiteral("not a regular file");
     if (st.st_size > kMaxFileSize)
@@ -317,7 +319,7 @@ QString IniFileStorage::readSettingsFile(QByteArray &data) const
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return QString::fromLocal8Bit(std::strerror(errno));
+            return errorText(errno);
         }
         if (n == 0)
             break;
@@ -349,8 +351,6 @@ void IniFileStorage::EndBatch()
 }
 
 namespace {
-
-QString errorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // The file a symbolic link finally points to, so that saving replaces the target and keeps the
 // link. A path that is no link is returned unchanged; so is the end of a dangling chain.
@@ -539,7 +539,7 @@ void IniFileStorage::splitPath(const QString &path, QString &section, QString &k
         throw EStorageError(QStringLiteral("storage path %1 has no section").arg(path).toStdString());
 }
 
-const QString *IniFileStorage::rawValue(const QString &path)
+std::optional<QString> IniFileStorage::rawValue(const QString &path)
 {
     QString section, key;
     splitPath(path, section, key);
@@ -556,7 +556,7 @@ void IniFileStorage::storeRaw(const QString &path, const QString &text)
 bool IniFileStorage::HasValue(const QString &path)
 {
     Op op(*this);
-    return rawValue(path) != nullptr;
+    return rawValue(path).has_value();
 }
 
 bool IniFileStorage::HasSection(const QString &path)
@@ -574,7 +574,7 @@ void IniFileStorage::StoreInt(const QString &path, qint64 value)
 qint64 IniFileStorage::LoadInt(const QString &path, qint64 defaultValue)
 {
     Op op(*this);
-    const QString *t = rawValue(path);
+    const std::optional<QString> t = rawValue(path);
     if (!t)
         return defaultValue;
     qint64 v = 0;
@@ -592,7 +592,7 @@ void IniFileStorage::StoreText(const QString &path, const QString &value)
 QString IniFileStorage::LoadText(const QString &path, const QString &defaultValue)
 {
     Op op(*this);
-    const QString *t = rawValue(path);
+    const std::optional<QString> t = rawValue(path);
     return t ? *t : defaultValue;
 }
 
@@ -620,7 +620,7 @@ bool IniFileStorage::textToBool(const QString &text, const QString &path) const
 bool IniFileStorage::LoadBool(const QString &path, bool defaultValue)
 {
     Op op(*this);
-    const QString *t = rawValue(path);
+    const std::optional<QString> t = rawValue(path);
     return t ? textToBool(*t, path) : defaultValue;
 }
 
@@ -694,7 +694,7 @@ void IniFileStorage::StoreFloat(const QString &path, double value)
 double IniFileStorage::LoadFloat(const QString &path, double defaultValue)
 {
     Op op(*this);
-    const QString *t = rawValue(path);
+    const std::optional<QString> t = rawValue(path);
     if (!t)
         return defaultValue;
     double v = 0;
@@ -723,7 +723,7 @@ QStringList IniFileStorage::LoadStringList(const QString &path, const QStringLis
     const qint64 count = LoadInt(section + QStringLiteral("\\Count"), 0);
     QStringList out;
     for (qint64 i = 0; i < count; ++i) {
-        const QString *t = rawValue(section + QStringLiteral("\\Item%1").arg(i));
+        const std::optional<QString> t = rawValue(section + QStringLiteral("\\Item%1").arg(i));
         if (!t)
             break; // a damaged count must not drive a loop over items that do not exist
         out << *t;
@@ -894,7 +894,7 @@ void IniFileStorage::loadProp(const QString &path, QObject *obj, const QMetaProp
             if (member == 0)
                 continue;
             const QString memberPath = section + QLatin1Char('\\') + QLatin1String(e.key(k));
-            const QString *t = rawValue(memberPath);
+            const std::optional<QString> t = rawValue(memberPath);
             if (!t)
                 continue;
             if (textToBool(*t, memberPath))
@@ -912,7 +912,7 @@ void IniFileStorage::loadProp(const QString &path, QObject *obj, const QMetaProp
         return;
     }
 
-    const QString *t = rawValue(path);
+    const std::optional<QString> t = rawValue(path);
     if (!t)
         return;
     const QString &text = *t;

@@ -90,7 +90,7 @@ public:
     bool ReadOnly() const { return m_readOnly; }
 
     // Replaces the memory image by the given file text, without touching the file.
-    void LoadImage(QByteArrayView text) { m_image.parse(text); }
+    void LoadImage(QByteArrayView text) { m_image.parse(text.toByteArray()); }
     // The image as it would be written (for diagnostics and tests).
     QByteArray ImageText() const { return m_image.serialize(); }
     const tg::IniImage &Image() const { return m_image; }
@@ -117,7 +117,7 @@ private:
     QString writeAtomically(const QByteArray &target, const QByteArray &data);
     void reloadIfChanged();
     void splitPath(const QString &path, QString &section, QString &key) const;
-    const QString *rawValue(const QString &path);
+    std::optional<QString> rawValue(const QString &path);
     void storeRaw(const QString &path, const QString &text);
     bool textToBool(const QString &text, const QString &path) const;
 

@@ -1,8 +1,13 @@
 #include "IniImage.h"
 
+#include <QChar>
+
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 namespace tg {
@@ -29,19 +34,53 @@ QByteArrayView trimmed(QByteArrayView v)
     return v.sliced(b, e - b);
 }
 
+char16_t fromCp1252(unsigned char c)
+{
+    return c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] != 0 ? kCp1252High[c - 0x80] : c;
+}
+
+// Each byte's character, case-folded: keys compare without regard to letter case.
+const std::array<char16_t, 256> &foldTable()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = QChar(fromCp1252(static_cast<unsigned char>(b))).toCaseFolded().unicode();
+        return t;
+    }();
+    return table;
+}
+
+quint32 foldedHash(QByteArrayView key)
+{
+    const auto &fold = foldTable();
+    quint32 h = 2166136261u;
+    for (char c : key) {
+        h ^= fold[static_cast<unsigned char>(c)];
+        h *= 16777619u;
+    }
+    return h;
+}
+
+bool foldedEqual(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto &fold = foldTable();
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}
+
 } // namespace
 
 QString decodeCp1252(QByteArrayView bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     char16_t *d = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] != 0)
-            d[i] = kCp1252High[c - 0x80];
-        else
-            d[i] = c;
-    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = fromCp1252(static_cast<unsigned char>(bytes[i]));
     return out;
 }
 
@@ -72,6 +111,8 @@ void IniImage::clear()
 {
     m_sections.clear();
     m_index.clear();
+    m_pool.clear();
+    m_garbage = 0;
 }
 
 IniImage::Section *IniImage::findSection(const QString &name)
@@ -95,21 +136,102 @@ IniImage::Section &IniImage::sectionFor(const QString &name)
     return m_sections.back();
 }
 
-void IniImage::parse(QByteArrayView data)
+IniImage::Slice IniImage::append(QByteArrayView text)
+{
+    if (m_pool.size() + text.size() > qsizetype(UINT32_MAX))
+        throw std::length_error("settings image too large");
+    const Slice s{quint32(m_pool.size()), quint32(text.size())};
+    m_pool.append(text);
+    return s;
+}
+
+void IniImage::compactIfWasteful()
+{
+    // Every store of a changed value leaves the old text behind; copy the live texts once the
+    // waste is larger than they are.
+    if (m_garbage < (1 << 20) || m_garbage < m_pool.size() / 2)
+        return;
+    QByteArray fresh;
+    fresh.reserve(m_pool.size() - m_garbage);
+    auto move = [&](Slice &s) {
+        const QByteArrayView text = bytes(s);
+        s = Slice{quint32(fresh.size()), s.len};
+        fresh.append(text);
+    };
+    for (Section &sec : m_sections)
+        for (Item &item : sec.items) {
+            move(item.key);
+            move(item.value);
+        }
+    m_pool = std::move(fresh);
+    m_garbage = 0;
+}
+
+qint32 IniImage::find(const Section &s, QByteArrayView key) const
+{
+    if (s.buckets.empty())
+        return -1;
+    const quint32 hash = foldedHash(key);
+    const size_t mask = s.buckets.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Bucket &b = s.buckets[i];
+        if (b.item < 0)
+            return -1;
+        if (b.hash == hash && foldedEqual(bytes(s.items[size_t(b.item)].key), key))
+            return b.item;
+    }
+}
+
+void IniImage::place(Section &s, quint32 hash, qint32 item)
+{
+    const size_t mask = s.buckets.size() - 1;
+    size_t i = hash & mask;
+    while (s.buckets[i].item >= 0)
+        i = (i + 1) & mask;
+    s.buckets[i] = Bucket{hash, item};
+}
+
+void IniImage::rehash(Section &s, size_t bucketCount)
+{
+    std::vector<Bucket> old(bucketCount);
+    old.swap(s.buckets);
+    for (const Bucket &b : old)
+        if (b.item >= 0)
+            place(s, b.hash, b.item);
+}
+
+void IniImage::addItem(Section &s, const Item &item)
+{
+    s.items.push_back(item);
+    // At most half the buckets in use keeps the probe sequences short.
+    if (s.items.size() * 2 > s.buckets.size())
+        rehash(s, std::max<size_t>(16, s.buckets.size() * 2));
+    place(s, foldedHash(bytes(item.key)), qint32(s.items.size() - 1));
+}
+
+void IniImage::parse(QByteArray data)
 {
     clear();
+    // Slices are 32-bit; the back end refuses files anywhere near that size.
+    if (data.size() > qsizetype(UINT32_MAX))
+        data.truncate(qsizetype(UINT32_MAX));
+    m_pool = std::move(data);
+    const QByteArrayView all(m_pool);
+    auto sliceOf = [&](QByteArrayView v) {
+        return Slice{quint32(v.data() - all.data()), quint32(v.size())};
+    };
     Section *current = nullptr;
     qsizetype pos = 0;
-    const qsizetype n = data.size();
+    const qsizetype n = all.size();
     while (pos < n) {
         qsizetype end = pos;
-        while (end < n && data[end] != '\r' && data[end] != '\n')
+        while (end < n && all[end] != '\r' && all[end] != '\n')
             ++end;
-        const QByteArrayView line = trimmed(data.sliced(pos, end - pos));
+        const QByteArrayView line = trimmed(all.sliced(pos, end - pos));
         pos = end;
-        if (pos < n && data[pos] == '\r')
+        if (pos < n && all[pos] == '\r')
             ++pos;
-        if (pos < n && data[pos] == '\n')
+        if (pos < n && all[pos] == '\n')
             ++pos;
 
         if (line.isEmpty() || line[0] == ';')
@@ -120,35 +242,34 @@ void IniImage::parse(QByteArrayView data)
         }
         if (!current)
             continue;
-        Entry entry;
+        Item item;
         const qsizetype eq = line.indexOf('=');
         if (eq >= 0) {
-            entry.key = decodeCp1252(trimmed(line.first(eq)));
-            entry.value = decodeCp1252(trimmed(line.sliced(eq + 1)));
+            item.key = sliceOf(trimmed(line.first(eq)));
+            const QByteArrayView value = trimmed(line.sliced(eq + 1));
+            item.value = value.isEmpty() ? Slice{} : sliceOf(value);
         } else {
-            entry.key = decodeCp1252(line);
-            entry.hasValue = false;
+            item.key = sliceOf(line);
+            item.hasValue = false;
         }
-        const QString folded = fold(entry.key);
-        if (current->index.contains(folded))
-            continue;
-        current->index.insert(folded, int(current->entries.size()));
-        current->entries.push_back(std::move(entry));
+        if (find(*current, bytes(item.key)) < 0)
+            addItem(*current, item);
     }
 }
 
 QByteArray IniImage::serialize() const
 {
     QByteArray out;
+    out.reserve(m_pool.size() - m_garbage + qsizetype(m_sections.size()) * 64);
     for (const Section &s : m_sections) {
         out += '[';
         out += encodeCp1252(s.name);
         out += "]\r\n";
-        for (const Entry &e : s.entries) {
-            out += encodeCp1252(e.key);
-            if (e.hasValue) {
+        for (const Item &item : s.items) {
+            out += bytes(item.key);
+            if (item.hasValue) {
                 out += '=';
-                out += encodeCp1252(e.value);
+                out += bytes(item.value);
             }
             out += "\r\n";
         }
@@ -157,38 +278,49 @@ QByteArray IniImage::serialize() const
     return out;
 }
 
-const QString *IniImage::value(const QString &section, const QString &key) const
+std::optional<QString> IniImage::value(const QString &section, const QString &key) const
 {
     const Section *s = findSection(section);
     if (!s)
-        return nullptr;
-    const auto it = s->index.constFind(fold(key));
-    if (it == s->index.cend())
-        return nullptr;
-    const Entry &e = s->entries[*it];
-    return e.hasValue ? &e.value : nullptr;
+        return std::nullopt;
+    const qint32 i = find(*s, encodeCp1252(key));
+    if (i < 0 || !s->items[size_t(i)].hasValue)
+        return std::nullopt;
+    return decodeCp1252(bytes(s->items[size_t(i)].value));
 }
 
 void IniImage::setValue(const QString &section, const QString &key, const QString &value)
 {
     Section &s = sectionFor(section);
-    const QString folded = fold(key);
-    const auto it = s.index.constFind(folded);
-    if (it != s.index.cend()) {
-        Entry &e = s.entries[*it];
-        e.value = value;
-        e.hasValue = true;
+    const QByteArray keyBytes = encodeCp1252(key);
+    const QByteArray valueBytes = encodeCp1252(value);
+    const qint32 i = find(s, keyBytes);
+    if (i >= 0) {
+        Item &item = s.items[size_t(i)];
+        if (item.hasValue && bytes(item.value) == QByteArrayView(valueBytes))
+            return;
+        release(item.value);
+        item.value = append(valueBytes);
+        item.hasValue = true;
+        compactIfWasteful();
         return;
     }
-    s.index.insert(folded, int(s.entries.size()));
-    s.entries.push_back(Entry{key, value, true});
+    Item item;
+    item.key = append(keyBytes);
+    item.value = append(valueBytes);
+    addItem(s, item);
 }
 
 void IniImage::clearSection(const QString &section)
 {
     if (Section *s = findSection(section)) {
-        s->entries.clear();
-        s->index.clear();
+        for (const Item &item : s->items) {
+            release(item.key);
+            release(item.value);
+        }
+        s->items.clear();
+        s->buckets.clear();
+        compactIfWasteful();
     }
 }
 
@@ -206,6 +338,15 @@ bool IniImage::hasSectionOrBelow(const QString &path) const
         if (it.key().startsWith(prefix))
             return true;
     return false;
+}
+
+std::vector<IniImage::Entry> IniImage::entries(qsizetype section) const
+{
+    std::vector<Entry> out;
+    for (const Item &item : m_sections[size_t(section)].items)
+        out.push_back(Entry{decodeCp1252(bytes(item.key)), decodeCp1252(bytes(item.value)),
+                            item.hasValue});
+    return out;
 }
 
 bool parseInt64(QStringView text, qint64 &out)

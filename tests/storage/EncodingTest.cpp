@@ -150,16 +150,16 @@ TEST(IniText, ReadingRulesOfHandEditedFiles)
               "left=100\n"
               "[Sub\\Path]\n"
               "x=1");
-    ASSERT_EQ(img.sections().size(), 2u);
-    EXPECT_EQ(img.sections()[0].name, "Main");
+    ASSERT_EQ(img.sectionCount(), 2);
+    EXPECT_EQ(img.sectionName(0), "Main");
     EXPECT_EQ(*img.value("MAIN", "left"), "8"); // the first occurrence wins
     EXPECT_EQ(*img.value("main", "Caption"), "Show");
     EXPECT_EQ(*img.value("main", "a"), "b=c");
     EXPECT_EQ(*img.value("main", "Top"), "5");
     EXPECT_EQ(*img.value("main", ""), "no key");
-    EXPECT_EQ(img.value("main", "bare line"), nullptr);
-    EXPECT_EQ(img.value("main", "[other"), nullptr);
-    EXPECT_EQ(img.value("main", "stray"), nullptr);
+    EXPECT_EQ(img.value("main", "bare line"), std::nullopt);
+    EXPECT_EQ(img.value("main", "[other"), std::nullopt);
+    EXPECT_EQ(img.value("main", "stray"), std::nullopt);
     EXPECT_TRUE(img.hasSectionOrBelow("sub"));
     EXPECT_FALSE(img.hasSectionOrBelow("su"));
 
@@ -192,6 +192,30 @@ TEST(IniText, ThousandsOfKeysKeepOrderAndCase)
     EXPECT_TRUE(img.serialize().startsWith("[Sec0]\r\nKey0=changed\r\n"));
 }
 
+// Values stored again and again replace their old texts; the image stays correct through the
+// clean-ups of the space the old texts took.
+TEST(IniText, ManyRewritesKeepEveryValue)
+{
+    tg::IniImage img;
+    img.parse("[S]\r\n; kept apart from the keys\r\nFirst=1\r\n");
+    for (int round = 0; round < 300; ++round)
+        for (int k = 0; k < 500; ++k)
+            img.setValue(QStringLiteral("S"), QStringLiteral("Key%1").arg(k),
+                         QString(1 + (round + k) % 40, QChar(u'a' + round % 26)));
+    img.setValue("s", "first", QString::fromUtf8("\u00e4"));
+    EXPECT_EQ(*img.value("S", "FIRST"), QString::fromUtf8("\u00e4"));
+    for (int k = 0; k < 500; ++k)
+        ASSERT_EQ(*img.value("s", QStringLiteral("key%1").arg(k)),
+                  QString(1 + (299 + k) % 40, QChar(u'a' + 299 % 26)));
+    tg::IniImage back;
+    back.parse(img.serialize());
+    EXPECT_EQ(back.serialize(), img.serialize());
+    EXPECT_EQ(back.entries(0).size(), 501u);
+    img.clearSection("S");
+    EXPECT_EQ(img.value("S", "First"), std::nullopt);
+    EXPECT_EQ(img.serialize(), QByteArray("[S]\r\n\r\n"));
+}
+
 TEST(IniText, GarbageNeverBreaksTheReader)
 {
     QRandomGenerator rng(99);
@@ -212,8 +236,8 @@ TEST(IniText, GarbageNeverBreaksTheReader)
     longLine += QByteArray(100 * 1024 * 1024, 'x');
     tg::IniImage img;
     img.parse(longLine);
-    EXPECT_EQ(img.sections().size(), 1u);
-    EXPECT_EQ(img.sections()[0].entries.size(), 1u);
+    EXPECT_EQ(img.sectionCount(), 1);
+    EXPECT_EQ(img.entries(0).size(), 1u);
 }
 
 TEST(StoragePath, JoiningRules)

@@ -19,7 +19,8 @@ bool becomeUser(uid_t uid)
 
 void report(const IniFileStorage &s)
 {
-    std::printf("readonly=%d sections=%zu\n", s.ReadOnly() ? 1 : 0, s.Image().sections().size());
+    std::printf("readonly=%d sections=%lld\n", s.ReadOnly() ? 1 : 0,
+                static_cast<long long>(s.Image().sectionCount()));
     std::fflush(stdout);
 }
 

@@ -350,11 +350,12 @@ public:
     // other one is taken, so that any stored range comes back whatever the range before.
     void SetValueFrom(float x);
     void SetValueTo(float x);
+    void SetValueUnit(const QString &s);
+
     void BeginLoad() override;
     // A range that came out with equal ends (only a hand-edited file gives one) is refused as a
     // whole: the range before the load stays.
     void EndLoad() override;
-    void SetValueUnit(const QString &s);
 
     // Copies, through the setters: DigitalFrom, DigitalTo, ValueFormat, ValueFrom, ValueTo,
     // ValueUnit, Name1, Name2.

@@ -1,3 +1,4 @@
+#include "DemoStream.h"
 #include "PortLinks.h"
 #include "Printable.h"
 #include "Pty.h"
@@ -5,8 +6,11 @@
 
 #include <gtest/gtest.h>
 #include <QFileInfo>
+#include <QMap>
+#include <QSet>
 #include <QProcess>
 #include <QRegularExpression>
+#include <cmath>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -54,6 +58,52 @@ TEST(Printable, ControlBytesAreEscaped)
     EXPECT_EQ(printable("\x1b]0;title\x07\x1b[2J"), "\\x1b]0;title\\x07\\x1b[2J");
     EXPECT_EQ(printable("a\tb\r\nc\\d"), "a\\tb\\r\\nc\\\\d");
     EXPECT_EQ(printable("\x7f\x9b\xff"), "\\x7f\\x9b\\xff");
+}
+
+TEST(DemoStream, DrivesEveryInstrumentWithWellFormedSmoothlyChangingValues)
+{
+    const QList<int> panel = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 35, 36, 40, 41, 42, 43, 44, 60, 90};
+    DemoStream stream;
+    QSet<int> seen;
+    QMap<int, double> last, low, high;
+    constexpr double kRate = 50; // the simulator's default
+    for (int i = 0; i < int(kRate) * 180; ++i) {
+        const double t = i / kRate;
+        const QByteArray m = stream.next(t);
+        SCOPED_TRACE(m.toStdString());
+        // "#", id, "M", value, "<", and nothing that would end or start a message early.
+        ASSERT_TRUE(m.startsWith('#') && m.endsWith('<'));
+        const qsizetype sep = m.indexOf('M');
+        bool ok = false;
+        const int id = m.mid(1, sep - 1).toInt(&ok);
+        ASSERT_TRUE(ok && sep > 1 && panel.contains(id));
+        const QByteArray value = m.mid(sep + 1, m.size() - sep - 2);
+        ASSERT_FALSE(value.isEmpty() || value.contains('<') || value.contains('#'));
+        seen.insert(id);
+        if (id == 35 || id == 36)
+            continue;
+        const double v = value.toDouble(&ok);
+        ASSERT_TRUE(ok);
+        if (id == 60) {
+            EXPECT_EQ(value, QByteArray::number(int(v)));
+            EXPECT_TRUE(v >= 0 && v <= 255);
+            continue;
+        }
+        if (id == 40) {
+            EXPECT_TRUE(v > 10 && v < 14);
+        } else {
+            EXPECT_TRUE(v > -5 && v < 105);
+        }
+        if (last.contains(id)) {
+            EXPECT_LE(std::abs(v - last[id]), 6.0) << "instrument " << id << " jumps";
+        }
+        last[id] = v;
+        low[id] = low.contains(id) ? std::min(low[id], v) : v;
+        high[id] = high.contains(id) ? std::max(high[id], v) : v;
+    }
+    EXPECT_EQ(seen, QSet<int>(panel.begin(), panel.end()));
+    for (auto it = low.cbegin(); it != low.cend(); ++it)
+        EXPECT_GE(high[it.key()] - it.value(), it.key() == 40 ? 0.5 : 20.0) << "instrument " << it.key() << " hardly moves";
 }
 
 TEST(Monitor, ShowsDeviceBytesEscapedAndNamesBadArguments)

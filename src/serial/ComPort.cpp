@@ -51,6 +51,7 @@ TCustomComPort::TCustomComPort(QObject *owner)
 
 TCustomComPort::~TCustomComPort()
 {
+    m_closeQueued = m_reopenQueued = false; // a deferred close cannot wait any longer
     try {
         Close();
     } catch (...) {

@@ -607,6 +607,32 @@ TEST(ComPort, ReopenFromInsideAHandlerEndsAsOutsideOne)
     EXPECT_EQ(port.Port(), first.slave);
 }
 
+TEST(ComPort, DestroyedWhileACloseIsDeferred)
+{
+    Pty pty;
+    std::atomic<bool> asked{false};
+    int closes = 0;
+    {
+        TComPort port;
+        port.SetSyncMethod(smNone); // the handler runs on the event thread, so its close waits
+        port.SetPort(pty.slave);
+        port.OnAfterClose = [&](TCustomComPort *) { ++closes; };
+        port.OnRxBuf = [&](TCustomComPort *p, const char *, int) {
+            p->SetConnected(false);
+            asked = true;
+        };
+        port.SetTriggersOnRxChar(false);
+        port.Open();
+        pty.write("x");
+        for (int i = 0; i < 10000 && !asked; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(asked);
+    } // gone before the deferred close had its turn
+    EXPECT_EQ(closes, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closes, 1);
+}
+
 TEST(ComPort, CloseRunsADispatchThatIsAlreadyWaiting)
 {
     Pty pty;

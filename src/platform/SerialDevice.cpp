@@ -177,14 +177,24 @@ int SerialDevice::applyLine(const DeviceControlBlock &dcb)
     if (rts == 0 || rts == dcbRtsEnable)
         if (int err = setLine(TIOCM_RTS, rts == dcbRtsEnable))
             return err;
-    m_dcb = dcb;
+    m_evtChar = dcb.EvtChar;
+    m_discardNull = (dcb.Flags & dcbNull) != 0;
     return 0;
 }
 
 int SerialDevice::setTimeouts(const CommTimeouts &t)
 {
-    m_timeouts = t;
+    m_readInterval = t.ReadIntervalTimeout;
+    m_readMultiplier = t.ReadTotalTimeoutMultiplier;
+    m_readConstant = t.ReadTotalTimeoutConstant;
+    m_writeMultiplier = t.WriteTotalTimeoutMultiplier;
+    m_writeConstant = t.WriteTotalTimeoutConstant;
     return 0;
+}
+
+CommTimeouts SerialDevice::timeouts() const
+{
+    return {m_readInterval, m_readMultiplier, m_readConstant, m_writeMultiplier, m_writeConstant};
 }
 
 int SerialDevice::purge()
@@ -242,54 +252,83 @@ int SerialDevice::clearErrors(uint32_t &errors)
     return 0;
 }
 
-ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err)
+ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err, bool wait)
 {
     err = 0;
     if (m_fd < 0) {
         err = EBADF;
         return -1;
     }
-    // A read interval of "infinite" with no totals means: return at once with what is there.
-    const CommTimeouts &t = m_timeouts;
-    const bool immediate = t.ReadIntervalTimeout == 0xFFFFFFFFu &&
-                           t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
-    const uint64_t total = uint64_t(t.ReadTotalTimeoutMultiplier) * size + t.ReadTotalTimeoutConstant;
-    const int64_t deadline = total ? nowMs() + int64_t(total) : -1;
+    // The read timeouts: an infinite interval without totals returns at once with what is
+    // queued; an infinite interval and multiplier with a constant c returns as soon as
+    // anything is there, waiting up to c ms for it; otherwise the read waits for all bytes,
+    // at most multiplier x size + constant ms in all and interval ms between two bytes
+    // (0 meaning no limit).
+    constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+    const CommTimeouts t = timeouts();
+    const bool immediate = !wait || (t.ReadIntervalTimeout == kInfinite && t.ReadTotalTimeoutMultiplier == 0 &&
+                                     t.ReadTotalTimeoutConstant == 0);
+    const bool firstBytes = t.ReadIntervalTimeout == kInfinite && t.ReadTotalTimeoutMultiplier == kInfinite &&
+                            t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != kInfinite;
+    const uint64_t total = firstBytes ? t.ReadTotalTimeoutConstant
+                                      : uint64_t(t.ReadTotalTimeoutMultiplier) * size + t.ReadTotalTimeoutConstant;
+    const int64_t start = nowMs();
+    const int64_t deadline = total ? start + int64_t(std::min<uint64_t>(total, INT_MAX)) : -1;
+    const uint32_t interval = (firstBytes || t.ReadIntervalTimeout == kInfinite) ? 0 : t.ReadIntervalTimeout;
+    int64_t lastByte = start;
+    bool hungUp = false;
     size_t got = 0;
     while (got < size) {
         const ssize_t n = ::read(m_fd, buf + got, size - got);
         if (n > 0) {
             got += size_t(n);
+            lastByte = nowMs();
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
-            if (got || isDeviceGone(errno))
-                break; // a lost device is reported once, by the event wait
+            if (got)
+                break; // the failure shows again on the next read
             err = errno;
             return -1;
         }
-        if (n == 0 && got == 0 && !immediate)
-            break; // hang-up: nothing more will come
-        if (immediate || n == 0)
-            break;
+        // Nothing queued now (a tty with VMIN 0 says so with 0): wait, or look for a hang-up.
         int waitMs = -1;
-        if (deadline >= 0)
-            waitMs = int(std::max<int64_t>(0, deadline - nowMs()));
-        if (got > 0 && t.ReadIntervalTimeout && t.ReadIntervalTimeout != 0xFFFFFFFFu)
-            waitMs = waitMs < 0 ? int(t.ReadIntervalTimeout)
-                                : std::min(waitMs, int(std::min<uint32_t>(t.ReadIntervalTimeout, INT_MAX)));
-        if (waitMs == 0)
-            break;
+        if (immediate || (firstBytes && got > 0)) {
+            waitMs = 0;
+        } else {
+            const int64_t now = nowMs();
+            if (deadline >= 0)
+                waitMs = int(std::max<int64_t>(0, deadline - now));
+            if (got > 0 && interval > 0) {
+                const int left = int(std::max<int64_t>(0, lastByte + int64_t(interval) - now));
+                waitMs = waitMs < 0 ? left : std::min(waitMs, left);
+            }
+        }
         pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, waitMs) <= 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-            break;
+        const int rc = ::poll(&p, 1, waitMs);
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            // A hung-up tty also says POLLIN; read once more for what came before the hang-up.
+            if (hungUp || !(p.revents & POLLIN)) {
+                if (got)
+                    break;
+                err = EIO; // nothing more will come
+                return -1;
+            }
+            hungUp = true;
+            continue;
+        }
+        if (rc <= 0)
+            break; // the time is up
     }
     m_readSinceReport = true;
-    if (m_dcb.EvtChar == 0 ? std::memchr(buf, 0, got) : std::memchr(buf, m_dcb.EvtChar, got))
+    const char evtChar = m_evtChar;
+    if (std::memchr(buf, evtChar, got))
         m_rxFlagSeen = true;
-    if (m_dcb.Flags & dcbNull) {
+    if (m_discardNull) {
         char *end = std::remove(buf, buf + got, '\0');
         got = size_t(end - buf);
     }
@@ -303,8 +342,7 @@ ptrdiff_t SerialDevice::write(const char *buf, size_t size, int &err)
         err = EBADF;
         return -1;
     }
-    const uint64_t total = uint64_t(m_timeouts.WriteTotalTimeoutMultiplier) * size +
-                           m_timeouts.WriteTotalTimeoutConstant;
+    const uint64_t total = uint64_t(m_writeMultiplier.load()) * size + m_writeConstant.load();
     const int64_t deadline = total ? nowMs() + int64_t(std::min<uint64_t>(total, INT_MAX)) : -1;
     size_t done = 0;
     while (done < size) {

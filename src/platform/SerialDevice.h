@@ -104,9 +104,10 @@ public:
     int modemStatus(uint32_t &lines) const;
     int clearErrors(uint32_t &errors);
 
-    // Reads up to size bytes within the read timeouts; zero bytes are dropped with
-    // dcbNull. Returns the count, or -1 with err set.
-    ptrdiff_t read(char *buf, size_t size, int &err);
+    // Reads up to size bytes; zero bytes are dropped with dcbNull. With wait, the read
+    // timeouts decide how long it waits for them; without, it takes what is queued. Returns
+    // the count (0: nothing came in time), or -1 with err set (EIO when the line hung up).
+    ptrdiff_t read(char *buf, size_t size, int &err, bool wait = true);
     // Writes all bytes unless the write-timeout deadline passes first; returns the count
     // written, or -1 with err set when the device refused the write.
     ptrdiff_t write(const char *buf, size_t size, int &err);
@@ -122,15 +123,19 @@ public:
 
 private:
     void wake();
+    CommTimeouts timeouts() const;
 
     int m_fd = -1;
     int m_stopFd = -1;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_txPending{false};
     std::atomic<bool> m_rxFlagSeen{false};
-    DeviceControlBlock m_dcb;
-    CommTimeouts m_timeouts;
-    int32_t m_inputSize = 1024;
+    // Settings that the GUI thread changes while the event thread (or a read on it) uses them.
+    std::atomic<char> m_evtChar{0};
+    std::atomic<bool> m_discardNull{false};
+    std::atomic<int32_t> m_inputSize{1024};
+    std::atomic<uint32_t> m_readInterval{0xFFFFFFFFu}, m_readMultiplier{0}, m_readConstant{0};
+    std::atomic<uint32_t> m_writeMultiplier{100}, m_writeConstant{1000};
     mutable std::atomic<bool> m_modemSupported{true};
     bool m_countersSupported = true;
     uint32_t m_lastModem = 0;

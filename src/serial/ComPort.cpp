@@ -51,6 +51,7 @@ TCustomComPort::TCustomComPort(QObject *owner)
 
 TCustomComPort::~TCustomComPort()
 {
+    m_closeQueued = m_reopenQueued = false; // a deferred close cannot wait any longer
     try {
         Close();
     } catch (...) {
@@ -416,16 +417,20 @@ int32_t TCustomComPort::WriteText(const QByteArray &text)
     }, int32_t(0));
 }
 
-int32_t TCustomComPort::ReadNow(char *buffer, int32_t count)
+int32_t TCustomComPort::ReadNow(char *buffer, int32_t count, bool forEvent)
 {
     if (!m_connected)
         Fail(CEPortNotOpen);
     if (count <= 0)
         return 0;
     int err = 0;
-    const ptrdiff_t got = m_device.read(buffer, size_t(count), err);
-    if (got < 0)
+    // A read for a device event takes what is queued; the event thread reports a lost device.
+    const ptrdiff_t got = m_device.read(buffer, size_t(count), err, !forEvent);
+    if (got < 0) {
+        if (forEvent && SerialDevice::isDeviceGone(err))
+            return 0;
         Fail(CE_ReadFailed, err);
+    }
     int32_t left = 0;
     if (m_device.pendingInput(left) == 0 && left == 0)
         ReportLinks(lsRx, false);
@@ -434,7 +439,7 @@ int32_t TCustomComPort::ReadNow(char *buffer, int32_t count)
 
 int32_t TCustomComPort::Read(char *buffer, int32_t count)
 {
-    return guarded([&] { return ReadNow(buffer, count); }, int32_t(0));
+    return guarded([&] { return ReadNow(buffer, count, false); }, int32_t(0));
 }
 
 int32_t TCustomComPort::PendingInput()
@@ -640,7 +645,7 @@ void TCustomComPort::HandleRxChar()
         // every link and freed also when a handler throws.
         const int32_t size = std::max(count, kReadBlock);
         const std::unique_ptr<char[]> data(new char[size_t(size)]);
-        const int32_t got = ReadNow(data.get(), size);
+        const int32_t got = ReadNow(data.get(), size, true);
         if (got > 0) {
             if (OnRxBuf)
                 OnRxBuf(this, data.get(), got);

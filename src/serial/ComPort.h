@@ -121,7 +121,7 @@ private:
     void ApplyBufferNow();
     void ApplyLineNow();
     void ApplyTimeoutsNow();
-    int32_t ReadNow(char *buffer, int32_t count);
+    int32_t ReadNow(char *buffer, int32_t count, bool forEvent);
     bool HasRxLink() const;
     template <typename Slot, typename... Args>
     void CallLinks(Slot TComLink::*slot, Args... args);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -367,6 +368,61 @@ TEST(ComPort, WriteReportsTransmitAndQueueEmpty)
     port.DetachLink(&link);
 }
 
+TEST(ComPort, ReadHonoursTheReadTimeouts)
+{
+    using namespace std::chrono_literals;
+    Pty pty;
+    TComPort port;
+    port.SetEvents({}); // no event thread: only Read takes the data
+    port.SetPort(pty.slave);
+    port.Open();
+    char buf[16];
+    auto deviceSends = [&](std::vector<QByteArray> pieces) {
+        return std::thread([&pty, pieces] {
+            for (const QByteArray &piece : pieces) {
+                std::this_thread::sleep_for(30ms);
+                pty.write(piece);
+            }
+        });
+    };
+
+    // The defaults: at once with what is queued; an empty queue is not a failure.
+    EXPECT_EQ(port.Read(buf, 16), 0);
+    pty.write("ab");
+    ASSERT_TRUE(waitFor([&] { return port.PendingInput() == 2; }));
+    EXPECT_EQ(port.Read(buf, 16), 2);
+
+    // A total timeout waits for every byte asked for.
+    port.Timeouts()->SetReadInterval(0);
+    port.Timeouts()->SetReadTotalConstant(20000);
+    std::thread device = deviceSends({"abc", "de"});
+    EXPECT_EQ(port.Read(buf, 5), 5);
+    EXPECT_EQ(QByteArray(buf, 5), "abcde");
+    device.join();
+
+    // Nothing comes: the read ends at its deadline, with nothing and without a failure.
+    port.Timeouts()->SetReadTotalConstant(200);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(port.Read(buf, 5), 0);
+    EXPECT_GE(clock.elapsed(), 190);
+
+    // Infinite interval and multiplier with a constant: back as soon as anything is there.
+    port.Timeouts()->SetReadInterval(-1);
+    port.Timeouts()->SetReadTotalMultiplier(-1);
+    port.Timeouts()->SetReadTotalConstant(20000);
+    device = deviceSends({"xyz"});
+    EXPECT_EQ(port.Read(buf, 16), 3);
+    device.join();
+
+    // A hang-up is told from "nothing yet": it fails at once instead of waiting.
+    port.Timeouts()->SetReadInterval(0);
+    port.Timeouts()->SetReadTotalMultiplier(0);
+    pty.closeMaster();
+    EXPECT_EQ(failureOf([&] { port.Read(buf, 5); }), "ReadFile function failed (Error: 5)");
+    EXPECT_EQ(failureOf([&] { port.Close(); }), "PurgeComm function failed (Error: 5)");
+}
+
 TEST(ComPort, FailedWriteSwitchesTransmitOff)
 {
     Pty pty;
@@ -551,6 +607,32 @@ TEST(ComPort, ReopenFromInsideAHandlerEndsAsOutsideOne)
     EXPECT_EQ(port.Port(), first.slave);
 }
 
+TEST(ComPort, DestroyedWhileACloseIsDeferred)
+{
+    Pty pty;
+    std::atomic<bool> asked{false};
+    int closes = 0;
+    {
+        TComPort port;
+        port.SetSyncMethod(smNone); // the handler runs on the event thread, so its close waits
+        port.SetPort(pty.slave);
+        port.OnAfterClose = [&](TCustomComPort *) { ++closes; };
+        port.OnRxBuf = [&](TCustomComPort *p, const char *, int) {
+            p->SetConnected(false);
+            asked = true;
+        };
+        port.SetTriggersOnRxChar(false);
+        port.Open();
+        pty.write("x");
+        for (int i = 0; i < 10000 && !asked; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(asked);
+    } // gone before the deferred close had its turn
+    EXPECT_EQ(closes, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closes, 1);
+}
+
 TEST(ComPort, CloseRunsADispatchThatIsAlreadyWaiting)
 {
     Pty pty;
@@ -630,6 +712,49 @@ TEST(ComPort, SlowHandlerMissesNoEventInAnyDeliveryMethod)
         EXPECT_GE(full, reads) << method;
         EXPECT_GT(reads, 1) << method;
     }
+}
+
+TEST(ComPort, SettingsChangedWhileTheEventThreadRuns)
+{
+    Pty pty;
+    TComPort port;
+    port.SetPort(pty.slave);
+    std::atomic<int> bytes{0}, full{0};
+    port.OnRxBuf = [&](TCustomComPort *, const char *, int n) { bytes += n; };
+    port.OnRx80Full = [&](TCustomComPort *) { ++full; };
+    port.SetTriggersOnRxChar(false);
+    port.Open();
+    std::atomic<bool> stop{false};
+    std::thread device([&] {
+        while (!stop) {
+            [[maybe_unused]] const ssize_t n = ::write(pty.master, "#1M2.5<", 7);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    // The GUI thread changes what the event thread and the reads use, while both run.
+    for (int i = 0; i < 2000; ++i) {
+        port.Buffer()->SetInputSize(i % 2 ? 2 : 1 << 20);
+        port.Timeouts()->SetReadTotalConstant(i % 3);
+        port.SetEventChar(char(i));
+        QCoreApplication::processEvents();
+    }
+    stop = true;
+    device.join();
+    EXPECT_GT(bytes, 0);
+
+    // The event thread sees the size last set.
+    port.Buffer()->SetInputSize(1 << 20);
+    ASSERT_TRUE(waitFor([&] { return port.PendingInput() == 0; }));
+    QCoreApplication::processEvents();
+    full = 0;
+    int before = bytes;
+    pty.write("#1M2.5<");
+    ASSERT_TRUE(waitFor([&] { return bytes == before + 7; }));
+    EXPECT_EQ(full, 0);
+    port.Buffer()->SetInputSize(2);
+    before = bytes;
+    pty.write("#1M2.5<");
+    ASSERT_TRUE(waitFor([&] { return bytes == before + 7 && full == 1; }));
 }
 
 TEST(ComPort, NullBytesAndEventCharacter)

@@ -3,10 +3,13 @@
 #include "ComDataPacket.h"
 #include "ComPort.h"
 #include "EComPort.h"
+#include "IniImage.h"
+#include "Printable.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -14,13 +17,17 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-int usage()
+const char kUsage[] =
+    "usage: tavelgrid-monitor [--quiet] PORT [BAUD]\n"
+    "Opens PORT (a name under /dev or a path) at BAUD (default 9600), 8 data bits,\n"
+    "1 stop bit, no parity, no flow control, and prints each message \"#...<\"; control\n"
+    "bytes in it are shown escaped (\\0, \\x1b ...).\n"
+    "  --quiet  print only the statistics line once a second\n";
+
+int usageError(const QString &problem)
 {
-    std::fputs("usage: tavelgrid-monitor [--quiet] PORT [BAUD]\n"
-               "Opens PORT (a name under /dev or a path) at BAUD (default 9600), 8 data bits,\n"
-               "1 stop bit, no parity, no flow control, and prints each message \"#...<\".\n"
-               "  --quiet  print only the statistics line once a second\n",
-               stderr);
+    std::fprintf(stderr, "tavelgrid-monitor: %s\n", qPrintable(problem));
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -30,18 +37,27 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     const bool quiet = args.removeAll(QStringLiteral("--quiet")) > 0;
-    if (args.isEmpty() || args.size() > 2 || args[0].startsWith(QLatin1Char('-')))
-        return usage();
-    bool ok = true;
-    const int baud = args.size() == 2 ? args[1].toInt(&ok) : 9600;
-    if (!ok || baud <= 0)
-        return usage();
+    for (const QString &arg : args)
+        if (arg.startsWith(QLatin1Char('-')))
+            return usageError(QStringLiteral("unknown option ") + arg);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no port given"));
+    if (args.size() > 2)
+        return usageError(QStringLiteral("too many arguments"));
+    qint64 baud = 9600;
+    if (args.size() == 2 && (!tg::parseInt64(args[1], baud) || baud <= 0 || baud > INT32_MAX))
+        return usageError(QStringLiteral("bad baud rate \"") + args[1] +
+                          QStringLiteral("\": give a whole number from 1 to 2147483647"));
 
     TComPort port;
     port.SetPort(args[0]);
     port.SetBaudRate(Com::brCustom);
-    port.SetCustomBaudRate(baud);
+    port.SetCustomBaudRate(int32_t(baud));
 
     TComDataPacket framer;
     framer.SetStartString("#");
@@ -56,7 +72,7 @@ int main(int argc, char **argv)
     framer.OnPacket = [&](TComDataPacket *, const QByteArray &p) {
         ++packets;
         if (!quiet)
-            std::printf("%s\n", p.constData());
+            printLine(stdout, p);
     };
     framer.OnDiscard = [&](TComDataPacket *, const QByteArray &d) { discarded += d.size(); };
     port.OnError = [&](TCustomComPort *, Com::TComErrors errors) {

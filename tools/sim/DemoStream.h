@@ -1,6 +1,7 @@
 #pragma once
-// The messages the simulated device sends: a demo that moves every instrument of the panel,
-// or the messages of a recorded file, optionally mixed with line noise.
+// The messages the simulated device sends: a demo that moves every instrument of the panel
+// like a small plant would (levels, temperatures, pressures drifting smoothly, a status byte,
+// status texts), or the messages of a recorded file, optionally mixed with line noise.
 #include <QByteArray>
 #include <QList>
 #include <random>
@@ -13,6 +14,9 @@ public:
 
     // The next piece to send at time t (seconds since start): one message, possibly with noise.
     QByteArray next(double t);
+
+    // The instrument ids the demo drives, in the order it sends them.
+    static QList<int> demoIds();
 
 private:
     QByteArray demoMessage(double t);

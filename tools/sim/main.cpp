@@ -1,13 +1,18 @@
 // tavelgrid-sim: a device on a simulated serial line. It creates a pseudo-terminal, announces
-// it, sends the demo messages and prints every message the program sends back.
+// it, sends the demo messages and prints every message the program sends back. Like a device
+// on a real line, what it sends while no program has the port open is lost.
 #include "DemoStream.h"
+#include "IniImage.h"
 #include "PortLinks.h"
+#include "Printable.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,58 +38,66 @@ struct Options {
     bool quiet = false;   // do not print the messages the program sends
 };
 
-void usage()
-{
-    std::fputs(
-        "usage: tavelgrid-sim [options]\n"
-        "Creates a pseudo-terminal that acts as the device, prints the port's path on the first\n"
-        "line and sends demo messages for every instrument of the panel.\n"
-        "  --rate N       messages per second (default 50; 0 = as fast as possible)\n"
-        "  --replay FILE  send the messages of a raw file (cut after each '<'), repeated\n"
-        "  --noise P      mix line noise into a share P (0..1) of the messages\n"
-        "  --duration S   stop after S seconds\n"
-        "  --link NAME    name of the announced port (default: simN, the first free N)\n"
-        "  --quiet        do not print the messages the program sends back\n",
-        stdout);
-}
+const char kUsage[] =
+    "usage: tavelgrid-sim [options]\n"
+    "Creates a pseudo-terminal that acts as the device, prints the port's path on the first\n"
+    "line and sends demo messages for every instrument of the panel. What is sent while no\n"
+    "program has the port open is lost, as on a real line.\n"
+    "  --rate N       messages per second (default 50; 0 = as fast as possible)\n"
+    "  --replay FILE  send the messages of a raw file (cut after each '<'), repeated\n"
+    "  --noise P      mix line noise into a share P (0..1) of the messages\n"
+    "  --duration S   stop after S seconds\n"
+    "  --link NAME    name of the announced port (default: simN, the first free N)\n"
+    "  --quiet        do not print the messages the program sends back\n";
 
 bool parseNumber(const char *text, double &out)
 {
-    char *end = nullptr;
-    errno = 0;
-    const double v = std::strtod(text, &end);
-    if (errno || end == text || *end || !(v >= 0))
+    double v = 0;
+    if (!tg::parseDecimal(QString::fromLocal8Bit(text), QLatin1Char('.'), v) || v < 0)
         return false;
     out = v;
     return true;
 }
 
-bool parseOptions(int argc, char **argv, Options &o)
+// Fills o from the arguments; on failure says what was wrong in problem.
+bool parseOptions(int argc, char **argv, Options &o, std::string &problem)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
-            usage();
+            std::fputs(kUsage, stdout);
             std::exit(0);
-        } else if (arg == "--quiet") {
+        }
+        if (arg == "--quiet") {
             o.quiet = true;
-        } else if (arg == "--rate" && hasValue) {
-            if (!parseNumber(argv[++i], o.rate))
-                return false;
-        } else if (arg == "--noise" && hasValue) {
-            if (!parseNumber(argv[++i], o.noise) || o.noise > 1)
-                return false;
-        } else if (arg == "--duration" && hasValue) {
-            if (!parseNumber(argv[++i], o.duration))
-                return false;
-        } else if (arg == "--replay" && hasValue) {
-            o.replay = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg == "--link" && hasValue) {
-            o.link = QString::fromLocal8Bit(argv[++i]);
-            if (o.link.isEmpty() || o.link.contains(QLatin1Char('/')))
-                return false;
-        } else {
+            continue;
+        }
+        const bool takesValue = arg == "--rate" || arg == "--noise" || arg == "--duration" || arg == "--replay" ||
+                                arg == "--link";
+        if (!takesValue) {
+            problem = "unknown option " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            problem = arg + " needs a value";
+            return false;
+        }
+        const char *value = argv[++i];
+        bool ok = true;
+        if (arg == "--rate")
+            ok = parseNumber(value, o.rate);
+        else if (arg == "--noise")
+            ok = parseNumber(value, o.noise) && o.noise <= 1;
+        else if (arg == "--duration")
+            ok = parseNumber(value, o.duration);
+        else if (arg == "--replay")
+            o.replay = QString::fromLocal8Bit(value);
+        else {
+            o.link = QString::fromLocal8Bit(value);
+            ok = !o.link.isEmpty() && !o.link.contains(QLatin1Char('/')) && !o.link.startsWith(QLatin1Char('.'));
+        }
+        if (!ok) {
+            problem = "bad value for " + arg + ": \"" + value + "\"";
             return false;
         }
     }
@@ -98,39 +111,14 @@ double now()
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
-// The announced link: made at start, removed at the end.
-class PortLink {
-public:
-    bool create(const QString &name, const QByteArray &target)
-    {
-        const QString folder = tg::platform::portLinkFolder();
-        if (folder.isEmpty())
-            return false;
-        for (int n = 0; n < 100; ++n) {
-            const QString candidate = folder + QLatin1Char('/') + (name.isEmpty() ? QStringLiteral("sim%1").arg(n) : name);
-            const QByteArray path = QFile::encodeName(candidate);
-            // A link left by a simulator that was killed points nowhere: take its place.
-            if (access(path.constData(), F_OK) != 0)
-                unlink(path.constData());
-            if (symlink(target.constData(), path.constData()) == 0) {
-                m_path = path;
-                return true;
-            }
-            if (!name.isEmpty())
-                return false;
-        }
-        return false;
-    }
-    ~PortLink()
-    {
-        if (!m_path.isEmpty())
-            unlink(m_path.constData());
-    }
-    const QByteArray &path() const { return m_path; }
-
-private:
-    QByteArray m_path;
-};
+timespec duration(double seconds)
+{
+    seconds = std::max(0.0, seconds);
+    timespec ts{};
+    ts.tv_sec = time_t(seconds);
+    ts.tv_nsec = long((seconds - double(ts.tv_sec)) * 1e9);
+    return ts;
+}
 
 // Prints the messages the program sends, "#" to "<", with a time stamp.
 class ReplyPrinter {
@@ -144,8 +132,7 @@ public:
             m_message += c;
             if (c == '<' && m_message.startsWith('#')) {
                 const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
-                std::printf("%s  %s\n", stamp.constData(), m_message.constData());
-                std::fflush(stdout);
+                printLine(stdout, stamp + "  " + m_message);
                 m_message.clear();
             }
             if (m_message.size() > 256)
@@ -157,13 +144,25 @@ private:
     QByteArray m_message;
 };
 
+// Drops what the last program left unread in the port, as closing a real port does.
+void flushUnread(const QByteArray &slavePath)
+{
+    const int fd = open(slavePath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        tcflush(fd, TCIFLUSH);
+        close(fd);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        usage();
+    std::string problem;
+    if (!parseOptions(argc, argv, options, problem)) {
+        std::fprintf(stderr, "tavelgrid-sim: %s\n", problem.c_str());
+        std::fputs(kUsage, stderr);
         return 2;
     }
     DemoStream stream(options.noise);
@@ -188,22 +187,24 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray slavePath = ptsname(master);
-    // Holding the slave open keeps the line up while the program is disconnected, and raw
-    // mode keeps the terminal layer from echoing or buffering lines before the program opens it.
-    const int slave = open(slavePath.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Raw mode (set through the master, which reaches the line settings of the pty) keeps the
+    // terminal layer from echoing or editing what the device sends.
     termios raw{};
-    if (slave < 0 || tcgetattr(slave, &raw) != 0) {
-        std::fprintf(stderr, "tavelgrid-sim: cannot open %s: %s\n", slavePath.constData(), std::strerror(errno));
+    if (tcgetattr(master, &raw) != 0) {
+        std::fprintf(stderr, "tavelgrid-sim: cannot set up %s: %s\n", slavePath.constData(), std::strerror(errno));
         return 1;
     }
     cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    tcsetattr(master, TCSANOW, &raw);
+    // Once the port has been opened and closed, the master reports a hang-up whenever no
+    // program has it open; that is how the device knows nobody listens.
+    flushUnread(slavePath);
 
-    PortLink link;
-    if (!link.create(options.link, slavePath)) {
+    tg::platform::PortAnnouncement link;
+    if (!link.announce(options.link, QString::fromLocal8Bit(slavePath)))
         std::fprintf(stderr, "tavelgrid-sim: cannot announce the port, using %s\n", slavePath.constData());
-    }
-    std::printf("%s\n", (link.path().isEmpty() ? slavePath : link.path()).constData());
+    const QByteArray shown = link.path().isEmpty() ? slavePath : QFile::encodeName(link.path());
+    std::printf("%s\n", shown.constData());
     std::fflush(stdout);
 
     struct sigaction sa {};
@@ -214,17 +215,45 @@ int main(int argc, char **argv)
 
     ReplyPrinter printer;
     const double start = now();
+    const double period = options.rate > 0 ? 1.0 / options.rate : 0.0;
     double nextSend = start;
     QByteArray pending; // what the line did not take yet
-    qint64 sent = 0, dropped = 0;
+    bool listening = false;
+    qint64 sent = 0, dropped = 0, wakeups = 0;
     while (!g_stop) {
         const double t = now();
-        if (options.duration > 0 && t - start >= options.duration)
+        const double end = options.duration > 0 ? start + options.duration : HUGE_VAL;
+        if (t >= end)
             break;
+        pollfd probe{master, POLLIN, 0};
+        poll(&probe, 1, 0);
+        const bool wasListening = listening;
+        listening = !(probe.revents & POLLHUP);
+        if (!listening) {
+            if (wasListening)
+                flushUnread(slavePath);
+            if (!pending.isEmpty()) {
+                pending.clear();
+                ++dropped;
+            }
+            // The device goes on sending into the void.
+            for (; options.rate > 0 && t >= nextSend; nextSend = std::max(nextSend + period, t - 1.0)) {
+                stream.next(t - start);
+                ++dropped;
+            }
+            // A hang-up keeps poll() from waiting: sleep until the next message is due.
+            const double until = std::min({options.rate > 0 ? nextSend : t + 0.01, t + 0.1, end});
+            const timespec pause = duration(until - t);
+            nanosleep(&pause, nullptr);
+            ++wakeups;
+            continue;
+        }
+
         // Fill the line: one message per period, or as many as it takes.
         if (pending.isEmpty() && (options.rate == 0 || t >= nextSend)) {
             pending = stream.next(t - start);
-            nextSend = options.rate > 0 ? std::max(nextSend + 1.0 / options.rate, t - 1.0) : t;
+            if (options.rate > 0)
+                nextSend = std::max(nextSend + period, t - 1.0);
         }
         while (!pending.isEmpty()) {
             const ssize_t n = write(master, pending.constData(), size_t(pending.size()));
@@ -242,20 +271,24 @@ int main(int argc, char **argv)
             pending.clear();
             ++dropped;
         }
-        int timeoutMs = 100;
-        if (options.rate > 0 && pending.isEmpty())
-            timeoutMs = std::clamp(int((nextSend - now()) * 1000), 0, 100);
+        // Wait for the next message, for room on the line, for a reply or for a hang-up.
+        double until = std::min(now() + 0.1, end);
+        if (options.rate > 0)
+            until = std::min(until, nextSend);
+        const timespec timeout = duration(until - now());
         pollfd fds{master, short(POLLIN | (pending.isEmpty() ? 0 : POLLOUT)), 0};
-        if (poll(&fds, 1, timeoutMs) > 0 && (fds.revents & POLLIN)) {
+        const int rc = ppoll(&fds, 1, &timeout, nullptr);
+        ++wakeups;
+        if (rc > 0 && (fds.revents & POLLIN)) {
             char buf[4096];
             const ssize_t n = read(master, buf, sizeof buf);
             if (n > 0 && !options.quiet)
                 printer.feed(buf, n);
         }
     }
-    std::fprintf(stderr, "tavelgrid-sim: %lld messages sent, %lld dropped while nobody read\n",
-                 static_cast<long long>(sent), static_cast<long long>(dropped));
-    close(slave);
+    std::fprintf(stderr, "tavelgrid-sim: %lld messages sent, %lld dropped, %lld wake-ups\n",
+                 static_cast<long long>(sent), static_cast<long long>(dropped), static_cast<long long>(wakeups));
+    link.withdraw();
     close(master);
     return 0;
 }

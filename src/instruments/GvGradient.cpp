@@ -4,8 +4,6 @@
 #include "Draw.h"
 
 #include <QEvent>
-#include <QPaintEvent>
-#include <QPainter>
 
 using namespace tg;
 
@@ -49,30 +47,8 @@ bool TGvGradient::eventFilter(QObject *watched, QEvent *e)
     return TGvGraphicControl::eventFilter(watched, e);
 }
 
-void TGvGradient::resizeEvent(QResizeEvent *e)
+void TGvGradient::BuildBackground(TCanvas &c)
 {
-    TGvGraphicControl::resizeEvent(e);
-    BackgroundStale = true;
-}
-
-void TGvGradient::paintEvent(QPaintEvent *e)
-{
-    if (UpdateLock() > 0)
-        return;
-    if (BackgroundStale || cache.size() != size()) {
-        BackgroundStale = false;
-        // The gradient is painted whether or not GradSettings.Visible is set.
-        cache = MakeScratchImage(width(), height());
-        if (!cache.isNull()) {
-            TCanvas c(cache);
-            GradientFill(c, {0, 0, width(), height()}, gradSettings->ColorFrom(), gradSettings->Style(),
-                         gradSettings->ColorTo());
-        }
-    }
-    if (cache.isNull())
-        return;
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    for (const QRect &r : e->region())
-        p.drawImage(r.topLeft(), cache, r);
+    // The gradient is painted whether or not GradSettings.Visible is set.
+    GradientFill(c, {0, 0, width(), height()}, gradSettings->ColorFrom(), gradSettings->Style(), gradSettings->ColorTo());
 }

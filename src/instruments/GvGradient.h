@@ -2,8 +2,6 @@
 // A windowless control that fills its client area with a colour gradient (page backgrounds).
 #include "BaseControls.h"
 
-#include <QImage>
-
 class TGvGradient : public TGvGraphicControl {
     Q_OBJECT
     Q_PROPERTY(TGvGradSettings *GradSettings READ GradSettings)
@@ -23,8 +21,7 @@ public:
     void loaded() override;
 
 protected:
-    void paintEvent(QPaintEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
+    void BuildBackground(tg::TCanvas &c) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
@@ -32,5 +29,4 @@ private:
 
     TGvGradSettings *gradSettings;
     TAlign align = alNone;
-    QImage cache;
 };

@@ -6,7 +6,6 @@
 #include "Numeric.h"
 #include "Scale.h"
 
-#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -58,26 +57,9 @@ void TGvLED::ParamChange()
         return;
     lit = Checked();
     Invalidate();
-    dirty = QRegion(rect());
 }
 
-void TGvLED::resizeEvent(QResizeEvent *e)
-{
-    TGvBinGControl::resizeEvent(e);
-    BackgroundStale = true;
-    dirty = QRegion(rect());
-}
-
-void TGvLED::repaintLamp()
-{
-    if (UpdateLock() > 0 || isHidden())
-        return;
-    const QRect r = led->Rect & rect();
-    if (r.isEmpty())
-        return;
-    dirty += r;
-    update(r);
-}
+void TGvLED::repaintLamp() { RepaintPart(led->Rect & rect()); }
 
 void TGvLED::StatusChanged()
 {
@@ -93,14 +75,9 @@ void TGvLED::FlashChange(bool on)
     repaintLamp();
 }
 
-void TGvLED::renderBackground()
+void TGvLED::BuildBackground(TCanvas &c)
 {
-    BackgroundStale = false;
-    background = MakeScratchImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
-    if (background.isNull())
-        return;
-    background.fill(Qt::transparent);
-    TCanvas c(background);
+    lit = Checked();
     SelectFont(c, *Font());
     const QString text = Caption();
     const QSize m = MeasureLines(c, text, u'|');
@@ -140,27 +117,14 @@ void TGvLED::renderBackground()
     TextLines(c, anchor.x(), anchor.y(), code, text, 0);
 }
 
-void TGvLED::paintEvent(QPaintEvent *e)
+void TGvLED::PaintForeground(QPainter &p, const QRegion &asked)
 {
-    if (UpdateLock() > 0)
-        return;
-    dirty = QRegion();
-    if (BackgroundStale || background.size() != size()) {
-        renderBackground();
-        lit = Checked();
-    }
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    if (!background.isNull())
-        for (const QRect &r : e->region())
-            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
     const QRect lamp = led->Rect;
-    if (!e->region().intersects(lamp))
+    if (!asked.intersects(lamp))
         return;
-    QImage img = MakeScratchImage(lamp.width(), lamp.height(), QImage::Format_ARGB32_Premultiplied);
+    QImage img = MakeLayerImage(lamp.width(), lamp.height(), devicePixelRatioF());
     if (img.isNull())
         return;
-    img.fill(Qt::transparent);
     {
         TCanvas c(img);
         TLED shape;
@@ -171,11 +135,4 @@ void TGvLED::paintEvent(QPaintEvent *e)
         PaintLED(c, shape, lit);
     }
     p.drawImage(lamp.topLeft(), img);
-}
-
-QRegion TGvLED::TakeDirtyRegion()
-{
-    QRegion r = dirty;
-    dirty = QRegion();
-    return r;
 }

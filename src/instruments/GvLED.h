@@ -1,11 +1,8 @@
 #pragma once
-// A signal lamp with a caption beside it. The caption is a cached layer; switching or flashing
+// A signal lamp with a caption beside it. The caption is the cached layer; switching or flashing
 // repaints only the lamp.
 #include "BaseControls.h"
 #include "Canvas.h"
-
-#include <QImage>
-#include <QRegion>
 
 class TGvLED : public TGvBinGControl {
     Q_OBJECT
@@ -35,7 +32,6 @@ public:
 
     // Whether the lamp is drawn lit now (the steady state or the current flash phase).
     bool LampLit() const { return lit; }
-    QRegion TakeDirtyRegion();
 
     void ParamChange() override;
     void StatusChanged() override;
@@ -43,11 +39,10 @@ public:
     void loaded() override;
 
 protected:
-    void paintEvent(QPaintEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
+    void BuildBackground(tg::TCanvas &c) override;
+    void PaintForeground(QPainter &p, const QRegion &asked) override;
 
 private:
-    void renderBackground();
     void repaintLamp();
 
     TLED *led;
@@ -58,6 +53,4 @@ private:
     bool parentFont = true;
     bool lit = false;
     int captionW = 0, captionH = 0;
-    QImage background; // the caption
-    QRegion dirty;
 };

@@ -80,10 +80,10 @@ void TGvVMeter::measure()
     setNeededSize(w, h);
 }
 
-void TGvVMeter::renderBackground()
+void TGvVMeter::BuildBackground(TCanvas &c)
 {
     stripBackground = QImage(); // made again only when the scale fits
-    TGvReadoutControl::renderBackground();
+    TGvReadoutControl::BuildBackground(c);
 }
 
 // Below the bevels and captions: the read-out frame and unit, the inner bevel, sectors and scale.
@@ -135,7 +135,7 @@ void TGvVMeter::paintContents(TCanvas &c, TRect r)
         }
     }
     DrawLinearScale(c, sc, scaleRect);
-    stripBackground = background.copy(pointerStrip.toQRect());
+    stripBackground = CopyLogical(c.image(), pointerStrip.toQRect());
     lastPointer = pointerBounds();
 }
 
@@ -198,16 +198,13 @@ void TGvVMeter::drawPointerNow()
     // Only the old and the new places of pointer and marks change.
     const QRegion now = pointerBounds();
     const QRegion both = lastPointer + now;
-    if (!both.isEmpty()) {
-        dirty += both;
-        update(both);
-    }
+    RepaintPart(both);
     lastPointer = now;
 }
 
 QImage TGvVMeter::renderStrip(const QRect &part) const
 {
-    QImage img = stripBackground.copy(part);
+    QImage img = CopyLogical(stripBackground, part);
     if (img.isNull())
         return img;
     TCanvas c(img);
@@ -247,7 +244,7 @@ void TGvVMeter::paintValueParts(QPainter &p, const QRegion &asked)
         const QRect box = inStrip.boundingRect();
         const QImage part = renderStrip(box.translated(-sr.topLeft()));
         for (const QRect &r : inStrip)
-            p.drawImage(r.topLeft(), part, r.translated(-box.topLeft()));
+            DrawImagePart(p, r.topLeft(), part, r.translated(-box.topLeft()));
     }
 }
 

@@ -54,7 +54,7 @@ public:
 protected:
     TShownParts shownParts() const override;
     void measure() override;
-    void renderBackground() override;
+    void BuildBackground(tg::TCanvas &c) override;
     void paintContents(tg::TCanvas &c, tg::TRect r) override;
     void paintValueParts(QPainter &p, const QRegion &asked) override;
     // The meter's own settings only lay it out and paint it again; they are no settings change

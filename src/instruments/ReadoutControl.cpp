@@ -5,7 +5,6 @@
 #include "Numeric.h"
 #include "Scale.h"
 
-#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -75,13 +74,13 @@ void TGvReadoutControl::fullRepaint()
 {
     if (UpdateLock() > 0)
         return;
-    layoutAndResize();
     // The background is rebuilt here, outside painting, so the layout rectangles are known
-    // before the first paint and value changes can repaint just their part.
-    renderBackground();
-    Invalidate();
-    BackgroundStale = false;
-    dirty = QRegion(rect());
+    // before the first paint and value changes can repaint just their part. Once: a resize
+    // on the way has built it already.
+    MarkBackgroundStale();
+    layoutAndResize();
+    EnsureBackground();
+    RepaintAll();
     // A full repaint ends with the value sequence, which builds the read-out text. It runs
     // here rather than inside paintEvent, where repaint requests must not be made.
     ValueChange();
@@ -92,8 +91,6 @@ void TGvReadoutControl::resizeEvent(QResizeEvent *e)
     TGvAnalogGControl::resizeEvent(e);
     if (UpdateLock() > 0)
         return;
-    renderBackground();
-    dirty = QRegion(rect());
     // Back to the needed size after this resize is done: exactly when auto-sized, at least
     // when the instrument keeps its needed size.
     const bool off = autoSize ? (neededWidth != width() || neededHeight != height())
@@ -138,17 +135,13 @@ void TGvReadoutControl::setNeededSize(int64_t w, int64_t h)
     neededHeight = clampSize(h);
 }
 
-void TGvReadoutControl::renderBackground()
+void TGvReadoutControl::BuildBackground(TCanvas &c)
 {
-    BackgroundStale = false;
     measure();
     valueRect = {};
     tooSmall = true;
-    background = MakeScratchImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
-    if (background.isNull())
+    if (c.image().isNull())
         return;
-    background.fill(Qt::transparent);
-    TCanvas c(background);
     TRect r;
     if (paintFrameAndCaptions(c, r))
         paintContents(c, r);
@@ -202,7 +195,7 @@ int TGvReadoutControl::paintReadoutBox(TCanvas &c, const TRect &r)
 
 QImage TGvReadoutControl::renderReadout() const
 {
-    QImage img = MakeScratchImage(valueRect.width(), valueRect.height());
+    QImage img = MakeLayerImage(valueRect.width(), valueRect.height(), devicePixelRatioF(), QImage::Format_RGB32);
     if (img.isNull())
         return img;
     img.fill(Qc(bevelValue->Color()));
@@ -211,24 +204,14 @@ QImage TGvReadoutControl::renderReadout() const
     c.setBrushStyle(TBrushStyle::bsClear);
     const QString text = ValueText();
     // Right-aligned; a text wider than the box loses its left part.
-    c.TextOut(img.width() - c.TextWidth(text), 0, text);
+    c.TextOut(valueRect.width() - c.TextWidth(text), 0, text);
     return img;
 }
 
-void TGvReadoutControl::paintEvent(QPaintEvent *e)
+void TGvReadoutControl::PaintForeground(QPainter &p, const QRegion &asked)
 {
-    if (UpdateLock() > 0)
-        return;
-    dirty = QRegion();
-    if (BackgroundStale || background.size() != size())
-        renderBackground();
-    QPainter p(this);
-    p.setClipRegion(e->region());
-    if (!background.isNull())
-        for (const QRect &r : e->region())
-            p.drawImage(r.topLeft(), background, r); // only what is asked for: small blits stay cheap
     if (!tooSmall)
-        paintValueParts(p, e->region());
+        paintValueParts(p, asked);
 }
 
 void TGvReadoutControl::paintValueParts(QPainter &p, const QRegion &asked)
@@ -238,25 +221,10 @@ void TGvReadoutControl::paintValueParts(QPainter &p, const QRegion &asked)
         p.drawImage(vr.topLeft(), renderReadout());
 }
 
-void TGvReadoutControl::repaintRect(const QRect &r)
-{
-    if (r.isEmpty())
-        return;
-    dirty += r;
-    update(r);
-}
-
-QRegion TGvReadoutControl::TakeDirtyRegion()
-{
-    QRegion r = dirty;
-    dirty = QRegion();
-    return r;
-}
-
 void TGvReadoutControl::ValueChange()
 {
     TGvAnalogGControl::ValueChange();
     if (UpdateLock() > 0 || tooSmall || isHidden())
         return;
-    repaintRect(valueRect.toQRect()); // empty when the instrument shows no read-out
+    RepaintPart(valueRect.toQRect()); // empty when the instrument shows no read-out
 }

@@ -3,15 +3,13 @@
 // indicator). This class owns what they share: the frame (outer, inner and read-out bevels,
 // read-out font), the caption and read-out measures, sizing to the needed size, the cached
 // background and the repaint of just the read-out box when the value changes. The instrument
-// measures and paints its own parts and adds its own value parts.
+// measures and paints its own parts and adds its own value parts. The background is the
+// control's cached layer (CachedLayer.h).
 //
 // Published properties stay declared in each instrument (with the getters here), so that every
 // instrument keeps its own property order for storage.
 #include "BaseControls.h"
 #include "Canvas.h"
-
-#include <QImage>
-#include <QRegion>
 
 class QPainter;
 
@@ -34,9 +32,6 @@ public:
     int NeededWidth() const { return neededWidth; }
     int NeededHeight() const { return neededHeight; }
 
-    // Everything asked to be repainted since the last paint (offscreen rendering of frames).
-    QRegion TakeDirtyRegion();
-
     void ParamChange() override;
     void ValueChange() override;
     void loaded() override;
@@ -49,9 +44,10 @@ protected:
     virtual TShownParts shownParts() const = 0;
     // Measures the contents (measureTexts and the instrument's own parts) and sets the needed size.
     virtual void measure() = 0;
-    // Rebuilds the background for the current size: the outer bevel and the captions, then the
+    // The background for the current size: the outer bevel and the captions, then the
     // instrument's own parts (paintContents).
-    virtual void renderBackground();
+    void BuildBackground(tg::TCanvas &c) override;
+    void PaintForeground(QPainter &p, const QRegion &asked) override;
     // Paints the instrument's own background parts into r, the room inside the outer bevel and
     // the captions; sets valueRect (paintReadoutBox) and clears tooSmall once the value parts
     // have room.
@@ -72,9 +68,7 @@ protected:
     // Paints the read-out box at the top of r, centred together with the unit beside it, and
     // sets valueRect to the text room inside. Returns the height the box takes.
     int paintReadoutBox(tg::TCanvas &c, const tg::TRect &r);
-    void repaintRect(const QRect &r);
 
-    void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
 
     int name1W = 0, name1H = 0, name2W = 0, name2H = 0;
@@ -82,8 +76,6 @@ protected:
     tg::TRect valueRect;
     bool tooSmall = false; // the layout left no room for the value parts
     int neededWidth = 0, neededHeight = 0;
-    QImage background;
-    QRegion dirty;
 
 private:
     // Paints the outer bevel and the captions (bottom up); r becomes the room left inside.

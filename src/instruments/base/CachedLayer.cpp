@@ -1,0 +1,73 @@
+#include "CachedLayer.h"
+
+#include "Numeric.h"
+
+#include <cmath>
+
+namespace tg {
+
+namespace {
+QRectF scaled(const QRect &r, qreal dpr) { return {r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr}; }
+} // namespace
+
+QImage MakeLayerImage(int w, int h, qreal dpr, QImage::Format fmt)
+{
+    if (!(dpr > 0) || !std::isfinite(dpr))
+        dpr = 1;
+    QImage img = MakeScratchImage(saturate<int>(std::ceil(w * dpr)), saturate<int>(std::ceil(h * dpr)),
+                                  fmt);
+    if (img.isNull())
+        return img;
+    img.setDevicePixelRatio(dpr);
+    if (img.hasAlphaChannel())
+        img.fill(Qt::transparent);
+    return img;
+}
+
+QImage CopyLogical(const QImage &img, const QRect &part)
+{
+    const qreal dpr = img.devicePixelRatio();
+    QImage out = img.copy(dpr == 1 ? part : scaled(part, dpr).toAlignedRect());
+    out.setDevicePixelRatio(dpr);
+    return out;
+}
+
+void DrawImagePart(QPainter &p, QPoint to, const QImage &img, const QRect &part)
+{
+    const qreal dpr = img.devicePixelRatio();
+    if (dpr == 1)
+        p.drawImage(to, img, part);
+    else
+        p.drawImage(QRectF(QPointF(to), QSizeF(part.size())), img, scaled(part, dpr));
+}
+
+bool TCachedLayer::NeedsBuild(QSize size, qreal dpr) const
+{
+    return stale || size != builtSize || dpr != builtDpr;
+}
+
+bool TCachedLayer::Ensure(QSize size, qreal dpr, const std::function<void(TCanvas &)> &build)
+{
+    if (!NeedsBuild(size, dpr))
+        return false;
+    stale = false;
+    builtSize = size;
+    builtDpr = dpr;
+    image = MakeLayerImage(size.width(), size.height(), dpr);
+    // Built even without an image (a canvas over nothing paints nothing): the build also lays
+    // the instrument out.
+    TCanvas c(image);
+    build(c);
+    return true;
+}
+
+void TCachedLayer::Blit(QPainter &p, const QRegion &asked) const
+{
+    if (image.isNull())
+        return;
+    // Only what is asked for: small blits stay cheap.
+    for (const QRect &r : asked)
+        DrawImagePart(p, r.topLeft(), image, r);
+}
+
+} // namespace tg

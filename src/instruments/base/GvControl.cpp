@@ -1,0 +1,160 @@
+#include "GvControl.h"
+
+#include "FlashService.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+TGvControl::TGvControl(QWidget *parent) : QWidget(parent), font(new TFont(this))
+{
+    // Nothing is laid out or drawn until the control has been loaded.
+    BeginUpdate();
+}
+
+TGvControl::~TGvControl()
+{
+    // Never leave a dangling receiver in the flash list.
+    FlashUnregister(this);
+}
+
+void TGvControl::SetFont(const TFont *f)
+{
+    if (f && f != font)
+        font->Assign(*f);
+}
+
+void TGvControl::BeginUpdate() { ++updateLock; }
+
+void TGvControl::EndUpdate()
+{
+    if (updateLock > 0)
+        --updateLock;
+    if (updateLock == 0)
+        Change();
+}
+
+void TGvControl::Change()
+{
+    if (updateLock == 0)
+        ParamChange();
+}
+
+void TGvControl::loaded()
+{
+    if (!loading)
+        return;
+    loading = false;
+    EndUpdate();
+}
+
+void TGvControl::Invalidate()
+{
+    layer.Invalidate();
+    if (updateLock > 0)
+        return;
+    EnsureBackground();
+    RepaintAll();
+}
+
+void TGvControl::EnsureBackground()
+{
+    if (updateLock == 0)
+        layer.Ensure(size(), devicePixelRatioF(), [this](tg::TCanvas &c) { BuildBackground(c); });
+}
+
+void TGvControl::RepaintPart(const QRegion &part)
+{
+    if (part.isEmpty() || updateLock > 0 || isHidden())
+        return;
+    dirty += part;
+    update(part);
+}
+
+void TGvControl::RepaintPart(const QRect &part)
+{
+    if (part.isEmpty() || updateLock > 0 || isHidden())
+        return;
+    dirty += part;
+    update(part);
+}
+
+void TGvControl::RepaintAll()
+{
+    dirty = QRegion(rect());
+    update();
+}
+
+QRegion TGvControl::TakeDirtyRegion()
+{
+    QRegion r = dirty;
+    dirty = QRegion();
+    return r;
+}
+
+void TGvControl::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    // Built here, outside painting, so layout results of the build are known before any paint.
+    EnsureBackground();
+    dirty = QRegion(rect());
+}
+
+void TGvControl::paintEvent(QPaintEvent *e)
+{
+    if (updateLock > 0)
+        return;
+    dirty = QRegion();
+    EnsureBackground(); // a change of screen (device pixel ratio) lands here
+    QPainter p(this);
+    p.setClipRegion(e->region());
+    layer.Blit(p, e->region());
+    PaintForeground(p, e->region());
+}
+
+void TGvControl::FlashMessage(uint32_t, int) {}
+
+bool TGvControl::event(QEvent *e)
+{
+    if (e->type() == TFlashEvent::Type) {
+        const auto *fe = static_cast<TFlashEvent *>(e);
+        FlashMessage(fe->Counter, fe->Param);
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TGvControl::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseDown)
+        OnMouseDown(this, e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TGvControl::mouseReleaseEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseUp)
+        OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
+    if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick)
+        OnClick(this);
+}
+
+void TGvControl::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && OnDblClick)
+        OnDblClick(this);
+    else
+        mousePressEvent(e);
+}
+
+void TGvControl::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseMove)
+        OnMouseMove(this, e->modifiers(), p.x(), p.y());
+}
+
+TGvCustomControl::TGvCustomControl(QWidget *parent) : TGvControl(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}

@@ -1,0 +1,119 @@
+#include "BaseControls.h"
+#include "CachedLayer.h"
+
+#include <QApplication>
+#include <QPainter>
+#include "QtPrint.h"
+
+#include <gtest/gtest.h>
+
+using namespace tg;
+
+namespace {
+
+// A control whose background is a black 1-pixel frame and whose foreground fills a red square.
+class Layered : public TGvGraphicControl {
+public:
+    explicit Layered(QWidget *parent = nullptr) : TGvGraphicControl(parent) { resize(40, 30); }
+    int builds = 0;
+    QRect square{10, 10, 5, 5};
+    using TGvControl::BackgroundLayer;
+    using TGvControl::RepaintPart;
+
+protected:
+    void BuildBackground(TCanvas &c) override
+    {
+        ++builds;
+        c.setBrushColor(Qt::black);
+        c.FrameRect({0, 0, width(), height()});
+    }
+    void PaintForeground(QPainter &p, const QRegion &asked) override
+    {
+        if (asked.intersects(square))
+            p.fillRect(square, Qt::red);
+    }
+};
+
+QImage render(QWidget &w)
+{
+    QImage img(w.size(), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    w.render(&img, QPoint(), QRegion(), QWidget::RenderFlags());
+    return img;
+}
+
+} // namespace
+
+// Built once per settings change or resize, outside painting; never while the lock is held;
+// value repaints ask for their part only and reuse the layer.
+TEST(CachedLayer, BuiltOutsidePaintingOncePerChange)
+{
+    QWidget parent;
+    auto *w = new Layered(&parent);
+    parent.show(); // hidden widgets get their resize events only when shown
+    w->Invalidate();
+    w->resize(50, 30);
+    EXPECT_EQ(w->builds, 0); // still locked until loaded
+    w->loaded();
+    w->Invalidate();
+    EXPECT_EQ(w->builds, 1);
+    EXPECT_EQ(w->BackgroundLayer().size(), QSize(50, 30));
+    EXPECT_EQ(w->TakeDirtyRegion(), QRegion(w->rect()));
+
+    w->RepaintPart(w->square);
+    EXPECT_EQ(w->TakeDirtyRegion(), QRegion(w->square));
+    const QImage img = render(*w);
+    EXPECT_EQ(w->builds, 1); // painting reused the layer
+    EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(49, 29), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(12, 12), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(20, 20), qRgb(255, 255, 255));
+
+    w->resize(60, 20);
+    EXPECT_EQ(w->builds, 2);
+    EXPECT_EQ(render(*w).pixel(59, 19), qRgb(0, 0, 0));
+    EXPECT_EQ(w->builds, 2);
+}
+
+// At ratio 2 the layer has twice the pixels: a logical 1-pixel line is two device pixels
+// wide, and a partial blit copies exactly its logical part.
+TEST(CachedLayer, HighRatioLayerIsSharpAndBlitsItsPart)
+{
+    TCachedLayer layer;
+    int builds = 0;
+    auto build = [&](TCanvas &c) {
+        ++builds;
+        c.setBrushColor(Qt::blue);
+        c.FillRect({2, 3, 3, 4}); // one logical pixel
+    };
+    EXPECT_TRUE(layer.Ensure({10, 8}, 2.0, build));
+    EXPECT_FALSE(layer.Ensure({10, 8}, 2.0, build));
+    const QImage &img = layer.Image();
+    ASSERT_EQ(img.size(), QSize(20, 16));
+    EXPECT_EQ(img.devicePixelRatio(), 2.0);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(qAlpha(img.pixel(x, y)) != 0, x >= 4 && x < 6 && y >= 6 && y < 8) << x << "," << y;
+
+    QImage target(20, 16, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(2.0);
+    target.fill(Qt::white);
+    {
+        QPainter p(&target);
+        layer.Blit(p, QRegion(0, 0, 10, 3) + QRegion(2, 3, 1, 1));
+    }
+    EXPECT_EQ(target.pixel(5, 7), qRgb(0, 0, 255));
+    const QImage part = CopyLogical(img, {2, 3, 1, 1});
+    EXPECT_EQ(part.size(), QSize(2, 2));
+    EXPECT_EQ(part.pixel(1, 1), qRgb(0, 0, 255));
+
+    layer.Invalidate();
+    EXPECT_TRUE(layer.Ensure({10, 8}, 2.0, build));
+    EXPECT_TRUE(layer.Ensure({10, 8}, 1.0, build));
+    EXPECT_EQ(layer.Image().size(), QSize(10, 8));
+    EXPECT_EQ(builds, 3);
+    // Absurd sizes give no image, but the build still runs (it lays the instrument out).
+    EXPECT_TRUE(layer.Ensure({100000, 8}, 1.0, build));
+    EXPECT_TRUE(layer.Image().isNull());
+    EXPECT_EQ(builds, 4);
+}

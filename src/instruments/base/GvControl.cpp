@@ -141,10 +141,11 @@ void TGvControl::mouseReleaseEvent(QMouseEvent *e)
 
 void TGvControl::mouseDoubleClickEvent(QMouseEvent *e)
 {
+    // Qt reports the second press of a double click as this event alone: it is still a press
+    // (a button's press message, a dial's drag), then the double click.
+    mousePressEvent(e);
     if (e->button() == Qt::LeftButton && OnDblClick)
         OnDblClick(this);
-    else
-        mousePressEvent(e);
 }
 
 void TGvControl::mouseMoveEvent(QMouseEvent *e)

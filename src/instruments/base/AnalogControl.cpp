@@ -267,7 +267,6 @@ void TGvAnalogGControl::loaded()
 {
     if (!IsLoading())
         return;
-    Font()->OnChange = [this] { ParamChange(); };
     signalSettings->OnChange = [this](QObject *) { ParamChange(); };
     sectorSettings->OnChange = [this](QObject *) { ParamChange(); };
     minMax->OnChange = [this](QObject *) { MinMaxChange(); };

@@ -44,6 +44,9 @@ void TGvControl::loaded()
     if (!loading)
         return;
     loading = false;
+    // Every font change lays the instrument out again, unless it wired its own handler.
+    if (!font->OnChange)
+        font->OnChange = [this] { Change(); };
     EndUpdate();
 }
 

@@ -15,6 +15,8 @@ TGvLED::TGvLED(QWidget *parent) : TGvBinGControl(parent)
 {
     led = new TLED(this);
     resize(73, 33);
+    // Initial values of the form set fonts before loading: an own font ends ParentFont.
+    Font()->OnChange = [this] { parentFont = false; };
 }
 
 TGvLED::~TGvLED() { FlashUnregister(this); }
@@ -22,6 +24,10 @@ TGvLED::~TGvLED() { FlashUnregister(this); }
 void TGvLED::loaded()
 {
     led->OnChange = [this](QObject *) { ParamChange(); };
+    Font()->OnChange = [this] {
+        parentFont = false;
+        ParamChange();
+    };
     TGvBinGControl::loaded();
 }
 
@@ -32,6 +38,30 @@ void TGvLED::SetCaption(const QString &s)
     caption = s;
     captionSet = true;
     ParamChange();
+}
+
+void TGvLED::SetParentFont(bool b)
+{
+    if (b == parentFont)
+        return;
+    parentFont = b;
+    ParamChange();
+}
+
+const TFont &TGvLED::captionFont() const
+{
+    if (parentFont && parentWidget())
+        if (const auto *f = parentWidget()->property("Font").value<TFont *>())
+            return *f;
+    return *Font();
+}
+
+bool TGvLED::event(QEvent *e)
+{
+    const bool r = TGvBinGControl::event(e);
+    if (e->type() == QEvent::ParentChange && parentFont)
+        ParamChange();
+    return r;
 }
 
 void TGvLED::SetLED_Position(TLEDPos p)
@@ -78,7 +108,7 @@ void TGvLED::FlashChange(bool on)
 void TGvLED::BuildBackground(TCanvas &c)
 {
     lit = Checked();
-    SelectFont(c, *Font());
+    SelectFont(c, captionFont());
     const QString text = Caption();
     const QSize m = MeasureLines(c, text, u'|');
     captionW = m.width();

@@ -22,8 +22,10 @@ public:
     // The component's name until a caption is set.
     QString Caption() const { return captionSet ? caption : objectName(); }
     void SetCaption(const QString &s);
+    // While set, the caption uses the parent's Font (when the parent has one); giving the LED
+    // a font of its own clears it.
     bool ParentFont() const { return parentFont; }
-    void SetParentFont(bool b) { parentFont = b; }
+    void SetParentFont(bool b);
     TLED *LED() const { return led; }
     TLEDPos LED_Position() const { return position; }
     void SetLED_Position(TLEDPos p);
@@ -33,6 +35,10 @@ public:
     // Whether the lamp is drawn lit now (the steady state or the current flash phase).
     bool LampLit() const { return lit; }
 
+    Q_INVOKABLE bool IsCaptionStored() const { return Caption() != objectName(); }
+    Q_INVOKABLE bool IsFontStored() const { return !parentFont; }
+    Q_INVOKABLE bool IsParentFontStored() const { return !parentFont; }
+
     void ParamChange() override;
     void StatusChanged() override;
     void FlashChange(bool on) override;
@@ -40,10 +46,12 @@ public:
 
 protected:
     void BuildBackground(tg::TCanvas &c) override;
+    bool event(QEvent *e) override;
     void PaintForeground(QPainter &p, const QRegion &asked) override;
 
 private:
     void repaintLamp();
+    const TFont &captionFont() const;
 
     TLED *led;
     TLEDPos position = lpLeft;

@@ -48,6 +48,7 @@ public:
     void OverflowChange(int ppt) override;
     void LimitChange() override;
     void LogScaleChange() override;
+    Q_INVOKABLE bool IsLogScaleStored() const { return LogScale(); }
     void FlashMessage(uint32_t counter, int param) override;
     void loaded() override;
 

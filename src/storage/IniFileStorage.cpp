@@ -770,11 +770,28 @@ void IniFileStorage::forEachStored(const QString &path, QObject *obj, F &&each)
     }
 }
 
+namespace {
+// Qt 6 has no per-object STORED functions: an object that stores a property only in some
+// states answers through an invokable Is<Property>Stored().
+bool storedNow(QObject *obj, const QMetaProperty &p)
+{
+    const QByteArray sig = "Is" + QByteArray(p.name()) + "Stored()";
+    const int i = obj->metaObject()->indexOfMethod(sig.constData());
+    if (i < 0)
+        return true;
+    bool stored = true;
+    obj->metaObject()->method(i).invoke(obj, Qt::DirectConnection, Q_RETURN_ARG(bool, stored));
+    return stored;
+}
+} // namespace
+
 void IniFileStorage::storeObj(const QString &path, QObject *obj)
 {
     // One property that cannot be stored must not cost the others of the object.
     std::exception_ptr failure;
     forEachStored(path, obj, [&](const QString &key, const QMetaProperty &p) {
+        if (!storedNow(obj, p))
+            return;
         try {
             storeProp(key, obj, p);
         } catch (...) {

@@ -440,6 +440,7 @@ namespace {
 // A slider-like input: the digit follows the mouse's height.
 class Knob : public TGvAnalogCControl {
 public:
+    using TGvAnalogCControl::TGvAnalogCControl;
     void MouseSlide(Qt::KeyboardModifiers s, int x, int y, QPoint last) override
     {
         SetDigit(1000 - 10 * y);
@@ -573,4 +574,58 @@ TEST(AnalogInput, MirrorsIntoAValueIndicator)
     EXPECT_EQ(dial.ValueIndicator(), nullptr);
     dial.SetValue(2.0f); // no dangling indicator
     EXPECT_EQ(dial.Value(), 2.0f);
+}
+
+// Qt sends press, release, dblclick, release: the dblclick is the second press, so a switch
+// toggles twice and a dial starts its drag, with OnDblClick raised after it.
+TEST(BaseControl, DoubleClickIsASecondPressAndThenTheEvent)
+{
+    TGvBinGControl x;
+    x.resize(20, 20);
+    x.SetMode(gv::mSwitch);
+    QStringList log;
+    x.OnMouseDown = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { log << "down"; };
+    x.OnMouseUp = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { log << "up"; };
+    x.OnDblClick = [&](QObject *) { log << QString("dblclick %1").arg(x.Checked()); };
+    mouse(&x, QEvent::MouseButtonPress, {5, 5});
+    mouse(&x, QEvent::MouseButtonRelease, {5, 5});
+    mouse(&x, QEvent::MouseButtonDblClick, {5, 5});
+    mouse(&x, QEvent::MouseButtonRelease, {5, 5});
+    EXPECT_EQ(log, QStringList({"down", "up", "down", "dblclick 0", "up"}));
+    EXPECT_FALSE(x.Checked());
+
+    Knob k;
+    k.resize(100, 100);
+    k.SlideArea = QRect(0, 0, 100, 100);
+    k.loaded();
+    int dbl = 0;
+    k.OnDblClick = [&](QObject *) { ++dbl; };
+    mouse(&k, QEvent::MouseButtonPress, {50, 50});
+    mouse(&k, QEvent::MouseButtonRelease, {50, 50});
+    mouse(&k, QEvent::MouseButtonDblClick, {50, 50});
+    EXPECT_TRUE(k.Dragging());
+    EXPECT_EQ(dbl, 1);
+    mouse(&k, QEvent::MouseButtonRelease, {50, 50});
+    EXPECT_FALSE(k.Dragging());
+}
+
+// Keys the dial acts on stop there; others (and disabled ones) go on to the parent.
+TEST(AnalogInput, HandledKeysDoNotReachTheParent)
+{
+    struct Parent : QWidget {
+        QList<int> keys;
+        void keyPressEvent(QKeyEvent *e) override { keys << e->key(); }
+        void keyReleaseEvent(QKeyEvent *e) override { keys << -e->key(); }
+    } parent;
+    auto *k = new Knob(&parent);
+    k->loaded();
+    key(k, Qt::Key_Up);
+    key(k, Qt::Key_PageDown);
+    EXPECT_TRUE(parent.keys.isEmpty());
+    key(k, Qt::Key_A);
+    k->SetEnabledKeys(k->EnabledKeys() & ~gv::TEnabledKeys(gv::_VK_UP));
+    key(k, Qt::Key_Up);
+    k->SetEnableKeyboard(false);
+    key(k, Qt::Key_Down);
+    EXPECT_EQ(parent.keys, QList<int>({Qt::Key_A, -Qt::Key_A, Qt::Key_Up, -Qt::Key_Up, Qt::Key_Down, -Qt::Key_Down}));
 }

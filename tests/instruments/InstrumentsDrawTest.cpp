@@ -9,7 +9,10 @@
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
 
 using namespace tg;
 
@@ -493,4 +496,52 @@ TEST(LED, TwoLineCaptionIsCentredAsABlock)
     EXPECT_GT(bottom - top, 20); // two lines
     EXPECT_NEAR((top + bottom) / 2.0, 30, 4);
     EXPECT_NEAR(l->LED()->Rect.center().y(), 30, 1);
+}
+
+// Any order of range and log-mode changes leaves positive, finite log ends and a scale with a
+// bounded label list; the sanitizer build checks the arithmetic on the way.
+TEST(VMeter, RangeAndLogModeSequencesLeaveADrawableScale)
+{
+    auto check = [](Meter &t, const char *step) {
+        QImage img(t.m->size(), QImage::Format_ARGB32_Premultiplied);
+        t.m->render(&img);
+        TSignalSettings &s = *t.m->SignalSettings();
+        if (t.m->LogScale()) {
+            EXPECT_GT(s.ValueFrom(), 0) << step;
+            EXPECT_GT(s.ValueTo(), 0) << step;
+            EXPECT_TRUE(std::isfinite(s.ValueTo()) && std::isfinite(s.ValueFrom())) << step;
+            EXPECT_TRUE(std::isfinite(t.m->DigitsPerDecade()) && std::isfinite(t.m->DecadeOffset())) << step;
+        }
+        EXPECT_LE(t.m->ScaleSettings()->LabelList.count(u';'), 80) << step;
+    };
+    {
+        // The known sequence: the decade of ValueFrom is refused because it equals ValueTo.
+        Meter t(false);
+        t.m->loaded();
+        t.m->SignalSettings()->SetValueTo(0.001f);
+        t.m->SetLogScale(true);
+        t.m->SignalSettings()->SetValueTo(100);
+        check(t, "ValueTo 0.001, log, ValueTo 100");
+        EXPECT_EQ(t.m->SignalSettings()->ValueFrom(), 0.001f);
+        EXPECT_EQ(t.m->ScaleSettings()->LogLow, -3);
+        t.m->SignalSettings()->SetValueTo(std::numeric_limits<float>::max());
+        check(t, "ValueTo FLT_MAX");
+        EXPECT_EQ(t.m->SignalSettings()->ValueTo(), 1e38f);
+    }
+    const float values[] = {0, -5, 0.001f, 1, 2, 100, 1e-30f, 5, -1e30f, 1e30f, std::numeric_limits<float>::max(),
+                            -std::numeric_limits<float>::max(), std::numeric_limits<float>::min()};
+    std::mt19937 rng(12345);
+    for (int run = 0; run < 20; ++run) {
+        Meter t(false);
+        t.m->loaded();
+        for (int i = 0; i < 15; ++i) {
+            const float v = values[rng() % std::size(values)];
+            switch (rng() % 3) {
+            case 0: t.m->SetLogScale(!t.m->LogScale()); break;
+            case 1: t.m->SignalSettings()->SetValueFrom(v); break;
+            default: t.m->SignalSettings()->SetValueTo(v); break;
+            }
+            check(t, qPrintable(QStringLiteral("run %1 step %2").arg(run).arg(i)));
+        }
+    }
 }

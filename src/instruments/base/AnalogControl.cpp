@@ -107,8 +107,8 @@ void TGvAnalogGControl::SetLogScale(bool b)
         if (value <= 0)
             value = 0.001f;
         const float from = signalSettings->ValueFrom();
-        signalSettings->SetValueFrom(from > 0 ? TSignalSettings::Decade(from) : 0.001f);
-        signalSettings->SetValueTo(TSignalSettings::Decade(signalSettings->ValueTo()));
+        signalSettings->SetLogRange(from > 0 ? TSignalSettings::Decade(from) : 0.001f,
+                                    TSignalSettings::Decade(signalSettings->ValueTo()));
         updateLogFactors();
     }
     digit = DigitOf(value);
@@ -267,7 +267,6 @@ void TGvAnalogGControl::loaded()
 {
     if (!IsLoading())
         return;
-    Font()->OnChange = [this] { ParamChange(); };
     signalSettings->OnChange = [this](QObject *) { ParamChange(); };
     sectorSettings->OnChange = [this](QObject *) { ParamChange(); };
     minMax->OnChange = [this](QObject *) { MinMaxChange(); };

@@ -24,8 +24,9 @@ public:
     float LimitUpper() const { return limitUpper; }
     float LimitLower() const { return limitLower; }
     gv::THintOptions HintOptions() const { return hintOptions; }
-    // Stored only when not all eight (Qt 6 has no per-object STORED functions).
-    bool IsHintOptionsStored() const { return hintOptions != AllHintOptions; }
+    // Stored only when not all eight (Qt 6 has no STORED functions: the settings file asks
+    // Is<Property>Stored when an object has it).
+    Q_INVOKABLE bool IsHintOptionsStored() const { return hintOptions != AllHintOptions; }
     TSectorSettings *SectorSettings() const { return sectorSettings; }
     TSignalSettings *SignalSettings() const { return signalSettings; }
     TMinMax *MinMax() const { return minMax; }

@@ -122,20 +122,38 @@ void TGvAnalogCControl::keyPressEvent(QKeyEvent *e)
     QWidget::keyPressEvent(e);
     if (OnKeyDown)
         OnKeyDown(this, e->key(), e->modifiers());
-    if (!enableKeyboard)
+    if (!handlesKey(e->key()))
         return;
+    // Handled here: the key must not also act on the parent (page scrolling, focus moves).
+    e->accept();
     const TSignalSettings &s = *signalSettings;
-    auto on = [this](gv::TEnabledKey k) { return enabledKeys.testFlag(k); };
     switch (e->key()) {
-    case Qt::Key_PageUp: if (on(gv::_VK_PRIOR)) ChangeDigitBy(changeLarge, 0); break;
-    case Qt::Key_PageDown: if (on(gv::_VK_NEXT)) ChangeDigitBy(0, changeLarge); break;
-    case Qt::Key_End: if (on(gv::_VK_END)) SetDigit(s.DigitalTo()); break;
-    case Qt::Key_Home: if (on(gv::_VK_HOME)) SetDigit(s.DigitalFrom()); break;
-    case Qt::Key_Left: if (on(gv::_VK_LEFT)) ChangeDigitBy(0, changeSmall); break;
-    case Qt::Key_Down: if (on(gv::_VK_DOWN)) ChangeDigitBy(0, changeSmall); break;
-    case Qt::Key_Up: if (on(gv::_VK_UP)) ChangeDigitBy(changeSmall, 0); break;
-    case Qt::Key_Right: if (on(gv::_VK_RIGHT)) ChangeDigitBy(changeSmall, 0); break;
+    case Qt::Key_PageUp: ChangeDigitBy(changeLarge, 0); break;
+    case Qt::Key_PageDown: ChangeDigitBy(0, changeLarge); break;
+    case Qt::Key_End: SetDigit(s.DigitalTo()); break;
+    case Qt::Key_Home: SetDigit(s.DigitalFrom()); break;
+    case Qt::Key_Left:
+    case Qt::Key_Down: ChangeDigitBy(0, changeSmall); break;
+    case Qt::Key_Up:
+    case Qt::Key_Right: ChangeDigitBy(changeSmall, 0); break;
     default: break;
+    }
+}
+
+bool TGvAnalogCControl::handlesKey(int key) const
+{
+    if (!enableKeyboard)
+        return false;
+    switch (key) {
+    case Qt::Key_PageUp: return enabledKeys.testFlag(gv::_VK_PRIOR);
+    case Qt::Key_PageDown: return enabledKeys.testFlag(gv::_VK_NEXT);
+    case Qt::Key_End: return enabledKeys.testFlag(gv::_VK_END);
+    case Qt::Key_Home: return enabledKeys.testFlag(gv::_VK_HOME);
+    case Qt::Key_Left: return enabledKeys.testFlag(gv::_VK_LEFT);
+    case Qt::Key_Down: return enabledKeys.testFlag(gv::_VK_DOWN);
+    case Qt::Key_Up: return enabledKeys.testFlag(gv::_VK_UP);
+    case Qt::Key_Right: return enabledKeys.testFlag(gv::_VK_RIGHT);
+    default: return false;
     }
 }
 
@@ -152,6 +170,8 @@ void TGvAnalogCControl::finishChange()
 void TGvAnalogCControl::keyReleaseEvent(QKeyEvent *e)
 {
     QWidget::keyReleaseEvent(e);
+    if (handlesKey(e->key()))
+        e->accept();
     // Qt reports a release for every auto-repeat; only the real release ends the change.
     if (e->isAutoRepeat())
         return;

@@ -87,6 +87,8 @@ protected:
 
 private:
     void finishChange();
+    // Whether key is one of the enabled keys that change the value.
+    bool handlesKey(int key) const;
 
     int changeLarge = 10, changeSmall = 1;
     int digit = 0;

@@ -44,6 +44,9 @@ void TGvControl::loaded()
     if (!loading)
         return;
     loading = false;
+    // Every font change lays the instrument out again, unless it wired its own handler.
+    if (!font->OnChange)
+        font->OnChange = [this] { Change(); };
     EndUpdate();
 }
 
@@ -141,10 +144,11 @@ void TGvControl::mouseReleaseEvent(QMouseEvent *e)
 
 void TGvControl::mouseDoubleClickEvent(QMouseEvent *e)
 {
+    // Qt reports the second press of a double click as this event alone: it is still a press
+    // (a button's press message, a dial's drag), then the double click.
+    mousePressEvent(e);
     if (e->button() == Qt::LeftButton && OnDblClick)
         OnDblClick(this);
-    else
-        mousePressEvent(e);
 }
 
 void TGvControl::mouseMoveEvent(QMouseEvent *e)

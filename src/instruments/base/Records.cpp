@@ -2,6 +2,7 @@
 
 #include "Numeric.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -228,7 +229,21 @@ float TSignalSettings::Decade(double x)
 {
     if (!(x > 0) || !std::isfinite(x))
         return 1.0f;
-    return float(std::pow(10.0, tg::roundEven(std::log10(x))));
+    // 1e39 is no float; 1e-38 only a denormal one.
+    return float(std::pow(10.0, std::clamp(tg::roundEven(std::log10(x)), -37.0, 38.0)));
+}
+
+void TSignalSettings::SetLogRange(float from, float to)
+{
+    SetValueFrom(from);
+    SetValueTo(to);
+    if (valueFrom > 0 && valueTo > 0)
+        return;
+    if (!(valueFrom > 0))
+        valueFrom = Decade(from);
+    if (!(valueTo > 0))
+        valueTo = Decade(to);
+    Changed();
 }
 
 void TSignalSettings::SetDigitalFrom(int v) { if (store(digitalFrom, v)) Changed(); }

@@ -380,7 +380,12 @@ public:
     void Recompute();
     void Changed() override;
 
-    // 10^round(log10(x)); a value <= 0 counts as 1.
+    // Log mode starts: ValueFrom and ValueTo become from and to through the setters. Ends the
+    // setters refuse (equal to the other end) but that are not positive, as linear ranges
+    // allow, take their decade directly, so the log mapping never sees 0 or a negative end.
+    void SetLogRange(float from, float to);
+
+    // 10^round(log10(x)), kept inside the float range; a value <= 0 counts as 1.
     static float Decade(double x);
 
 private:

@@ -4,12 +4,17 @@
 #include "NumberFormat.h"
 #include "Numeric.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tg {
 
 namespace {
 int rnd(double v) { return roundTo<int>(v); }
+
+// The decade exponent of a scale end; ends that are no positive float count as 1, so labels
+// never run over more than the float range's decades.
+int decadeOf(double v) { return v > 0 && std::isfinite(v) ? std::clamp(rnd(std::log10(v)), -38, 38) : 0; }
 
 // Step counts in use: log mode counts decades, linear mode the record's Steps (at least 1).
 int stepCount(const TScaleSettings &s) { return std::max(1, s.LogMode ? s.LogStepCount : s.Steps()); }
@@ -19,8 +24,8 @@ void fillLabels(TCanvas &c, TScaleSettings &s, double upper, double lower, bool 
     SelectFont(c, *s.Font());
     c.setPenColor(Qc(s.Color()));
     if (s.LogMode) {
-        s.LogLow = rnd(std::log10(lower));
-        s.LogHigh = rnd(std::log10(upper));
+        s.LogLow = decadeOf(lower);
+        s.LogHigh = decadeOf(upper);
         s.LogStepCount = LogSteps(s.Steps(), saturate64<int>(int64_t(s.LogHigh) - s.LogLow));
         s.LabelList = LogLabels(s.LogLow, s.LogHigh, s.LogStepCount, descending, s.ValueFormatLog());
     } else {

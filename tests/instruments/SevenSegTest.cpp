@@ -1,10 +1,12 @@
 // The seven-segment display: segment pictures, lit segments per character, the caption walk
 // (points, blanks, padding), colours, frames, setter limits and displays too small for their
 // digits.
+#include "SevenSeg.h"
 #include "SevenSegGlyphs.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <limits>
 #include <map>
 
 using namespace tg;
@@ -115,4 +117,209 @@ TEST(SevenSegGlyphs, WhiteSegmentsComeOutNearWhiteAndStripCellsAreScaled)
     EXPECT_EQ(strip.pixel(1 * 60 + midX, midY), Back);
     EXPECT_TRUE(BuildSevenSegStrip(0, 40, QColor(Lit), QColor(Back)).isNull());
     EXPECT_TRUE(BuildSevenSegStrip(30, -1, QColor(Lit), QColor(Back)).isNull());
+}
+
+namespace {
+QImage render(QWidget &w)
+{
+    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    w.render(&img, QPoint(), QRegion(), QWidget::RenderFlags());
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+int countColour(const QImage &img, QRgb c)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == c;
+    return n;
+}
+
+// Six cells of 40 x 60 pixels, 2 apart, from (8, 8).
+struct Display {
+    TSevenSeg s;
+    Display()
+    {
+        s.resize(8 + 6 * 42 + 8, 76);
+        s.SetNumDigits(6);
+        s.loaded();
+    }
+    static int cellLeft(int pos) { return 8 + pos * 42; }
+    // Middle segment and decimal point of the digit at pos (0-based).
+    static QPoint middle(int pos) { return {cellLeft(pos) + 157 * 40 / 312, 8 + 216 * 60 / 432}; }
+    static QPoint point(int pos) { return {cellLeft(pos) + 288 * 40 / 312, 8 + 413 * 60 / 432}; }
+    static QPoint top(int pos) { return {cellLeft(pos) + 194 * 40 / 312, 8 + 19 * 60 / 432}; }
+};
+} // namespace
+
+TEST(SevenSeg, CaptionWalkGivesPositionsPointsAndBlanks)
+{
+    TSevenSeg s;
+    s.SetNumDigits(6);
+    auto walk = [&](const QString &caption) {
+        s.SetCaption(caption);
+        QString out;
+        for (const TSevenSeg::TDigit &d : s.Digits())
+            out += (d.cell < 0 ? QChar(u'_') : SevenSegStripChars()[d.cell]) + QString(d.point ? "." : "") + u'|';
+        return out.toStdString();
+    };
+    EXPECT_EQ(walk(QStringLiteral("12.5")), "1|2.|5|");
+    EXPECT_EQ(walk(QStringLiteral(".5")), "_.|5|");
+    EXPECT_EQ(walk(QStringLiteral("1..2")), "1.|_.|2|");
+    EXPECT_EQ(walk(QStringLiteral("-3,0")), "-|3.|0|");
+    EXPECT_EQ(walk(QStringLiteral("abc")), "A|B|C|");
+    EXPECT_EQ(walk(QStringLiteral("G")), "_|");
+    EXPECT_EQ(walk(QStringLiteral("25\u00B0C")), "2|5|\u00B0|C|");
+    EXPECT_EQ(walk(QStringLiteral("1234567.8")), "1|2|3|4|5|6|") << "beyond the digit count not shown";
+    EXPECT_EQ(walk(QStringLiteral("")), "");
+}
+
+TEST(SevenSeg, NewDisplayShowsEightsWithPointsInRedOnDarkGreyInALoweredFrame)
+{
+    TSevenSeg s;
+    s.loaded();
+    EXPECT_EQ(s.size(), QSize(216, 76));
+    const QImage img = render(s);
+    // Lowered: outer ring grey / white, inner ring black / silver.
+    EXPECT_EQ(img.pixel(0, 30), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(100, 0), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(215, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(100, 75), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(1, 30), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(214, 30), qRgb(192, 192, 192));
+    // Four cells of (216 - 16) / 4 - 2 = 48 x 60: each an 8 with its point.
+    for (int pos = 0; pos < 4; ++pos) {
+        const int left = 8 + pos * 50;
+        EXPECT_EQ(img.pixel(left + 157 * 48 / 312, 8 + 216 * 60 / 432), Lit) << pos;
+        EXPECT_EQ(img.pixel(left + 288 * 48 / 312, 8 + 413 * 60 / 432), Lit) << pos;
+    }
+    EXPECT_EQ(img.pixel(4, 4), Back);
+}
+
+TEST(SevenSeg, DigitsLandInTheirCellsWithPointsAndDarkPadding)
+{
+    Display d;
+    d.s.SetCaption(QStringLiteral("12.5"));
+    QImage img = render(d.s);
+    // 1: no middle segment, no top; 2 has its point; 5 has none; three dark cells.
+    EXPECT_EQ(img.pixel(Display::middle(0)), Back);
+    EXPECT_EQ(img.pixel(Display::top(0)), Back);
+    EXPECT_EQ(img.pixel(Display::point(0)), Back);
+    EXPECT_EQ(img.pixel(Display::middle(1)), Lit);
+    EXPECT_EQ(img.pixel(Display::point(1)), Lit);
+    EXPECT_EQ(img.pixel(Display::top(2)), Lit);
+    EXPECT_EQ(img.pixel(Display::point(2)), Back);
+    const QImage padding = img.copy(Display::cellLeft(3), 8, 3 * 42, 60);
+    EXPECT_EQ(countColour(padding, Back), padding.width() * padding.height());
+
+    // A point first takes a blank cell of its own; the 5 follows.
+    d.s.SetCaption(QStringLiteral(".5"));
+    img = render(d.s);
+    EXPECT_EQ(img.pixel(Display::point(0)), Lit);
+    EXPECT_EQ(img.pixel(Display::middle(0)), Back);
+    EXPECT_EQ(img.pixel(Display::middle(1)), Lit);
+}
+
+TEST(SevenSeg, CaptionChangeRepaintsTheDigitsOnlySettingsTheWhole)
+{
+    Display d;
+    d.s.show();
+    d.s.TakeDirtyRegion();
+    d.s.SetCaption(QStringLiteral("42"));
+    EXPECT_EQ(d.s.TakeDirtyRegion(), QRegion(8, 8, d.s.width() - 16, 60));
+    d.s.SetCaption(QStringLiteral("42"));
+    EXPECT_TRUE(d.s.TakeDirtyRegion().isEmpty()) << "an unchanged caption paints nothing";
+    d.s.SetColorText(clLime);
+    EXPECT_EQ(d.s.TakeDirtyRegion(), QRegion(d.s.rect()));
+    EXPECT_EQ(render(d.s).pixel(Display::middle(0)), qRgb(0, 255, 0));
+}
+
+TEST(SevenSeg, SettersKeepTheirLimits)
+{
+    Display d;
+    d.s.SetNumDigits(0);
+    d.s.SetNumDigits(33);
+    EXPECT_EQ(d.s.NumDigits(), 6);
+    d.s.SetNumDigits(32);
+    EXPECT_EQ(d.s.NumDigits(), 32);
+    d.s.SetInterDigDist(300);
+    EXPECT_EQ(d.s.InterDigDist(), 255);
+    d.s.resize(121, 49);
+    d.s.SetMargin(30);
+    EXPECT_EQ(d.s.Margin(), 23);
+
+    d.s.SetColorText(clWhite);
+    d.s.SetNumDigits(6);
+    d.s.SetInterDigDist(2);
+    d.s.SetMargin(8);
+    d.s.resize(8 + 6 * 42 + 8, 76);
+    d.s.SetCaption(QStringLiteral("8"));
+    EXPECT_EQ(render(d.s).pixel(Display::middle(0)), qRgb(254, 254, 254)) << "white marks empty space";
+}
+
+TEST(SevenSeg, FrameStylesDrawTheirRings)
+{
+    Display d;
+    const int r = d.s.width() - 1, b = d.s.height() - 1;
+    const QRgb K = qRgb(0, 0, 0), G = qRgb(128, 128, 128), S = qRgb(192, 192, 192), W = qRgb(255, 255, 255);
+    const struct {
+        TSevenSeg::TFrameStyle style;
+        QRgb otl, obr, itl, ibr;
+    } cases[] = {
+        {TSevenSeg::fsRaised, W, K, S, G},
+        {TSevenSeg::fsEmbossed, W, G, G, W},
+        {TSevenSeg::fsEngraved, G, W, W, G},
+        {TSevenSeg::fsSimple, K, K, Back, Back},
+        {TSevenSeg::fsNone, Back, Back, Back, Back},
+    };
+    for (const auto &c : cases) {
+        d.s.SetFrameStyle(c.style);
+        const QImage img = render(d.s);
+        EXPECT_EQ(img.pixel(0, b / 2), c.otl) << c.style;
+        EXPECT_EQ(img.pixel(r / 2, 0), c.otl) << c.style;
+        EXPECT_EQ(img.pixel(r, b / 2), c.obr) << c.style;
+        EXPECT_EQ(img.pixel(r / 2, b), c.obr) << c.style;
+        EXPECT_EQ(img.pixel(r, 0), c.obr) << c.style << ": the far corners belong to the bottom-right";
+        EXPECT_EQ(img.pixel(1, b / 2), c.itl) << c.style;
+        EXPECT_EQ(img.pixel(r - 1, b / 2), c.ibr) << c.style;
+    }
+}
+
+TEST(SevenSeg, DisplayTooSmallForItsDigitsShowsBackgroundAndFrameOnly)
+{
+    TSevenSeg s;
+    s.resize(30, 49);
+    s.SetNumDigits(10);
+    s.SetCaption(QStringLiteral("8888888888"));
+    s.loaded();
+    EXPECT_LE(s.CellWidth(), 0);
+    QImage img = render(s);
+    EXPECT_EQ(countColour(img, Lit), 0);
+    EXPECT_EQ(img.pixel(15, 24), Back);
+    EXPECT_EQ(img.pixel(0, 0), qRgb(128, 128, 128));
+
+    // Absurd margins from a settings file: no cells, no overflow.
+    s.resize(200, 60);
+    s.SetNumDigits(2);
+    s.SetMargin(std::numeric_limits<int>::min());
+    img = render(s);
+    EXPECT_EQ(countColour(img, Lit), 0);
+    s.SetMargin(29);
+    EXPECT_EQ(s.CellHeight(), 2);
+    s.SetMargin(40);
+    EXPECT_EQ(s.Margin(), 29);
+}
+
+TEST(SevenSeg, PanelSetUp)
+{
+    TSevenSeg s;
+    SetUpPanelSevenSeg(s);
+    s.loaded();
+    EXPECT_EQ(s.objectName(), QStringLiteral("Instr40"));
+    EXPECT_EQ(s.geometry(), QRect(352, 176, 121, 49));
+    EXPECT_EQ(s.CellWidth(), 9);
+    EXPECT_EQ(s.Digits().size(), 1);
+    EXPECT_EQ(render(s).pixel(0, 20), qRgb(255, 255, 255)) << "raised";
 }

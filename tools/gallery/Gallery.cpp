@@ -75,6 +75,7 @@ int main(int argc, char **argv)
     gallery::valueInd();
     gallery::led();
     gallery::gradient();
+    gallery::sevenSeg();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

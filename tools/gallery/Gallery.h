@@ -37,5 +37,6 @@ void vmeter();
 void valueInd();
 void led();
 void gradient();
+void sevenSeg();
 
 } // namespace gallery

@@ -1,6 +1,7 @@
 // Cost of a new value on the vertical meter and the value indicator: the value model alone, and
 // the value model plus an offscreen repaint of what the value change asked to repaint. Likewise
-// a new caption of the panel's seven-segment display.
+// a new caption of the panel's seven-segment display and one sample of the panel's mini trend.
+#include "GvMiniTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
 #include "SevenSeg.h"
@@ -100,10 +101,24 @@ void sevenSegCaption(benchmark::State &state, bool paint)
     state.SetItemsProcessed(i);
 }
 
+void miniTrendSample(benchmark::State &state)
+{
+    Rig<TGvMiniTrend> rig(SetUpPanelMiniTrend);
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetValueCh1(valueAt(i++));
+        rig.w->Sample();
+        rig.paintDirty();
+    }
+    benchmark::DoNotOptimize(rig.frame.constBits());
+    state.SetItemsProcessed(i);
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(sevenSegCaption, noPaint, false)->Name("SevenSeg/SetCaption")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(sevenSegCaption, paint, true)->Name("SevenSeg/SetCaption+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(miniTrendSample)->Name("MiniTrend/Sample+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesOnly<TGvVMeter>)->Name("VMeter/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndPartialRepaint<TGvVMeter>)->Name("VMeter/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndFullRepaint<TGvVMeter>)->Name("VMeter/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);

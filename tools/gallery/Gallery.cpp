@@ -76,6 +76,7 @@ int main(int argc, char **argv)
     gallery::led();
     gallery::gradient();
     gallery::sevenSeg();
+    gallery::miniTrend();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

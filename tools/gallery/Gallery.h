@@ -38,5 +38,6 @@ void valueInd();
 void led();
 void gradient();
 void sevenSeg();
+void miniTrend();
 
 } // namespace gallery

@@ -1,7 +1,10 @@
 // Cost of a new value on the vertical meter and the value indicator: the value model alone, and
-// the value model plus an offscreen repaint of what the value change asked to repaint.
+// the value model plus an offscreen repaint of what the value change asked to repaint. Likewise
+// a new caption of the panel's seven-segment display and one sample of the panel's mini trend.
+#include "GvMiniTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
+#include "SevenSeg.h"
 
 #include <QApplication>
 #include <QImage>
@@ -20,9 +23,11 @@ struct Rig {
     QWidget parent;
     T *w = new T(&parent);
     QImage frame;
-    Rig()
+    explicit Rig(void (*setUp)(T &) = nullptr)
     {
         parent.resize(400, 400);
+        if (setUp)
+            setUp(*w);
         w->loaded();
         frame = QImage(w->size(), QImage::Format_ARGB32_Premultiplied);
         frame.fill(Qt::white);
@@ -78,8 +83,42 @@ void valuesAndFullRepaint(benchmark::State &state)
     state.SetItemsProcessed(i);
 }
 
+// Captions as the panel formats them: six digits and a point, changing at every step.
+QString captionAt(int64_t i) { return QString::number(double((i * 7919) % 1000000) / 100.0, 'f', 2); }
+
+void sevenSegCaption(benchmark::State &state, bool paint)
+{
+    Rig<TSevenSeg> rig(SetUpPanelSevenSeg);
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetCaption(captionAt(i++));
+        if (paint)
+            rig.paintDirty();
+        else
+            rig.w->TakeDirtyRegion();
+    }
+    benchmark::DoNotOptimize(rig.frame.constBits());
+    state.SetItemsProcessed(i);
+}
+
+void miniTrendSample(benchmark::State &state)
+{
+    Rig<TGvMiniTrend> rig(SetUpPanelMiniTrend);
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetValueCh1(valueAt(i++));
+        rig.w->Sample();
+        rig.paintDirty();
+    }
+    benchmark::DoNotOptimize(rig.frame.constBits());
+    state.SetItemsProcessed(i);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(sevenSegCaption, noPaint, false)->Name("SevenSeg/SetCaption")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(sevenSegCaption, paint, true)->Name("SevenSeg/SetCaption+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(miniTrendSample)->Name("MiniTrend/Sample+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesOnly<TGvVMeter>)->Name("VMeter/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndPartialRepaint<TGvVMeter>)->Name("VMeter/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndFullRepaint<TGvVMeter>)->Name("VMeter/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);

@@ -762,8 +762,13 @@ void IniFileStorage::forEachStored(const QString &path, QObject *obj, F &&each)
         return;
     DepthGuard depth(m_depth, path);
     const QMetaObject *mo = obj->metaObject();
-    // objectName is the component's name, not one of its settings.
-    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+    // objectName is the component's name, not one of its settings; a widget's own geometry and
+    // window properties belong to the form, which lists the ones it keeps.
+    int first = QObject::staticMetaObject.propertyCount();
+    for (const QMetaObject *m = mo; m; m = m->superClass())
+        if (obj->isWidgetType() && qstrcmp(m->className(), "QWidget") == 0)
+            first = m->propertyCount();
+    for (int i = first; i < mo->propertyCount(); ++i) {
         const QMetaProperty p = mo->property(i);
         if (p.isStored())
             each(path + QLatin1Char('\\') + QLatin1String(p.name()), p);

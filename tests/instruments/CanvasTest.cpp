@@ -81,6 +81,35 @@ TEST(Canvas, RectanglesExcludeRightAndBottomEdges)
     EXPECT_EQ(count(img, W), 100);
 }
 
+TEST(Canvas, LinesRunningLeftOrUpAlsoLeaveOutTheirEndPoint)
+{
+    QImage img = white(20, 20);
+    TCanvas c(img);
+    c.setPenColor(Qt::black);
+    c.MoveTo(10, 12);
+    c.LineTo(10, 4); // up: 12 ... 5
+    EXPECT_EQ(img.pixel(10, 12), K);
+    EXPECT_EQ(img.pixel(10, 5), K);
+    EXPECT_EQ(img.pixel(10, 4), W);
+    c.LineTo(3, 4); // left: 10 ... 4
+    EXPECT_EQ(img.pixel(10, 4), K);
+    EXPECT_EQ(img.pixel(4, 4), K);
+    EXPECT_EQ(img.pixel(3, 4), W);
+    c.LineTo(7, 0); // up and right on the diagonal: (3,4) ... (6,1)
+    EXPECT_EQ(img.pixel(3, 4), K);
+    EXPECT_EQ(img.pixel(6, 1), K);
+    EXPECT_EQ(img.pixel(7, 0), W);
+    EXPECT_EQ(count(img, K), 8 + 7 + 4);
+    // A clip in force stays in force.
+    c.SelectClipRect({0, 0, 20, 10});
+    c.MoveTo(15, 15);
+    c.LineTo(15, 5);
+    EXPECT_EQ(img.pixel(15, 9), K);
+    EXPECT_EQ(img.pixel(15, 10), W);
+    EXPECT_EQ(img.pixel(15, 5), W);
+    EXPECT_EQ(c.ClipRect(), TRect(0, 0, 20, 10));
+}
+
 TEST(Canvas, LineToLeavesOutEndPointAndMovesCurrentPoint)
 {
     QImage img = white(20, 20);

@@ -5,6 +5,7 @@
 #include "GvLED.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
+#include "ManualFlash.h"
 #include "Numeric.h"
 
 #include <QCoreApplication>
@@ -38,27 +39,6 @@ int countIn(const QImage &img, const QRect &r, QRgb c)
             n += img.rect().contains(x, y) && img.pixel(x, y) == c;
     return n;
 }
-
-class SteppedClock : public TFlashClock {
-public:
-    uint32_t Milliseconds() const override { return ms; }
-    uint32_t ms = 5000;
-};
-
-// A private flash service stepped by hand for the life of a test.
-struct ManualFlash {
-    std::shared_ptr<SteppedClock> clock = std::make_shared<SteppedClock>();
-    TFlashService service{clock, false};
-    ManualFlash() { SetFlashService(&service); }
-    ~ManualFlash() { SetFlashService(nullptr); }
-    void tick(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            clock->ms += TFlashService::TickMs;
-            service.Tick();
-        }
-    }
-};
 
 void setFont(TFont *f, const char *name, int height, TColor c)
 {

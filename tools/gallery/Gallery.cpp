@@ -75,6 +75,8 @@ int main(int argc, char **argv)
     gallery::valueInd();
     gallery::led();
     gallery::gradient();
+    gallery::sevenSeg();
+    gallery::miniTrend();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

@@ -37,5 +37,7 @@ void vmeter();
 void valueInd();
 void led();
 void gradient();
+void sevenSeg();
+void miniTrend();
 
 } // namespace gallery

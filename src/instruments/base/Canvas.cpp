@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tg {
@@ -207,9 +208,31 @@ void TCanvas::Ellipse(const TRect &r)
 
 void TCanvas::LineTo(int x, int y)
 {
-    if (p.isActive() && penSty != TPenStyle::psClear && QPoint(x, y) != cur)
-        p.drawLine(cur, QPoint(x, y));
-    cur = {x, y};
+    const QPoint to(x, y);
+    if (p.isActive() && penSty != TPenStyle::psClear && to != cur) {
+        const int dx = x - cur.x(), dy = y - cur.y();
+        // QPainter draws a thin line from its left (or top) end and leaves out the other end,
+        // whichever way it runs. For a line running left or up that drops the start point and
+        // draws the end point, so draw it, put back what was under the end point and add the
+        // start point. (Clipping the end point out is unreliable once a clip has been lifted.)
+        const bool reversed = penW <= 1 && (std::abs(dx) >= std::abs(dy) ? dx < 0 : dy < 0);
+        if (!reversed) {
+            p.drawLine(cur, to);
+        } else {
+            const qreal dpr = img->devicePixelRatio();
+            const bool onImage = img->depth() >= 8 && x >= 0 && y >= 0 && x < img->width() / dpr &&
+                y < img->height() / dpr;
+            const QRect end = onImage ? QRectF(x * dpr, y * dpr, dpr, dpr).toAlignedRect() & img->rect() : QRect();
+            const QImage under = end.isEmpty() ? QImage() : img->copy(end);
+            p.drawLine(to, cur);
+            p.drawPoint(cur);
+            const qsizetype bytes = qsizetype(end.width()) * img->depth() / 8;
+            for (int row = 0; row < under.height(); ++row)
+                std::memcpy(img->scanLine(end.y() + row) + qsizetype(end.x()) * img->depth() / 8,
+                            under.constScanLine(row), size_t(bytes));
+        }
+    }
+    cur = to;
 }
 
 void TCanvas::Polyline(const std::vector<QPoint> &pts)

@@ -3,6 +3,7 @@
 #include "Bevel.h"
 #include "Draw.h"
 #include "Numeric.h"
+#include "ReadoutText.h"
 #include "Scale.h"
 
 #include <QPainter>
@@ -123,7 +124,7 @@ void TGvReadoutControl::measureTexts()
     name2W = c.TextWidth(sig.Name2());
     name2H = c.TextHeight(sig.Name2());
     SelectFont(c, *fontValue);
-    sampleW = c.TextWidth(sig.FormatSample());
+    sampleW = ReadoutWidth(c, sig);
     sampleH = c.TextHeight(sig.FormatSample());
     unitW = shownParts().unit ? c.TextWidth(sig.ValueUnit()) : 0;
     unitH = c.TextHeight(sig.ValueUnit());
@@ -202,8 +203,8 @@ QImage TGvReadoutControl::renderReadout() const
     TCanvas c(img);
     SelectFont(c, *fontValue);
     c.setBrushStyle(TBrushStyle::bsClear);
-    const QString text = ValueText();
-    // Right-aligned; a text wider than the box loses its left part.
+    // Right-aligned; a text still wider than the box would read as another number if cut.
+    const QString text = FitReadout(c, ValueText(), valueRect.width());
     c.TextOut(valueRect.width() - c.TextWidth(text), 0, text);
     return img;
 }

@@ -62,7 +62,7 @@ protected:
     // What a full paint does, done outside painting.
     void fullRepaint();
     void layoutAndResize();
-    // Sizes of the captions, the format sample and the unit.
+    // Sizes of the captions, the read-out (ReadoutWidth) and the unit.
     void measureTexts();
     void setNeededSize(int64_t w, int64_t h);
     // Paints the read-out box at the top of r, centred together with the unit beside it, and

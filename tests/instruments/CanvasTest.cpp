@@ -333,6 +333,8 @@ TEST(Canvas, TextAndPixelsAndGuards)
     EXPECT_TRUE(MakeScratchImage(MaxScratchSide + 1, 10).isNull());
     EXPECT_TRUE(MakeScratchImage(0, 10).isNull());
     EXPECT_FALSE(MakeScratchImage(16, 16).isNull());
+    EXPECT_FALSE(MakeScratchImage(MaxScratchSide, MaxScratchPixels / MaxScratchSide).isNull());
+    EXPECT_TRUE(MakeScratchImage(MaxScratchSide, MaxScratchPixels / MaxScratchSide + 1).isNull());
     EXPECT_TRUE(LoadBitmapResource(QStringLiteral("NoSuchBitmap")).isNull());
     // The spin glyphs: two states side by side, black and grey, transparent around them.
     const QImage up = LoadBitmapResource(QStringLiteral("GvSpinUp"));

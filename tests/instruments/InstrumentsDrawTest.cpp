@@ -7,6 +7,7 @@
 #include "GvValueInd.h"
 #include "ManualFlash.h"
 #include "Numeric.h"
+#include "Scale.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -524,4 +525,53 @@ TEST(VMeter, RangeAndLogModeSequencesLeaveADrawableScale)
             check(t, qPrintable(QStringLiteral("run %1 step %2").arg(run).arg(i)));
         }
     }
+}
+
+// The value box holds every value of the range and its negative-sample width; a text still
+// wider shows "#" signs across the box instead of a number cut to another number.
+TEST(ValueInd, ReadoutShowsValuesWholeOrNotAtAll)
+{
+    QWidget parent;
+    auto *v = new TGvValueInd(&parent);
+    setFont(v->FontValue(), "Arial", -17, clRed);
+    v->SignalSettings()->SetValueTo(10000);
+    v->loaded();
+    QImage none;
+    TCanvas c(none);
+    SelectFont(c, *v->FontValue());
+    for (float x : {-123.4f, -999.9f, 1234.5f, 9999.9f}) {
+        v->SetValue(x);
+        EXPECT_GE(v->ValueRect().width(), c.TextWidth(v->ValueText())) << x;
+    }
+    const QRect box = v->ValueRect().toQRect();
+    auto ink = [&](float x) {
+        v->SetValue(x);
+        const QImage img = render(*v);
+        auto reddish = [&](const QRect &r) { // text ink, smoothed edges included
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += qRed(img.pixel(x, y)) > 100 && qGreen(img.pixel(x, y)) < 60;
+            return n;
+        };
+        return std::pair{reddish(box), reddish(QRect(box.left(), box.top(), box.width() / 3, box.height()))};
+    };
+    const auto wide1 = ink(1234567.0f), wide2 = ink(9876543.0f);
+    EXPECT_EQ(wide1, wide2); // both are "#" signs, not the tails of two numbers
+    EXPECT_GT(wide1.second, 0); // across the width, the left third too
+}
+
+// A huge stored scale font makes a meter of some 3270 x 14966 pixels: its background is too big
+// to make, so nothing of it is drawn.
+TEST(VMeter, HugeStoredFontMakesNoHugeBackground)
+{
+    Meter t(false);
+    t.m->ScaleSettings()->Font()->SetHeight(-1000);
+    t.m->ScaleSettings()->SetSteps(9);
+    t.m->loaded();
+    EXPECT_GT(int64_t(t.m->width()) * t.m->height(), MaxScratchPixels);
+    EXPECT_TRUE(t.m->TooSmall());
+    t.m->SetValue(70);
+    QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
+    t.m->render(&img);
 }

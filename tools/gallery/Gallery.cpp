@@ -1,12 +1,15 @@
-// tavelgrid-gallery OUTDIR: renders every instrument offscreen into PNG files in a set of telling
-// states, so that a change in drawing can be looked at without running the panel.
+// tavelgrid-gallery [--ratio R] OUTDIR: renders every instrument offscreen into PNG files in a set
+// of telling states, so that a change in drawing can be looked at without running the panel.
+// --ratio renders at that device pixel ratio, as a high-DPI screen shows the panel.
 #include "Gallery.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QTextStream>
+#include <QtMath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace gallery {
@@ -20,7 +23,9 @@ TFlashService *theService = nullptr;
 
 void save(QWidget &w, const QString &name)
 {
-    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    const qreal dpr = w.devicePixelRatioF();
+    QImage img(QSize(qCeil(w.width() * dpr), qCeil(w.height() * dpr)), QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
     img.fill(QColor(0xC0, 0xDC, 0xC0)); // the panel's money-green background
     w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     const QString path = outDir + u'/' + name + QStringLiteral(".png");
@@ -55,14 +60,17 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool ratio = argc == 4 && std::strcmp(argv[1], "--ratio") == 0;
+    if (ratio)
+        qputenv("QT_SCALE_FACTOR", argv[2]); // read when the application starts
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tavelgrid-gallery OUTDIR\n");
+    if (argc != 2 && !ratio) {
+        std::fprintf(stderr, "usage: tavelgrid-gallery [--ratio R] OUTDIR\n");
         return 2;
     }
-    gallery::outDir = QString::fromLocal8Bit(argv[1]);
+    gallery::outDir = QString::fromLocal8Bit(argv[argc - 1]);
     if (!QDir().mkpath(gallery::outDir)) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "cannot create %s\n", argv[argc - 1]);
         return 1;
     }
     auto clock = std::make_shared<gallery::SteppedClock>();

@@ -50,7 +50,7 @@ QImage LoadBitmapResource(const QString &name)
 
 QImage MakeScratchImage(int w, int h, QImage::Format fmt)
 {
-    if (w < 1 || h < 1 || w > MaxScratchSide || h > MaxScratchSide)
+    if (w < 1 || h < 1 || w > MaxScratchSide || h > MaxScratchSide || int64_t(w) * h > MaxScratchPixels)
         return {};
     return QImage(w, h, fmt);
 }

@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRegion>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -54,7 +55,11 @@ QImage LoadBitmapResource(const QString &name);
 
 // Largest side a scratch image may have; settings files can ask for absurd sizes.
 constexpr int MaxScratchSide = 16384;
-// A scratch image of w x h, or a null image when a side is not in 1..MaxScratchSide.
+// Largest area of a scratch image: a huge stored font makes a meter of 3270 x 14966 pixels,
+// whose background alone would take some 200 MB.
+constexpr int64_t MaxScratchPixels = int64_t(1) << 25;
+// A scratch image of w x h, or a null image when a side is not in 1..MaxScratchSide or the
+// area exceeds MaxScratchPixels.
 QImage MakeScratchImage(int w, int h, QImage::Format fmt = QImage::Format_RGB32);
 
 // Font pixel sizes are clamped to this range when text is rendered.

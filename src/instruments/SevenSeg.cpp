@@ -174,6 +174,9 @@ void TSevenSeg::repaintDigits() { RepaintPart(digitArea()); }
 
 void TSevenSeg::BuildBackground(TCanvas &c)
 {
+    // Moved to a screen of another pixel ratio: the cells are scaled anew for it.
+    if (stripDpr != devicePixelRatioF())
+        rebuildStrip();
     if (c.image().isNull())
         return;
     QPainter &p = c.painter();

@@ -245,15 +245,24 @@ TEST(MiniTrend, AnHourOfSamplesKeepsMemoryFlat)
     const QSize plotSize = tr.t.Plot().size();
     run(3600);
     const long after = residentKiB();
-    ASSERT_GT(before, 0);
-    EXPECT_LT(after - before, 1024) << "KiB grown over an hour";
     EXPECT_EQ(tr.t.Plot().size(), plotSize);
     EXPECT_FALSE(tr.rowsIn(119, Ch1).empty() && tr.rowsIn(118, Ch1).empty()) << "still recording";
+#if defined(__SANITIZE_ADDRESS__)
+    (void)before;
+    (void)after;
+    GTEST_SKIP() << "the address sanitizer holds freed memory back, so the resident size says nothing";
+#else
+    ASSERT_GT(before, 0);
+    EXPECT_LT(after - before, 1024) << "KiB grown over an hour";
+#endif
 }
 
 TEST(MiniTrend, PanelSetUp)
 {
     TGvMiniTrend t;
+    // The constructor's digits (700 and 300) give the matching values of the default ranges.
+    EXPECT_FLOAT_EQ(t.ValueCh1(), 70.0f);
+    EXPECT_FLOAT_EQ(t.ValueCh2(), 30.0f);
     SetUpPanelMiniTrend(t);
     t.loaded();
     EXPECT_EQ(t.geometry(), QRect(352, 8, 150, 150));

@@ -6,6 +6,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <limits>
 
 using namespace tg;
 
@@ -119,22 +120,27 @@ int TSevenSeg::CellWidth() const
 
 int TSevenSeg::CellHeight() const { return saturate64<int>(int64_t(height()) - 2 * int64_t(margin)); }
 
-QList<TSevenSeg::TDigit> TSevenSeg::Digits() const
+QList<TSevenSeg::TDigit> TSevenSeg::Walk(const QString &text, int limit)
 {
     QList<TDigit> out;
-    const qsizetype n = caption.size();
-    for (qsizetype i = 0; i < n && out.size() < numDigits;) {
-        const QChar ch = caption[i];
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n && out.size() < limit;) {
+        const QChar ch = text[i];
         if (isPoint(ch)) {
             out.append({-1, true});
             ++i;
             continue;
         }
-        const bool point = i + 1 < n && isPoint(caption[i + 1]);
+        const bool point = i + 1 < n && isPoint(text[i + 1]);
         out.append({SevenSegCell(ch), point});
         i += point ? 2 : 1;
     }
     return out;
+}
+
+int TSevenSeg::PositionsOf(const QString &text)
+{
+    return int(Walk(text, std::numeric_limits<int>::max()).size());
 }
 
 void TSevenSeg::settingsChanged()

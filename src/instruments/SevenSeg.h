@@ -58,7 +58,11 @@ public:
         int cell;
         bool point;
     };
-    QList<TDigit> Digits() const;
+    QList<TDigit> Digits() const { return Walk(caption, numDigits); }
+    // The positions of text, at most limit of them; and how many positions the whole text
+    // takes (whether a number fits the display).
+    static QList<TDigit> Walk(const QString &text, int limit);
+    static int PositionsOf(const QString &text);
 
     std::function<void(QObject *sender)> OnResize;
 

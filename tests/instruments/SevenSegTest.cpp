@@ -174,6 +174,9 @@ TEST(SevenSeg, CaptionWalkGivesPositionsPointsAndBlanks)
     EXPECT_EQ(walk(QStringLiteral("25\u00B0C")), "2|5|\u00B0|C|");
     EXPECT_EQ(walk(QStringLiteral("1234567.8")), "1|2|3|4|5|6|") << "beyond the digit count not shown";
     EXPECT_EQ(walk(QStringLiteral("")), "");
+    // Whether a number fits: points share the position of the digit before them.
+    EXPECT_EQ(TSevenSeg::PositionsOf(QStringLiteral("1234567.8")), 8);
+    EXPECT_EQ(TSevenSeg::PositionsOf(QStringLiteral("-12.50")), 5);
 }
 
 TEST(SevenSeg, NewDisplayShowsEightsWithPointsInRedOnDarkGreyInALoweredFrame)

@@ -3,6 +3,7 @@
 // recording that keeps its memory.
 #include "Draw.h"
 #include "GvMiniTrend.h"
+#include "IniFileStorage.h"
 #include "ManualFlash.h"
 
 #include <QFile>
@@ -271,4 +272,23 @@ TEST(MiniTrend, PanelSetUp)
     EXPECT_EQ(t.Step(), 2);
     EXPECT_GT(t.PlotRect().width(), 30);
     EXPECT_GT(t.SampleInterval(), 0);
+}
+
+TEST(MiniTrend, DigitsAtTheirDeclaredDefaultsAreNotStored)
+{
+    TGvMiniTrend t;
+    t.loaded();
+    IniFileStorage ini(QString(), nullptr);
+    ini.FlushOnDestroy = false;
+    ini.StoreObject(QStringLiteral("Form\\Instr90"), &t);
+    EXPECT_EQ(ini.LoadInt(QStringLiteral("Form\\Instr90\\DigitCh1"), 0), 700) << "the constructor's digits";
+    EXPECT_EQ(ini.LoadInt(QStringLiteral("Form\\Instr90\\DigitCh2"), 0), 300);
+    t.SetDigitCh1(300);
+    t.SetDigitCh2(700);
+    IniFileStorage again(QString(), nullptr);
+    again.FlushOnDestroy = false;
+    again.StoreObject(QStringLiteral("Form\\Instr90"), &t);
+    EXPECT_FALSE(again.HasValue(QStringLiteral("Form\\Instr90\\DigitCh1")));
+    EXPECT_FALSE(again.HasValue(QStringLiteral("Form\\Instr90\\DigitCh2")));
+    EXPECT_TRUE(again.HasValue(QStringLiteral("Form\\Instr90\\TimeScale")));
 }

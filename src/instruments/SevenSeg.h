@@ -88,7 +88,7 @@ private:
     int margin = 8;
     int interDigDist = 2;
 
-    QImage strip;       // the 21 character cells, at the device pixel ratio of the build
+    QList<QImage> strip; // the 21 character cells, at the device pixel ratio of the build
     QSize stripSize;    // control size at the last strip build
     qreal stripDpr = 1;
 };

@@ -101,6 +101,18 @@ void sevenSegCaption(benchmark::State &state, bool paint)
     state.SetItemsProcessed(i);
 }
 
+// A colour change scales all characters into the strip again (the rare case).
+void sevenSegColour(benchmark::State &state)
+{
+    Rig<TSevenSeg> rig(SetUpPanelSevenSeg);
+    int64_t i = 0;
+    for (auto _ : state) {
+        rig.w->SetColorText(i++ % 2 ? clRed : clLime);
+        rig.paintDirty();
+    }
+    state.SetItemsProcessed(i);
+}
+
 void miniTrendSample(benchmark::State &state)
 {
     Rig<TGvMiniTrend> rig(SetUpPanelMiniTrend);
@@ -118,6 +130,7 @@ void miniTrendSample(benchmark::State &state)
 
 BENCHMARK_CAPTURE(sevenSegCaption, noPaint, false)->Name("SevenSeg/SetCaption")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(sevenSegCaption, paint, true)->Name("SevenSeg/SetCaption+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(sevenSegColour)->Name("SevenSeg/SetColorText+Repaint")->Iterations(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(miniTrendSample)->Name("MiniTrend/Sample+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesOnly<TGvVMeter>)->Name("VMeter/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndPartialRepaint<TGvVMeter>)->Name("VMeter/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);

@@ -63,6 +63,7 @@ void TGvMiniTrend::loaded()
         c.settings->OnChange = [this](QObject *) { ParamChange(); };
     bevelInner->OnChange = [this](QObject *) { ParamChange(); };
     bevelOuter->OnChange = [this](QObject *) { ParamChange(); };
+    captionFont->OnChange = [this] { Change(); };
     TGvGraphicControl::loaded();
 }
 

@@ -57,6 +57,10 @@ public:
     void SetDigitCh1(int d) { setDigit(0, d); }
     int DigitCh2() const { return ch[1].digit; }
     void SetDigitCh2(int d) { setDigit(1, d); }
+    // The settings file leaves out digits equal to their declared defaults (300 and 700),
+    // although the constructor starts from 700 and 300.
+    Q_INVOKABLE bool IsDigitCh1Stored() const { return ch[0].digit != 300; }
+    Q_INVOKABLE bool IsDigitCh2Stored() const { return ch[1].digit != 700; }
     TSignalSettings *SignalSettingsCh1() const { return ch[0].settings; }
     TSignalSettings *SignalSettingsCh2() const { return ch[1].settings; }
     float ValueCh1() const { return ch[0].value; }

@@ -6,6 +6,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <limits>
 
 using namespace tg;
 
@@ -119,22 +120,27 @@ int TSevenSeg::CellWidth() const
 
 int TSevenSeg::CellHeight() const { return saturate64<int>(int64_t(height()) - 2 * int64_t(margin)); }
 
-QList<TSevenSeg::TDigit> TSevenSeg::Digits() const
+QList<TSevenSeg::TDigit> TSevenSeg::Walk(const QString &text, int limit)
 {
     QList<TDigit> out;
-    const qsizetype n = caption.size();
-    for (qsizetype i = 0; i < n && out.size() < numDigits;) {
-        const QChar ch = caption[i];
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n && out.size() < limit;) {
+        const QChar ch = text[i];
         if (isPoint(ch)) {
             out.append({-1, true});
             ++i;
             continue;
         }
-        const bool point = i + 1 < n && isPoint(caption[i + 1]);
+        const bool point = i + 1 < n && isPoint(text[i + 1]);
         out.append({SevenSegCell(ch), point});
         i += point ? 2 : 1;
     }
     return out;
+}
+
+int TSevenSeg::PositionsOf(const QString &text)
+{
+    return int(Walk(text, std::numeric_limits<int>::max()).size());
 }
 
 void TSevenSeg::settingsChanged()
@@ -159,7 +165,7 @@ void TSevenSeg::rebuildStrip()
     const int w = CellWidth(), h = CellHeight();
     // Too small for its digits: background and frame only.
     if (w <= 0 || h <= 0) {
-        strip = QImage();
+        strip.clear();
         return;
     }
     strip = BuildSevenSegStrip(roundTo<int>(w * stripDpr), roundTo<int>(h * stripDpr), Qc(colorText), Qc(colorBackGnd));
@@ -174,6 +180,9 @@ void TSevenSeg::repaintDigits() { RepaintPart(digitArea()); }
 
 void TSevenSeg::BuildBackground(TCanvas &c)
 {
+    // Moved to a screen of another pixel ratio: the cells are scaled anew for it.
+    if (stripDpr != devicePixelRatioF())
+        rebuildStrip();
     if (c.image().isNull())
         return;
     QPainter &p = c.painter();
@@ -201,20 +210,20 @@ void TSevenSeg::BuildBackground(TCanvas &c)
 
 void TSevenSeg::PaintForeground(QPainter &p, const QRegion &asked)
 {
-    if (strip.isNull() || !asked.intersects(digitArea()))
+    if (strip.size() != SevenSegCellCount || !asked.intersects(digitArea()))
         return;
     const int w = CellWidth(), h = CellHeight();
     // Strip pixels per control pixel (the strip may have been built for another screen).
-    const double sx = double(strip.width()) / SevenSegCellCount / w, sy = double(strip.height()) / h;
+    const double sx = double(strip[0].width()) / w, sy = double(strip[0].height()) / h;
     const int pw = (w * 5) / 6, ph = (h * 5) / 6;
     const QList<TDigit> digits = Digits();
     int64_t x = margin;
     for (const TDigit &d : digits) {
         if (d.cell >= 0)
-            p.drawImage(QRectF(x, margin, w, h), strip, QRectF(d.cell * w * sx, 0, w * sx, h * sy));
+            p.drawImage(QRectF(x, margin, w, h), strip[d.cell]);
         if (d.point)
-            p.drawImage(QRectF(x + pw, margin + ph, w - pw, h - ph), strip,
-                        QRectF((PointCell * w + pw) * sx, ph * sy, (w - pw) * sx, (h - ph) * sy));
+            p.drawImage(QRectF(x + pw, margin + ph, w - pw, h - ph), strip[PointCell],
+                        QRectF(pw * sx, ph * sy, (w - pw) * sx, (h - ph) * sy));
         x += int64_t(w) + interDigDist;
     }
 }

@@ -58,7 +58,11 @@ public:
         int cell;
         bool point;
     };
-    QList<TDigit> Digits() const;
+    QList<TDigit> Digits() const { return Walk(caption, numDigits); }
+    // The positions of text, at most limit of them; and how many positions the whole text
+    // takes (whether a number fits the display).
+    static QList<TDigit> Walk(const QString &text, int limit);
+    static int PositionsOf(const QString &text);
 
     std::function<void(QObject *sender)> OnResize;
 
@@ -84,7 +88,7 @@ private:
     int margin = 8;
     int interDigDist = 2;
 
-    QImage strip;       // the 21 character cells, at the device pixel ratio of the build
+    QList<QImage> strip; // the 21 character cells, at the device pixel ratio of the build
     QSize stripSize;    // control size at the last strip build
     qreal stripDpr = 1;
 };

@@ -212,22 +212,18 @@ QImage RenderSevenSegChar(int cell, const QColor &lit, const QColor &back)
     return master;
 }
 
-QImage BuildSevenSegStrip(int cellW, int cellH, const QColor &text, const QColor &back)
+QList<QImage> BuildSevenSegStrip(int cellW, int cellH, const QColor &text, const QColor &back)
 {
-    if (cellW <= 0 || cellH <= 0 || cellW > MaxScratchSide / SevenSegCellCount)
+    if (MakeScratchImage(cellW, cellH).isNull())
         return {};
-    QImage strip = MakeScratchImage(cellW * SevenSegCellCount, cellH);
-    if (strip.isNull())
-        return {};
-    strip.fill(back);
     const auto coloured = colouredPieces(litColour(text));
     QImage master(SevenSegMasterWidth, SevenSegMasterHeight, QImage::Format_RGB32);
-    QPainter p(&strip);
+    QList<QImage> cells;
     for (int i = 0; i < SevenSegCellCount; ++i) {
         composeChar(master, coloured, i, back);
-        p.drawImage(i * cellW, 0, master.scaled(cellW, cellH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        cells.append(master.scaled(cellW, cellH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
-    return strip;
+    return cells;
 }
 
 } // namespace tg

@@ -4,6 +4,7 @@
 // copies from. All scaling happens here, once per change of size or colours.
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 namespace tg {
@@ -26,9 +27,10 @@ QImage SegmentBitmap(const QString &name);
 // everything else (holes included) in `back`. `lit` must not be pure white.
 QImage RenderSevenSegChar(int cell, const QColor &lit, const QColor &back);
 
-// The strip: SevenSegCellCount cells of cellW x cellH device pixels side by side, background
+// The strip: SevenSegCellCount cells of cellW x cellH device pixels in strip order, background
 // `back`, segments `text` (pure white is drawn as RGB 254, 254, 254, since white marks empty
-// space on the master canvas). A null image when a cell would be empty or too large.
-QImage BuildSevenSegStrip(int cellW, int cellH, const QColor &text, const QColor &back);
+// space on the master canvas). Kept as one image per cell, so that only a cell, not the whole
+// row, is bound by the scratch-image limit. Empty when a cell would be empty or too large.
+QList<QImage> BuildSevenSegStrip(int cellW, int cellH, const QColor &text, const QColor &back);
 
 } // namespace tg

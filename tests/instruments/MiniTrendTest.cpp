@@ -3,6 +3,7 @@
 // recording that keeps its memory.
 #include "Draw.h"
 #include "GvMiniTrend.h"
+#include "IniFileStorage.h"
 #include "ManualFlash.h"
 
 #include <QFile>
@@ -245,15 +246,24 @@ TEST(MiniTrend, AnHourOfSamplesKeepsMemoryFlat)
     const QSize plotSize = tr.t.Plot().size();
     run(3600);
     const long after = residentKiB();
-    ASSERT_GT(before, 0);
-    EXPECT_LT(after - before, 1024) << "KiB grown over an hour";
     EXPECT_EQ(tr.t.Plot().size(), plotSize);
     EXPECT_FALSE(tr.rowsIn(119, Ch1).empty() && tr.rowsIn(118, Ch1).empty()) << "still recording";
+#if defined(__SANITIZE_ADDRESS__)
+    (void)before;
+    (void)after;
+    GTEST_SKIP() << "the address sanitizer holds freed memory back, so the resident size says nothing";
+#else
+    ASSERT_GT(before, 0);
+    EXPECT_LT(after - before, 1024) << "KiB grown over an hour";
+#endif
 }
 
 TEST(MiniTrend, PanelSetUp)
 {
     TGvMiniTrend t;
+    // The constructor's digits (700 and 300) give the matching values of the default ranges.
+    EXPECT_FLOAT_EQ(t.ValueCh1(), 70.0f);
+    EXPECT_FLOAT_EQ(t.ValueCh2(), 30.0f);
     SetUpPanelMiniTrend(t);
     t.loaded();
     EXPECT_EQ(t.geometry(), QRect(352, 8, 150, 150));
@@ -262,4 +272,23 @@ TEST(MiniTrend, PanelSetUp)
     EXPECT_EQ(t.Step(), 2);
     EXPECT_GT(t.PlotRect().width(), 30);
     EXPECT_GT(t.SampleInterval(), 0);
+}
+
+TEST(MiniTrend, DigitsAtTheirDeclaredDefaultsAreNotStored)
+{
+    TGvMiniTrend t;
+    t.loaded();
+    IniFileStorage ini(QString(), nullptr);
+    ini.FlushOnDestroy = false;
+    ini.StoreObject(QStringLiteral("Form\\Instr90"), &t);
+    EXPECT_EQ(ini.LoadInt(QStringLiteral("Form\\Instr90\\DigitCh1"), 0), 700) << "the constructor's digits";
+    EXPECT_EQ(ini.LoadInt(QStringLiteral("Form\\Instr90\\DigitCh2"), 0), 300);
+    t.SetDigitCh1(300);
+    t.SetDigitCh2(700);
+    IniFileStorage again(QString(), nullptr);
+    again.FlushOnDestroy = false;
+    again.StoreObject(QStringLiteral("Form\\Instr90"), &t);
+    EXPECT_FALSE(again.HasValue(QStringLiteral("Form\\Instr90\\DigitCh1")));
+    EXPECT_FALSE(again.HasValue(QStringLiteral("Form\\Instr90\\DigitCh2")));
+    EXPECT_TRUE(again.HasValue(QStringLiteral("Form\\Instr90\\TimeScale")));
 }

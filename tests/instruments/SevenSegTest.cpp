@@ -1,6 +1,7 @@
 // The seven-segment display: segment pictures, lit segments per character, the caption walk
 // (points, blanks, padding), colours, frames, setter limits and displays too small for their
 // digits.
+#include "Canvas.h"
 #include "SevenSeg.h"
 #include "SevenSegGlyphs.h"
 
@@ -110,13 +111,14 @@ TEST(SevenSegGlyphs, WhiteSegmentsComeOutNearWhiteAndStripCellsAreScaled)
     EXPECT_EQ(img.pixel(1, 1), Back);
 
     // 21 cells of 60 x 80: the 8 in cell 8 has its middle segment lit, the 1 in cell 1 not.
-    const QImage strip = BuildSevenSegStrip(60, 80, QColor(Lit), QColor(Back));
-    ASSERT_EQ(strip.size(), QSize(60 * SevenSegCellCount, 80));
+    const QList<QImage> strip = BuildSevenSegStrip(60, 80, QColor(Lit), QColor(Back));
+    ASSERT_EQ(strip.size(), SevenSegCellCount);
+    ASSERT_EQ(strip[8].size(), QSize(60, 80));
     const int midX = 157 * 60 / SevenSegMasterWidth, midY = 216 * 80 / SevenSegMasterHeight;
-    EXPECT_EQ(strip.pixel(8 * 60 + midX, midY), Lit);
-    EXPECT_EQ(strip.pixel(1 * 60 + midX, midY), Back);
-    EXPECT_TRUE(BuildSevenSegStrip(0, 40, QColor(Lit), QColor(Back)).isNull());
-    EXPECT_TRUE(BuildSevenSegStrip(30, -1, QColor(Lit), QColor(Back)).isNull());
+    EXPECT_EQ(strip[8].pixel(midX, midY), Lit);
+    EXPECT_EQ(strip[1].pixel(midX, midY), Back);
+    EXPECT_TRUE(BuildSevenSegStrip(0, 40, QColor(Lit), QColor(Back)).isEmpty());
+    EXPECT_TRUE(BuildSevenSegStrip(30, -1, QColor(Lit), QColor(Back)).isEmpty());
 }
 
 namespace {
@@ -174,6 +176,9 @@ TEST(SevenSeg, CaptionWalkGivesPositionsPointsAndBlanks)
     EXPECT_EQ(walk(QStringLiteral("25\u00B0C")), "2|5|\u00B0|C|");
     EXPECT_EQ(walk(QStringLiteral("1234567.8")), "1|2|3|4|5|6|") << "beyond the digit count not shown";
     EXPECT_EQ(walk(QStringLiteral("")), "");
+    // Whether a number fits: points share the position of the digit before them.
+    EXPECT_EQ(TSevenSeg::PositionsOf(QStringLiteral("1234567.8")), 8);
+    EXPECT_EQ(TSevenSeg::PositionsOf(QStringLiteral("-12.50")), 5);
 }
 
 TEST(SevenSeg, NewDisplayShowsEightsWithPointsInRedOnDarkGreyInALoweredFrame)
@@ -220,6 +225,18 @@ TEST(SevenSeg, DigitsLandInTheirCellsWithPointsAndDarkPadding)
     EXPECT_EQ(img.pixel(Display::point(0)), Lit);
     EXPECT_EQ(img.pixel(Display::middle(0)), Back);
     EXPECT_EQ(img.pixel(Display::middle(1)), Lit);
+}
+
+TEST(SevenSeg, OneWideDigitIsShown)
+{
+    // 21 cells of this width would not fit one scratch image side by side.
+    TSevenSeg s;
+    s.resize(1000, 60);
+    s.SetNumDigits(1);
+    s.SetCaption(QStringLiteral("8"));
+    s.loaded();
+    ASSERT_GT(s.CellWidth() * SevenSegCellCount, MaxScratchSide);
+    EXPECT_EQ(render(s).pixel(8 + 157 * s.CellWidth() / 312, 8 + 216 * 44 / 432), Lit);
 }
 
 TEST(SevenSeg, CaptionChangeRepaintsTheDigitsOnlySettingsTheWhole)

@@ -1,9 +1,14 @@
 // Trend recorder: records at the interval of a stepped clock, trimming at MaxRecords, the plot
 // of a known curve, scrolling by a grid division, separators, the cursor and its pen modes.
+#include "FrameTrendFull.h"
 #include "GvTrend.h"
+#include "GvValueInd.h"
 #include "InstrumentProbes.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -246,4 +251,33 @@ TEST(Trend, CanvasPenModesCombinePenAndDestination)
         EXPECT_EQ(img.pixel(1, 1) & 0xFFFFFF, expect(m)) << m;
         EXPECT_EQ(img.pixel(1, 2), D) << m;
     }
+}
+
+TEST(TrendFrame, RecorderRecordsOnTheFrameAtItsInterval)
+{
+    ManualFlash flash;
+    TFrame1 f;
+    EXPECT_EQ(f.size(), QSize(770, 480));
+    TGvTrend *t = f.findChild<TGvTrend *>(QStringLiteral("GvTrend1"));
+    ASSERT_EQ(t, f.GvTrend1());
+    EXPECT_EQ(t->Caption(), QStringLiteral("Versuch Nr. 1"));
+    EXPECT_EQ(t->Interval(), 500u);
+    EXPECT_EQ(t->MaxRecords(), 10000);
+    EXPECT_EQ(t->LeftScaleCh(), 2);
+    EXPECT_EQ(f.MaxRecordsList()->count(), 9);
+    EXPECT_EQ(f.MaxRecordsList()->currentItem()->text(), QStringLiteral("1000"));
+    EXPECT_EQ(f.LeftScaleChEdit()->maximum(), 8);
+    EXPECT_EQ(f.ValueInd(3)->SignalSettings()->Name1(), QStringLiteral("Channel 4"));
+    EXPECT_EQ(f.ValueInd(3)->SignalSettings()->ValueUnit(), QStringLiteral("°C"));
+    // The channels hold their stored values; the recorder takes them at 500 ms.
+    t->Channel3()->SetValue(2.5f);
+    flash.tick(63); // a little over 1 s
+    ASSERT_EQ(t->Records().size(), 2u);
+    EXPECT_EQ(t->Records()[1].Ch[2], t->Channel3()->DigitOffset());
+    // Nothing on the frame is wired: toggling its recording box leaves the recorder running.
+    auto *box = f.findChild<QCheckBox *>(QStringLiteral("CheckBoxStartRecording"));
+    ASSERT_NE(box, nullptr);
+    box->setChecked(false);
+    EXPECT_TRUE(t->StartRecording());
+    render(f);
 }

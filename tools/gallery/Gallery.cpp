@@ -20,7 +20,10 @@ TFlashService *theService = nullptr;
 
 void save(QWidget &w, const QString &name)
 {
-    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    // At the screen's ratio (QT_SCALE_FACTOR=2 shows the HiDPI layers).
+    const qreal dpr = w.devicePixelRatioF();
+    QImage img(w.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
     img.fill(QColor(0xC0, 0xDC, 0xC0)); // the panel's money-green background
     w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     const QString path = outDir + u'/' + name + QStringLiteral(".png");
@@ -77,6 +80,7 @@ int main(int argc, char **argv)
     gallery::gradient();
     gallery::sevenSeg();
     gallery::miniTrend();
+    gallery::roundTrend();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

@@ -204,8 +204,9 @@ QImage TGvReadoutControl::renderReadout() const
     SelectFont(c, *fontValue);
     c.setBrushStyle(TBrushStyle::bsClear);
     // Right-aligned; a text still wider than the box would read as another number if cut.
-    const QString text = FitReadout(c, ValueText(), valueRect.width());
-    c.TextOut(valueRect.width() - c.TextWidth(text), 0, text);
+    int w = 0;
+    const QString text = FitReadout(c, ValueText(), valueRect.width(), w);
+    c.TextOut(valueRect.width() - w, 0, text);
     return img;
 }
 

@@ -14,12 +14,15 @@ int ReadoutWidth(const TCanvas &c, const TSignalSettings &s)
                      c.TextWidth(FormatFloat(s.ValueFormat(), s.ValueTo()))});
 }
 
-QString FitReadout(const TCanvas &c, const QString &text, int width)
+QString FitReadout(const TCanvas &c, const QString &text, int width, int &textWidth)
 {
-    if (c.TextWidth(text) <= width)
+    textWidth = c.TextWidth(text);
+    if (textWidth <= width)
         return text;
     const int hash = std::max(1, c.TextWidth(QStringLiteral("#")));
-    return QString(std::max(1, width / hash), u'#');
+    const QString hashes(std::max(1, width / hash), u'#');
+    textWidth = c.TextWidth(hashes);
+    return hashes;
 }
 
 } // namespace tg

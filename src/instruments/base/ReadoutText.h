@@ -12,6 +12,7 @@ namespace tg {
 // ValueTo, in the canvas's font.
 int ReadoutWidth(const TCanvas &c, const TSignalSettings &s);
 // text when it fits width; otherwise "#" signs across the width, never a text cut short.
-QString FitReadout(const TCanvas &c, const QString &text, int width);
+// textWidth receives the width of what is returned (read-outs align it right).
+QString FitReadout(const TCanvas &c, const QString &text, int width, int &textWidth);
 
 } // namespace tg

@@ -77,6 +77,7 @@ int main(int argc, char **argv)
     gallery::gradient();
     gallery::sevenSeg();
     gallery::miniTrend();
+    gallery::numEdit();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

@@ -39,5 +39,6 @@ void led();
 void gradient();
 void sevenSeg();
 void miniTrend();
+void numEdit();
 
 } // namespace gallery

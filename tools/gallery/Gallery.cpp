@@ -85,6 +85,7 @@ int main(int argc, char **argv)
     gallery::gradient();
     gallery::sevenSeg();
     gallery::miniTrend();
+    gallery::roundTrend();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

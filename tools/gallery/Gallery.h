@@ -39,5 +39,6 @@ void led();
 void gradient();
 void sevenSeg();
 void miniTrend();
+void roundTrend();
 
 } // namespace gallery

@@ -113,11 +113,19 @@ void TCanvas::applyMode()
 {
     if (!p.isActive())
         return;
-    switch (penMd) {
-    case TPenMode::pmCopy: p.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
-    case TPenMode::pmNotMask: p.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination); break;
-    case TPenMode::pmXor: p.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-    }
+    // In the order of the modes: black, white, nop, not D, P, not P, P | ~D, P & ~D, ~P | D,
+    // ~P & D, P | D, ~(P | D), P & D, ~(P & D), P ^ D, ~(P ^ D).
+    static constexpr QPainter::CompositionMode modes[16] = {
+        QPainter::RasterOp_ClearDestination, QPainter::RasterOp_SetDestination,
+        QPainter::CompositionMode_Destination, QPainter::RasterOp_NotDestination,
+        QPainter::CompositionMode_SourceOver, QPainter::RasterOp_NotSource,
+        QPainter::RasterOp_SourceOrNotDestination, QPainter::RasterOp_SourceAndNotDestination,
+        QPainter::RasterOp_NotSourceOrDestination, QPainter::RasterOp_NotSourceAndDestination,
+        QPainter::RasterOp_SourceOrDestination, QPainter::RasterOp_NotSourceAndNotDestination,
+        QPainter::RasterOp_SourceAndDestination, QPainter::RasterOp_NotSourceOrNotDestination,
+        QPainter::RasterOp_SourceXorDestination, QPainter::RasterOp_NotSourceXorDestination};
+    const int m = int(penMd);
+    p.setCompositionMode(m >= 0 && m < 16 ? modes[m] : QPainter::CompositionMode_SourceOver);
 }
 
 void TCanvas::setPenColor(const QColor &c) { if (c != penCol) { penCol = c; applyPen(); } }

@@ -2,6 +2,8 @@
 // The drawing surface every instrument paints on: QPainter over a QImage, with the pixel
 // coverage rules the instrument layouts were designed for (right and bottom edges excluded,
 // lines without their end point, counter-clockwise arcs from start ray to end ray).
+#include "GvTypes.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -38,7 +40,7 @@ private:
 };
 
 enum class TPenStyle { psSolid, psDot, psClear };
-enum class TPenMode { pmCopy, pmNotMask, pmXor };
+using TPenMode = gv::TPenMode;
 enum class TBrushStyle { bsSolid, bsClear };
 enum class TFillStyle { fsSurface, fsBorder };
 enum class TCopyMode { cmSrcCopy, cmSrcAnd };

@@ -49,6 +49,13 @@ enum TEnabledKey {
 Q_DECLARE_FLAGS(TEnabledKeys, TEnabledKey)
 Q_FLAG_NS(TEnabledKeys)
 
+// Raster modes of a pen: the result from pen P and destination D.
+enum TPenMode {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen,
+    pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+Q_ENUM_NS(TPenMode)
+
 } // namespace gv
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(gv::THintOptions)

@@ -1,7 +1,10 @@
 // Cost of a new value on the vertical meter and the value indicator: the value model alone, and
 // the value model plus an offscreen repaint of what the value change asked to repaint. Likewise
-// a new caption of the panel's seven-segment display and one sample of the panel's mini trend.
+// a new caption of the panel's seven-segment display, one sample of the panel's mini trend, a
+// value on the round meter and one record of the full-size trend recorder.
 #include "GvMiniTrend.h"
+#include "GvRMeter.h"
+#include "GvTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
 #include "SevenSeg.h"
@@ -126,8 +129,42 @@ void miniTrendSample(benchmark::State &state)
     state.SetItemsProcessed(i);
 }
 
+// One record of eight moving channels on a 770 x 480 recorder, with the repaint it asks for
+// (scrolling by a grid division included as it comes).
+void trendRecord(benchmark::State &state)
+{
+    QWidget parent;
+    auto *t = new TGvTrend(&parent);
+    t->SetStartRecording(false);
+    t->resize(770, 480);
+    t->loaded();
+    QImage frame(t->size(), QImage::Format_ARGB32_Premultiplied);
+    t->render(&frame);
+    t->TakeDirtyRegion();
+    QDateTime now(QDate(2026, 12, 10), QTime(8, 0));
+    t->Now = [&now] { return now; };
+    int64_t i = 0;
+    for (auto _ : state) {
+        for (int ch = 0; ch < 8; ++ch)
+            t->Channel(ch)->SetValue(valueAt(i + 100 * ch));
+        now = now.addMSecs(500);
+        t->AddRecord();
+        const QRegion d = t->TakeDirtyRegion();
+        if (!d.isEmpty()) {
+            QPainter p(&frame);
+            t->render(&p, d.boundingRect().topLeft(), d, QWidget::RenderFlags());
+        }
+        ++i;
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+    state.SetItemsProcessed(i);
+}
+
 } // namespace
 
+BENCHMARK(valuesAndPartialRepaint<TGv270Meter>)->Name("RMeter270/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
+BENCHMARK(valuesAndFullRepaint<TGv270Meter>)->Name("RMeter270/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(trendRecord)->Name("Trend770x480/Record+Repaint")->Iterations(20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(sevenSegCaption, noPaint, false)->Name("SevenSeg/SetCaption")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(sevenSegCaption, paint, true)->Name("SevenSeg/SetCaption+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(sevenSegColour)->Name("SevenSeg/SetColorText+Repaint")->Iterations(200)->Unit(benchmark::kMicrosecond);

@@ -32,6 +32,8 @@ public:
     explicit TGvRMeter(QWidget *parent = nullptr);
     ~TGvRMeter() override;
 
+    // LogScale is stored only when on.
+    Q_INVOKABLE bool IsLogScaleStored() const { return LogScale(); }
     bool AutoSize() const { return autoSize; }
     void SetAutoSize(bool b);
     TArrowSettings *ArrowSettings() const { return arrowSettings; }

@@ -48,8 +48,24 @@ class TVAtCursor : public TGvPersistent {
     Q_PROPERTY(bool DataValid MEMBER DataValid)
     Q_PROPERTY(int RecordNo MEMBER RecordNo)
     Q_PROPERTY(double Time MEMBER Time)
+    Q_PROPERTY(float ValueCh1 READ ValueCh1)
+    Q_PROPERTY(float ValueCh2 READ ValueCh2)
+    Q_PROPERTY(float ValueCh3 READ ValueCh3)
+    Q_PROPERTY(float ValueCh4 READ ValueCh4)
+    Q_PROPERTY(float ValueCh5 READ ValueCh5)
+    Q_PROPERTY(float ValueCh6 READ ValueCh6)
+    Q_PROPERTY(float ValueCh7 READ ValueCh7)
+    Q_PROPERTY(float ValueCh8 READ ValueCh8)
 public:
     using TGvPersistent::TGvPersistent;
+    float ValueCh1() const { return ValueCh[0]; }
+    float ValueCh2() const { return ValueCh[1]; }
+    float ValueCh3() const { return ValueCh[2]; }
+    float ValueCh4() const { return ValueCh[3]; }
+    float ValueCh5() const { return ValueCh[4]; }
+    float ValueCh6() const { return ValueCh[5]; }
+    float ValueCh7() const { return ValueCh[6]; }
+    float ValueCh8() const { return ValueCh[7]; }
     bool DataValid = false;
     int RecordNo = 0;
     double Time = 0;

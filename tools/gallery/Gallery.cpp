@@ -36,14 +36,6 @@ void save(QWidget &w, const QString &name)
     ++written;
 }
 
-void setFont(TFont *f, const QString &name, int height, TColor color, bool bold)
-{
-    f->SetName(name);
-    f->SetHeight(height);
-    f->SetColor(color);
-    f->SetStyle(bold ? TFontStyles(fsBold) : TFontStyles());
-}
-
 void tickUntil(const std::function<bool()> &done)
 {
     for (int i = 0; i < 300 && !done(); ++i) {

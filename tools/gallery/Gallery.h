@@ -5,6 +5,7 @@
 
 #include "FlashService.h"
 #include "Font.h"
+#include "PanelSetup.h"
 
 #include <QWidget>
 #include <functional>
@@ -20,7 +21,7 @@ public:
 
 // Renders w over the panel's background into OUTDIR/name.png; exits on a write failure.
 void save(QWidget &w, const QString &name);
-void setFont(TFont *f, const QString &name, int height, TColor color, bool bold);
+using tg::app::setFont;
 // Steps the flash service until done() holds (at most 300 ticks).
 void tickUntil(const std::function<bool()> &done);
 SteppedClock &clock();

@@ -1,28 +1,11 @@
 // Gallery states of the LED.
 #include "Gallery.h"
+#include "PanelSetup.h"
 #include "GvLED.h"
 
 namespace gallery {
 
-namespace {
-
-// The LEDs of the panel's LED block.
-void panelLed(TGvLED &l, int n)
-{
-    l.setObjectName(QStringLiteral("LedPanel1Led%1").arg(n));
-    l.setGeometry(29, 18, 190, 25);
-    l.SetCaption(QStringLiteral("Led%1").arg(n));
-    setFont(l.Font(), QStringLiteral("MS Sans Serif"), -13, clBlack, true);
-    l.SetMode(gv::mIndicator);
-    l.SetFrequency(gv::ff1Hz);
-    l.LED()->SetColorOff(clGray);
-    l.LED()->SetWidth(20);
-    l.LED()->SetHeight(20);
-    l.SetLED_Position(TGvLED::lpLeft);
-    l.SetSpacing(9);
-}
-
-} // namespace
+using tg::app::panelLed;
 
 void led()
 {

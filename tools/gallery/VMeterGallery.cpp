@@ -1,67 +1,11 @@
 // Gallery states of the vertical meter.
 #include "Gallery.h"
+#include "PanelSetup.h"
 #include "GvVMeter.h"
 
 namespace gallery {
 
-namespace {
-
-// The panel's vertical meters Instr1..Instr10 (initial values of the form).
-void panelMeter(TGvVMeter &m, int id)
-{
-    m.setObjectName(QStringLiteral("Instr%1").arg(id));
-    m.setGeometry(8, 2, 100, 150);
-    m.SetHint(QStringLiteral("1"));
-    m.SetDigit(500);
-    m.SetLimitUpper(90);
-    m.SetLimitLower(10);
-    m.SetHintOptions({});
-    m.SetValue(50);
-    TSignalSettings &s = *m.SignalSettings();
-    s.SetName1(QStringLiteral("SignalName1"));
-    s.SetName2(QStringLiteral("#%1").arg(id, 2, 10, QLatin1Char('0')));
-    s.SetValueFormat(QStringLiteral("##0.0"));
-    s.SetValueTo(100);
-    s.SetValueUnit(QStringLiteral("%"));
-    m.SectorSettings()->SetOffset(0);
-    m.SectorSettings()->SetWidthOffset(0);
-    m.MinMax()->SetUseSectorCol(false);
-    m.MinMax()->SetMinVisible(false);
-    m.MinMax()->SetMaxVisible(false);
-    m.SetOptions(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter | TGvVMeter::opValue | TGvVMeter::opName1 |
-                 TGvVMeter::opName2 | TGvVMeter::opUnit);
-    setFont(m.Font(), QStringLiteral("Arial"), -13, clBlack, false);
-    setFont(m.FontValue(), QStringLiteral("System"), -17, clLime, true);
-    TGvSBevel &bi = *m.BevelInner();
-    bi.SetStyle(gv::bsLowered);
-    bi.SetSpacing(5);
-    bi.SetBevelLine(gv::blInner);
-    bi.SetWidth(2);
-    TGvSBevel &bo = *m.BevelOuter();
-    bo.SetStyle(gv::bsRaised);
-    bo.SetSpacing(5);
-    bo.SetBevelLine(gv::blOuter);
-    bo.SetWidth(2);
-    bo.SetColor(clSilver);
-    TGvSBevel &bv = *m.BevelValue();
-    bv.SetStyle(gv::bsLowered);
-    bv.SetSpacing(0);
-    bv.SetBevelLine(gv::blNone);
-    bv.SetWidth(2);
-    bv.SetColor(clBlack);
-    TScaleSettings &sc = *m.ScaleSettings();
-    sc.SetColor(clBlack);
-    sc.SetPointerColor(clLime);
-    sc.SetDrawLine(true);
-    setFont(sc.Font(), QStringLiteral("Arial"), -23, clBlack, false);
-    sc.SetPosLeftTop(false);
-    sc.SetSteps(5);
-    sc.SetSubSteps(2);
-    sc.SetValueFormat(QStringLiteral("##0"));
-    sc.SetValueFormatLog(QStringLiteral("0e-0"));
-}
-
-} // namespace
+using tg::app::panelMeter;
 
 void vmeter()
 {

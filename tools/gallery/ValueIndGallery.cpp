@@ -1,36 +1,11 @@
 // Gallery states of the value indicator.
 #include "Gallery.h"
+#include "PanelSetup.h"
 #include "GvValueInd.h"
 
 namespace gallery {
 
-namespace {
-
-// The panel's value indicators Instr41..Instr44.
-void panelValueInd(TGvValueInd &v, int id)
-{
-    v.setObjectName(QStringLiteral("Instr%1").arg(id));
-    v.setGeometry(232, 408, 96, 71);
-    v.SetHint(QStringLiteral("1"));
-    v.SetDigit(500);
-    v.SetLimitUpper(1.0f);
-    v.SetLimitLower(10);
-    TSignalSettings &s = *v.SignalSettings();
-    s.SetName1(QStringLiteral("SignalName1"));
-    s.SetName2(QStringLiteral("#%1").arg(id));
-    s.SetValueFormat(QStringLiteral("##0.0"));
-    s.SetValueTo(100);
-    s.SetValueUnit(QStringLiteral("%"));
-    v.MinMax()->SetUseSectorCol(false);
-    v.MinMax()->SetMaxVisible(false);
-    v.SetValue(50);
-    v.SetAutoSize(true);
-    setFont(v.Font(), QStringLiteral("Arial"), -13, clBlack, false);
-    setFont(v.FontValue(), QStringLiteral("Arial"), -17, clRed, true);
-    v.SetOptions(TGvValueInd::opBevelInner | TGvValueInd::opName1 | TGvValueInd::opName2 | TGvValueInd::opUnit);
-}
-
-} // namespace
+using tg::app::panelValueInd;
 
 void valueInd()
 {

@@ -1,0 +1,127 @@
+#include "Catalogue.h"
+
+#include "ActiveLabel.h"
+#include "GvLED.h"
+#include "GvMiniTrend.h"
+#include "GvVMeter.h"
+#include "GvValueInd.h"
+#include "PanelSetup.h"
+#include "SevenSeg.h"
+
+#include <QFrame>
+#include <QLabel>
+
+namespace tg::app {
+
+namespace {
+
+constexpr CatalogueEntry kEntries[] = {
+    {1, Kind::Meter, {8, 2, 100, 150}},        {2, Kind::Meter, {8, 120, 100, 150}},
+    {3, Kind::Meter, {8, 232, 100, 150}},      {4, Kind::Meter, {8, 352, 100, 150}},
+    {5, Kind::Meter, {8, 472, 100, 150}},      {6, Kind::Meter, {112, 0, 100, 150}},
+    {7, Kind::Meter, {112, 112, 100, 150}},    {8, Kind::Meter, {112, 232, 100, 150}},
+    {9, Kind::Meter, {112, 352, 100, 150}},    {10, Kind::Meter, {112, 472, 100, 150}},
+    {35, Kind::Label, {512, 504, 137, 49}},    {36, Kind::Label, {512, 560, 137, 49}},
+    {40, Kind::SevenSeg, {352, 176, 121, 49}}, {41, Kind::ValueInd, {232, 408, 96, 71}},
+    {42, Kind::ValueInd, {232, 464, 96, 71}},  {43, Kind::ValueInd, {232, 512, 96, 71}},
+    {44, Kind::ValueInd, {232, 560, 96, 71}},  {60, Kind::LedPanel, {232, 136, 105, 273}},
+    {90, Kind::MiniTrend, {352, 8, 150, 150}},
+};
+
+constexpr int kSwitchable[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 35, 36, 40, 41, 42, 43, 44,
+                               60, 70, 71, 72, 73, 80, 81, 90};
+
+constexpr int kLedTops[8] = {18, 46, 75, 103, 132, 160, 189, 218};
+
+ActiveLabel *makeLabel(QWidget *parent, int id)
+{
+    auto *l = new ActiveLabel(parent);
+    l->setText(QStringLiteral("Instr #%1").arg(id));
+    l->SetColor(rgbColor(0xA6, 0xCA, 0xF0));
+    l->setFrameStyle(QFrame::Box);
+    QFont f(QStringLiteral("Arial Narrow"));
+    f.setPixelSize(27);
+    l->setFont(f);
+    return l;
+}
+
+QWidget *makeLedPanel(QWidget *parent)
+{
+    auto *panel = new QFrame(parent);
+    panel->setAutoFillBackground(true);
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, toQColor(clSilver));
+    panel->setPalette(p);
+    panel->setMinimumSize(100, 56);
+    panel->setMaximumSize(260, 273);
+    for (int n = 1; n <= 8; ++n) {
+        auto *led = new TGvLED(panel);
+        panelLed(*led, n);
+        led->Tag = n;
+        led->move(29, kLedTops[n - 1]);
+        led->loaded();
+        auto *bit = new QLabel(QString::number(n - 1), panel);
+        bit->move(17, kLedTops[n - 1] + 4);
+    }
+    auto *name = new QLabel(QStringLiteral("#60"), panel);
+    name->move(44, 248);
+    return panel;
+}
+
+QWidget *create(const CatalogueEntry &e, QWidget *parent)
+{
+    switch (e.kind) {
+    case Kind::Meter: {
+        auto *m = new TGvVMeter(parent);
+        panelMeter(*m, e.id);
+        m->loaded();
+        return m;
+    }
+    case Kind::ValueInd: {
+        auto *v = new TGvValueInd(parent);
+        panelValueInd(*v, e.id);
+        v->loaded();
+        return v;
+    }
+    case Kind::SevenSeg: {
+        auto *s = new TSevenSeg(parent);
+        SetUpPanelSevenSeg(*s);
+        s->loaded();
+        return s;
+    }
+    case Kind::MiniTrend: {
+        auto *t = new TGvMiniTrend(parent);
+        SetUpPanelMiniTrend(*t);
+        t->loaded();
+        return t;
+    }
+    case Kind::Label:
+        return makeLabel(parent, e.id);
+    case Kind::LedPanel:
+        return makeLedPanel(parent);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::span<const CatalogueEntry> catalogue() { return kEntries; }
+std::span<const int> switchableIds() { return kSwitchable; }
+
+InstrumentTable createInstruments(QWidget *showPage)
+{
+    InstrumentTable table{};
+    for (const CatalogueEntry &e : kEntries) {
+        QWidget *w = create(e, showPage);
+        w->setObjectName(QStringLiteral("Instr%1").arg(e.id));
+        w->setGeometry(e.geometry);
+        w->setProperty("Tag", e.id);
+        if (auto *c = qobject_cast<TGvControl *>(w))
+            c->Tag = e.id;
+        w->hide();
+        table[size_t(e.id)] = w;
+    }
+    return table;
+}
+
+} // namespace tg::app

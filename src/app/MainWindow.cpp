@@ -1,0 +1,406 @@
+#include "MainWindow.h"
+
+#include "ComDataPacket.h"
+#include "ComPort.h"
+#include "GvGradient.h"
+#include "GvMiniTrend.h"
+#include "IniImage.h"
+#include "SerialPorts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QUrl>
+#include <stdexcept>
+
+namespace {
+
+const char kPortWarning[] = "-  ComPort existiert nicht\r\n-  ComPort ist nicht selektiert    \r\n"
+                            "-  ComPort kann nicht aktiviert werden";
+
+const char kInterfaceHelp[] =
+    "Die möglichen ComPorts 2...99 werden\r\nautomatisch angezeigt. Trotzdem  muss\r\nder Com Port "
+    "zusätzlich mit der Mouse\r\nzur Selektierung gewählt werden.\r\n\r\nDie Schnittstelle ist fest "
+    "eingestellt auf:\r\n8 DataBit\r\n1 Stopbit\r\nNo Parity\r\nKeine Hard- oder Software-Flusskontrolle\r\n";
+
+const char kProtocol[] =
+    "Das Protokoll      #nMm<     als String\r\nhat folgende Parameter:\r\n#   -  Identifier "
+    "Messwertübertragung\r\nn   -  gewünschte Instrumenten Nummer\r\nM  -  Identifier für Messwert\r\n"
+    "m  -  Messwert\r\n<  -  Ende eines Datensatzes \r\n\r\nMesswerte können beliebig aneinander "
+    "gereiht,\r\ngemischt oder einzeln übertragen werden. \r\n#nMm<#nMm<#nMm<#nMm<\r\n\r\nDieses "
+    "Programm erwartet alle seriellen \r\nDaten als Strings vom Mikrokontroller.\r\nDiese sehen mit "
+    "realen Werten z.B. so aus:\r\n#8M25.5<#2M1.34564<\r\n\r\n\r\n\r\n\r\n";
+
+const char *const kBaudRates[] = {"110",    "300",    "600",    "1200",   "2400",   "4800",
+                                  "9600",   "14400",  "19200",  "38400",  "56000",  "57600",
+                                  "115200", "128000", "230400", "256000", "460800", "921600"};
+
+// A combo box that lists the serial ports each time it opens, so ports plugged in later appear.
+class PortComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void refresh()
+    {
+        const QString current = currentText();
+        clear();
+        addItems(tg::platform::listSerialPorts());
+        const int i = findText(current);
+        if (i >= 0)
+            setCurrentIndex(i);
+    }
+    void showPopup() override
+    {
+        refresh();
+        QComboBox::showPopup();
+    }
+};
+
+int32_t baudFromText(const QString &text)
+{
+    qint64 v = 0;
+    if (!tg::parseInt64(text.trimmed(), v) || v < INT32_MIN || v > INT32_MAX)
+        throw std::runtime_error("'" + text.toStdString() + "' is not a valid integer value");
+    return int32_t(v);
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("       Tavelgrid"));
+    setMinimumSize(500, 500);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    ComPort1 = new TComPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    ComPort1->SetBaudRate(Com::brCustom);
+    ComDataPacket1 = new TComDataPacket(this);
+    ComDataPacket1->setObjectName(QStringLiteral("ComDataPacket1"));
+    ComDataPacket1->SetStartString("#");
+    ComDataPacket1->SetStopString("<");
+    ComDataPacket1->SetIncludeStrings(true);
+    ComDataPacket1->SetComPort(ComPort1);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setTabPosition(QTabWidget::South);
+    PageControl1->tabBar()->hide();
+    setCentralWidget(PageControl1);
+
+    showWarning = [this](const QString &text) { QMessageBox::warning(this, windowTitle(), text); };
+
+    buildShowPage();
+    buildInstrumentsPage();
+    buildInterfacePage();
+    buildTerminalPage();
+    buildOptionsPage();
+    buildInfoPage();
+    buildMenu();
+
+    handler = std::make_unique<tg::app::PacketHandler>(instruments);
+    ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
+    resize(1164, 710 + menuBar()->sizeHint().height());
+    PageControl1->setCurrentWidget(TabSheetShow);
+}
+
+TFormMain::~TFormMain()
+{
+    ComDataPacket1->OnPacket = nullptr;
+    ComDataPacket1->SetComPort(nullptr);
+}
+
+QWidget *TFormMain::page(const QString &name, const QString &caption)
+{
+    auto *w = new QWidget;
+    w->setObjectName(name);
+    PageControl1->addTab(w, caption);
+    if (name != QLatin1String("TabSheetShow")) {
+        auto *g = new TGvGradient(w);
+        g->GradSettings()->SetColorFrom(rgbColor(0xC0, 0xDC, 0xC0));
+        g->GradSettings()->SetVisible(false);
+        g->SetAlign(TGvGradient::alClient);
+        g->loaded();
+    }
+    return w;
+}
+
+void TFormMain::buildShowPage()
+{
+    TabSheetShow = page(QStringLiteral("TabSheetShow"), QStringLiteral("  Show  "));
+    BackgroundFill1 = new TGvGradient(TabSheetShow);
+    BackgroundFill1->setObjectName(QStringLiteral("BackgroundFill1"));
+    BackgroundFill1->GradSettings()->SetColorFrom(rgbColor(0xC0, 0xDC, 0xC0));
+    BackgroundFill1->GradSettings()->SetColorTo(rgbColor(0xA0, 0xA0, 0xA4));
+    BackgroundFill1->GradSettings()->SetVisible(true);
+    BackgroundFill1->SetAlign(TGvGradient::alClient);
+    BackgroundFill1->loaded();
+    Image1 = new QLabel(TabSheetShow);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setScaledContents(true);
+    Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image1->resize(1156, 680);
+    instruments = tg::app::createInstruments(TabSheetShow);
+}
+
+void TFormMain::buildInstrumentsPage()
+{
+    TabSheetInstrumente = page(QStringLiteral("TabSheetInstrumente"), QStringLiteral("  Instruments "));
+    auto *box = new QGroupBox(QStringLiteral("  Instrumente anzeigen  "), TabSheetInstrumente);
+    box->setGeometry(16, 16, 600, 260);
+    int i = 0;
+    for (int id : tg::app::switchableIds()) {
+        auto *c = new QCheckBox(QStringLiteral("#%1").arg(id), box);
+        c->setObjectName(QStringLiteral("CheckBox%1").arg(id));
+        c->move(16 + (i % 6) * 96, 28 + (i / 6) * 36);
+        // Absent instruments keep a disabled box so the numbering stays whole.
+        c->setEnabled(instruments[size_t(id)] != nullptr);
+        connect(c, &QCheckBox::toggled, this, &TFormMain::applyVisibility);
+        ++i;
+    }
+}
+
+void TFormMain::applyVisibility()
+{
+    for (int id : tg::app::switchableIds()) {
+        auto *w = qobject_cast<QWidget *>(instruments[size_t(id)]);
+        auto *c = findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(id));
+        if (!w || !c)
+            continue;
+        if (c->isChecked()) {
+            w->show();
+            w->raise();
+        } else {
+            w->hide();
+            if (id == 90)
+                setFlow(false);
+        }
+    }
+}
+
+void TFormMain::setFlow(bool on)
+{
+    if (auto *t = qobject_cast<TGvMiniTrend *>(instruments[90]))
+        t->SetFlow(on);
+}
+
+void TFormMain::buildInterfacePage()
+{
+    TabSheetSchnittstelle = page(QStringLiteral("TabSheetSchnittstelle"), QStringLiteral("  Interface"));
+    auto *com = new QGroupBox(QStringLiteral("  Serial Communication Interface    "), TabSheetSchnittstelle);
+    com->setGeometry(24, 24, 420, 470);
+    new QLabel(QStringLiteral("Com Port"), com);
+    com->findChild<QLabel *>()->move(24, 40);
+    auto *port = new PortComboBox(com);
+    ComComboBoxPort = port;
+    ComComboBoxPort->setObjectName(QStringLiteral("ComComboBoxPort"));
+    ComComboBoxPort->setGeometry(120, 36, 260, 24);
+    port->refresh();
+    ComComboBoxPort->setCurrentIndex(-1);
+    connect(ComComboBoxPort, &QComboBox::textActivated, this, [this](const QString &name) { ComPort1->SetPort(name); });
+    auto *baudLabel = new QLabel(QStringLiteral("Baud Rate"), com);
+    baudLabel->move(24, 80);
+    ComboBoxBaud = new QComboBox(com);
+    ComboBoxBaud->setObjectName(QStringLiteral("ComboBoxBaud"));
+    ComboBoxBaud->setEditable(true);
+    ComboBoxBaud->setMaxVisibleItems(16);
+    for (const char *b : kBaudRates)
+        ComboBoxBaud->addItem(QString::fromLatin1(b));
+    ComboBoxBaud->setCurrentText(QStringLiteral("115200"));
+    ComboBoxBaud->setGeometry(120, 76, 140, 24);
+    connect(ComboBoxBaud->lineEdit(), &QLineEdit::editingFinished, this, &TFormMain::ComboBoxBaudExit);
+    ButtonConnectComPort1 = new QPushButton(QStringLiteral("Connect"), com);
+    ButtonConnectComPort1->setObjectName(QStringLiteral("ButtonConnectComPort1"));
+    ButtonConnectComPort1->setGeometry(24, 120, 160, 32);
+    ButtonDisConnectComPort1 = new QPushButton(QStringLiteral("Disconnect"), com);
+    ButtonDisConnectComPort1->setObjectName(QStringLiteral("ButtonDisConnectComPort1"));
+    ButtonDisConnectComPort1->setGeometry(200, 120, 160, 32);
+    connect(ButtonConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonConnectComPort1Click);
+    connect(ButtonDisConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonDisConnectComPort1Click);
+    auto *help = new QLabel(QString::fromUtf8(kInterfaceHelp).remove(QLatin1Char('\r')), com);
+    help->setWordWrap(true);
+    help->setGeometry(24, 170, 380, 280);
+    help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+
+    auto *proto = new QGroupBox(QStringLiteral("  Protokoll / Daten-Format  "), TabSheetSchnittstelle);
+    proto->setGeometry(470, 24, 420, 470);
+    auto *text = new QLabel(QString::fromUtf8(kProtocol).remove(QLatin1Char('\r')), proto);
+    text->setGeometry(24, 30, 380, 420);
+    text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+}
+
+void TFormMain::buildTerminalPage()
+{
+    TabSheetTerminal = page(QStringLiteral("TabSheetTerminal"), QStringLiteral("  Terminal  "));
+    EditTerminalSendString = new QLineEdit(TabSheetTerminal);
+    EditTerminalSendString->setObjectName(QStringLiteral("EditTerminalSendString"));
+    EditTerminalSendString->setGeometry(32, 32, 600, 26);
+    auto *send = new QPushButton(QStringLiteral("Send String"), TabSheetTerminal);
+    send->setObjectName(QStringLiteral("ButtonSendString"));
+    send->setGeometry(650, 30, 140, 30);
+    connect(send, &QPushButton::clicked, this, &TFormMain::ButtonSendStringClick);
+}
+
+void TFormMain::buildOptionsPage()
+{
+    TabSheetOptionen = page(QStringLiteral("TabSheetOptionen"), QStringLiteral("  Options"));
+    auto *colour = new QGroupBox(QStringLiteral("  Set Show Background Color    "), TabSheetOptionen);
+    colour->setGeometry(24, 24, 360, 100);
+    auto *pick = new QPushButton(QStringLiteral("Color ..."), colour);
+    pick->setObjectName(QStringLiteral("ColorBoxShowFarbeVon"));
+    pick->setGeometry(24, 40, 200, 30);
+    connect(pick, &QPushButton::clicked, this, &TFormMain::chooseBackgroundColour);
+
+    auto *picture = new QGroupBox(QStringLiteral("  Background Picture  "), TabSheetOptionen);
+    picture->setGeometry(24, 140, 360, 200);
+    radioVisible = new QRadioButton(QStringLiteral("Visible"), picture);
+    radioVisible->setObjectName(QStringLiteral("RadioButtonBildSichtbar"));
+    radioVisible->move(24, 36);
+    radioVisible->setChecked(true);
+    auto *hidden = new QRadioButton(QStringLiteral("Unvisible"), picture);
+    hidden->setObjectName(QStringLiteral("RadioButtonBildUnsichtbar"));
+    hidden->move(24, 64);
+    connect(radioVisible, &QRadioButton::toggled, Image1, &QWidget::setVisible);
+    auto *load = new QPushButton(QStringLiteral("Load Background Picture"), picture);
+    load->setObjectName(QStringLiteral("ButtonHintergrundBildLaden"));
+    load->setGeometry(24, 100, 220, 30);
+    auto *hint = new QLabel(QStringLiteral("Use graphics in jpg format."), picture);
+    hint->move(24, 145);
+    connect(load, &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                          QStringLiteral("Pictures (*.jpg *.JPG *.jpeg *.png *.bmp)"));
+        if (!file.isEmpty())
+            loadPicture(file);
+    });
+}
+
+void TFormMain::chooseBackgroundColour()
+{
+    const QColor c = QColorDialog::getColor(toQColor(BackgroundFill1->GradSettings()->ColorFrom()), this);
+    if (c.isValid())
+        BackgroundFill1->GradSettings()->SetColorFrom(rgbColor(c.red(), c.green(), c.blue()));
+}
+
+void TFormMain::loadPicture(const QString &fileName)
+{
+    QImageReader reader(fileName);
+    const QImage img = reader.read();
+    if (img.isNull())
+        throw std::runtime_error("Cannot load picture " + fileName.toStdString() + ": " +
+                                 reader.errorString().toStdString());
+    Image1->setPixmap(QPixmap::fromImage(img));
+    radioVisible->setChecked(true);
+    Image1->show();
+}
+
+void TFormMain::buildInfoPage()
+{
+    TabSheetHilfe = page(QStringLiteral("TabSheetHilfe"), QStringLiteral("  Info  "));
+    auto *box = new QGroupBox(QStringLiteral("   Über diese Software"), TabSheetHilfe);
+    box->setGeometry(24, 24, 700, 300);
+    auto *text = new QLabel(
+        QStringLiteral("Tavelgrid %1\n\nZeigt Messwerte eines Mikrokontrollers an der seriellen "
+                       "Schnittstelle als Instrumente an.\n\nSchnittstelle wählen, Connect drücken; "
+                       "Instrumente auf der Seite Instruments einschalten.")
+            .arg(QCoreApplication::applicationVersion()),
+        box);
+    text->setGeometry(24, 30, 650, 250);
+    text->setWordWrap(true);
+    text->setAlignment(Qt::AlignCenter);
+}
+
+void TFormMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu *file = bar->addMenu(QStringLiteral("File    "));
+    file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
+    file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("Beenden"), this, &QWidget::close);
+    QMenu *show = bar->addMenu(QStringLiteral("Show "));
+    connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
+    show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
+    show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
+    bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
+    bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
+    bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
+    bar->addAction(QStringLiteral("Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
+    bar->addAction(QStringLiteral("NormalView"), this, &TFormMain::StandardViewClick);
+    QMenu *help = bar->addMenu(QStringLiteral("Help"));
+    help->addAction(QStringLiteral("Hilfe"), this, &TFormMain::HilfeClick);
+    help->addAction(QStringLiteral("Info"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
+}
+
+void TFormMain::ButtonConnectComPort1Click()
+{
+    BackgroundFill1->show();
+    TabSheetShow->setEnabled(true);
+    ComPort1->SetConnected(false);
+    ComPort1->Close();
+    ComPort1->SetBaudRate(Com::brCustom);
+    ComPort1->SetCustomBaudRate(baudFromText(ComboBoxBaud->currentText()));
+    // Packets of the old connection still queued are handled before the buffer is emptied.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ComDataPacket1->ResetBuffer();
+    try {
+        ComPort1->Open();
+        ComPort1->SetConnected(true);
+        ComDataPacket1->ResetBuffer();
+        setFlow(true);
+    } catch (const std::exception &) {
+        ComPort1->Close();
+        showWarning(QString::fromLatin1(kPortWarning));
+    }
+}
+
+void TFormMain::ButtonDisConnectComPort1Click()
+{
+    setFlow(false);
+    ComPort1->SetConnected(false);
+}
+
+void TFormMain::ComboBoxBaudExit()
+{
+    ComPort1->SetCustomBaudRate(baudFromText(ComboBoxBaud->currentText()));
+}
+
+void TFormMain::ButtonSendStringClick()
+{
+    const QString text = EditTerminalSendString->text();
+    if (!text.isEmpty())
+        ComPort1->WriteText(tg::encodeCp1252(text));
+}
+
+void TFormMain::StandardViewClick()
+{
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(QSize(1190, 740) - frame);
+}
+
+void TFormMain::HilfeClick()
+{
+    const QString doc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(doc));
+}
+
+void TFormMain::closeEvent(QCloseEvent *e)
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    e->accept();
+}

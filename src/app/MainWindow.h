@@ -1,0 +1,72 @@
+#pragma once
+// The program's one window: pages reached through the menu, the port with its packet framer,
+// and the panel the device drives.
+#include "Catalogue.h"
+#include "PacketHandler.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class TComDataPacket;
+class TComPort;
+class TGvGradient;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // Handlers of the window's controls, callable from tests.
+    void ButtonConnectComPort1Click();
+    void ButtonDisConnectComPort1Click();
+    void ComboBoxBaudExit();
+    void ButtonSendStringClick();
+    void StandardViewClick();
+    void HilfeClick();
+    void applyVisibility();
+    void loadPicture(const QString &fileName);
+
+    QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
+
+    // Where warnings go; a message box unless replaced (tests record them).
+    std::function<void(const QString &)> showWarning;
+
+    TComPort *ComPort1;
+    TComDataPacket *ComDataPacket1;
+    QTabWidget *PageControl1;
+    QWidget *TabSheetShow, *TabSheetInstrumente, *TabSheetSchnittstelle, *TabSheetTerminal,
+        *TabSheetOptionen, *TabSheetHilfe;
+    TGvGradient *BackgroundFill1;
+    QLabel *Image1;
+    QComboBox *ComComboBoxPort, *ComboBoxBaud;
+    QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
+    QLineEdit *EditTerminalSendString;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    QWidget *page(const QString &name, const QString &caption);
+    void buildMenu();
+    void buildShowPage();
+    void buildInstrumentsPage();
+    void buildInterfacePage();
+    void buildTerminalPage();
+    void buildOptionsPage();
+    void buildInfoPage();
+    void setFlow(bool on);
+    void chooseBackgroundColour();
+
+    tg::app::InstrumentTable instruments{};
+    std::unique_ptr<tg::app::PacketHandler> handler;
+    QRadioButton *radioVisible = nullptr;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// What the panel does with each inbound packet: one instrument updated per packet, looked up
+// in the id table built once at window creation.
+#include "Catalogue.h"
+
+#include <QByteArrayView>
+
+namespace tg::app {
+
+// The seven-segment format fields of the configuration page.
+struct SevenSegFormat {
+    double factor = 1.0;
+    int digits = 4;
+    int decimals = 2;
+};
+
+class PacketHandler {
+public:
+    explicit PacketHandler(const InstrumentTable &table) : table(table) {}
+
+    void handle(QByteArrayView packet);
+
+    SevenSegFormat sevenSeg;
+
+private:
+    const InstrumentTable &table;
+};
+
+} // namespace tg::app

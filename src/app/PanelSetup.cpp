@@ -1,0 +1,110 @@
+// The initial settings of the panel's instruments, as the form creates them.
+#include "PanelSetup.h"
+
+#include "GvLED.h"
+#include "GvVMeter.h"
+#include "GvValueInd.h"
+
+namespace tg::app {
+
+void setFont(TFont *f, const QString &name, int height, TColor color, bool bold)
+{
+    f->SetName(name);
+    f->SetHeight(height);
+    f->SetColor(color);
+    f->SetStyle(bold ? TFontStyles(fsBold) : TFontStyles());
+}
+
+void panelMeter(TGvVMeter &m, int id)
+{
+    m.setObjectName(QStringLiteral("Instr%1").arg(id));
+    m.setGeometry(8, 2, 100, 150);
+    m.SetHint(QStringLiteral("1"));
+    m.SetDigit(500);
+    m.SetLimitUpper(90);
+    m.SetLimitLower(10);
+    m.SetHintOptions({});
+    m.SetValue(50);
+    TSignalSettings &s = *m.SignalSettings();
+    s.SetName1(QStringLiteral("SignalName1"));
+    s.SetName2(QStringLiteral("#%1").arg(id, 2, 10, QLatin1Char('0')));
+    s.SetValueFormat(QStringLiteral("##0.0"));
+    s.SetValueTo(100);
+    s.SetValueUnit(QStringLiteral("%"));
+    m.SectorSettings()->SetOffset(0);
+    m.SectorSettings()->SetWidthOffset(0);
+    m.MinMax()->SetUseSectorCol(false);
+    m.MinMax()->SetMinVisible(false);
+    m.MinMax()->SetMaxVisible(false);
+    m.SetOptions(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter | TGvVMeter::opValue | TGvVMeter::opName1 |
+                 TGvVMeter::opName2 | TGvVMeter::opUnit);
+    setFont(m.Font(), QStringLiteral("Arial"), -13, clBlack, false);
+    setFont(m.FontValue(), QStringLiteral("System"), -17, clLime, true);
+    TGvSBevel &bi = *m.BevelInner();
+    bi.SetStyle(gv::bsLowered);
+    bi.SetSpacing(5);
+    bi.SetBevelLine(gv::blInner);
+    bi.SetWidth(2);
+    TGvSBevel &bo = *m.BevelOuter();
+    bo.SetStyle(gv::bsRaised);
+    bo.SetSpacing(5);
+    bo.SetBevelLine(gv::blOuter);
+    bo.SetWidth(2);
+    bo.SetColor(clSilver);
+    TGvSBevel &bv = *m.BevelValue();
+    bv.SetStyle(gv::bsLowered);
+    bv.SetSpacing(0);
+    bv.SetBevelLine(gv::blNone);
+    bv.SetWidth(2);
+    bv.SetColor(clBlack);
+    TScaleSettings &sc = *m.ScaleSettings();
+    sc.SetColor(clBlack);
+    sc.SetPointerColor(clLime);
+    sc.SetDrawLine(true);
+    setFont(sc.Font(), QStringLiteral("Arial"), -23, clBlack, false);
+    sc.SetPosLeftTop(false);
+    sc.SetSteps(5);
+    sc.SetSubSteps(2);
+    sc.SetValueFormat(QStringLiteral("##0"));
+    sc.SetValueFormatLog(QStringLiteral("0e-0"));
+}
+
+void panelValueInd(TGvValueInd &v, int id)
+{
+    v.setObjectName(QStringLiteral("Instr%1").arg(id));
+    v.setGeometry(232, 408, 96, 71);
+    v.SetHint(QStringLiteral("1"));
+    v.SetDigit(500);
+    v.SetLimitUpper(1.0f);
+    v.SetLimitLower(10);
+    TSignalSettings &s = *v.SignalSettings();
+    s.SetName1(QStringLiteral("SignalName1"));
+    s.SetName2(QStringLiteral("#%1").arg(id));
+    s.SetValueFormat(QStringLiteral("##0.0"));
+    s.SetValueTo(100);
+    s.SetValueUnit(QStringLiteral("%"));
+    v.MinMax()->SetUseSectorCol(false);
+    v.MinMax()->SetMaxVisible(false);
+    v.SetValue(50);
+    v.SetAutoSize(true);
+    setFont(v.Font(), QStringLiteral("Arial"), -13, clBlack, false);
+    setFont(v.FontValue(), QStringLiteral("Arial"), -17, clRed, true);
+    v.SetOptions(TGvValueInd::opBevelInner | TGvValueInd::opName1 | TGvValueInd::opName2 | TGvValueInd::opUnit);
+}
+
+void panelLed(TGvLED &l, int n)
+{
+    l.setObjectName(QStringLiteral("LedPanel1Led%1").arg(n));
+    l.setGeometry(29, 18, 190, 25);
+    l.SetCaption(QStringLiteral("Led%1").arg(n));
+    setFont(l.Font(), QStringLiteral("MS Sans Serif"), -13, clBlack, true);
+    l.SetMode(gv::mIndicator);
+    l.SetFrequency(gv::ff1Hz);
+    l.LED()->SetColorOff(clGray);
+    l.LED()->SetWidth(20);
+    l.LED()->SetHeight(20);
+    l.SetLED_Position(TGvLED::lpLeft);
+    l.SetSpacing(9);
+}
+
+} // namespace tg::app

@@ -1,0 +1,23 @@
+#pragma once
+// The initial settings of the panel's instruments (names, geometry of the first of a kind,
+// fonts, bevels, scales). The catalogue places them; the gallery renders them.
+#include "Color.h"
+#include "Font.h"
+
+#include <QString>
+
+class TGvVMeter;
+class TGvValueInd;
+class TGvLED;
+
+namespace tg::app {
+
+void setFont(TFont *f, const QString &name, int height, TColor color, bool bold);
+// Vertical meter Instr<id> (1 ... 10).
+void panelMeter(TGvVMeter &m, int id);
+// Value indicator Instr<id> (41 ... 44).
+void panelValueInd(TGvValueInd &v, int id);
+// LED n (1 ... 8) of the LED block.
+void panelLed(TGvLED &l, int n);
+
+} // namespace tg::app

@@ -1,0 +1,153 @@
+#include "ValueProtocol.h"
+
+#include "IniImage.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace tg::app {
+
+namespace {
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<int32_t> parseId(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == QLatin1Char('$')) {
+        base = 16;
+        ++i;
+    } else if (i < text.size() && (text[i] == QLatin1Char('x') || text[i] == QLatin1Char('X'))) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == QLatin1Char('0') &&
+               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= text.size())
+        return std::nullopt;
+    int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        const int d = hexDigit(text[i]);
+        if (d < 0 || d >= base)
+            return std::nullopt;
+        v = v * base + d;
+        if (v > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        v = -v;
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return int32_t(v);
+}
+
+std::optional<double> parseValue(QString text, QChar decimalSeparator)
+{
+    if (decimalSeparator == QLatin1Char('.')) {
+        const qsizetype k = text.indexOf(QLatin1Char(','));
+        if (k >= 0)
+            text[k] = QLatin1Char('.');
+    } else {
+        const qsizetype k = text.indexOf(QLatin1Char('.'));
+        if (k >= 0)
+            text[k] = decimalSeparator;
+    }
+    double v = 0;
+    if (!parseDecimal(text, decimalSeparator, v))
+        return std::nullopt;
+    return v;
+}
+
+double factorFromHint(const QString &hint, QChar decimalSeparator)
+{
+    return parseValue(hint, decimalSeparator).value_or(1.0);
+}
+
+std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
+{
+    const qsizetype len = packet.size();
+    if (len <= 4 || packet[0] != '#')
+        return std::nullopt;
+    const QByteArrayView body = packet.sliced(1);
+    const qsizetype m = body.indexOf('M');
+    if (m < 0)
+        return std::nullopt;
+    const std::optional<int32_t> id = parseId(QString::fromLatin1(body.first(m)));
+    if (!id)
+        return std::nullopt;
+    Packet p;
+    p.id = *id;
+    p.valueText = decodeCp1252(body.sliced(m + 1).chopped(1));
+    if (p.id < 35 || p.id > 39) {
+        const std::optional<double> v = parseValue(p.valueText, decimalSeparator);
+        p.number = v ? float(*v) : 1.0f;
+    }
+    return p;
+}
+
+std::optional<QString> sevenSegCaption(long double value, int width, int decimals, int cells,
+                                       QChar decimalSeparator)
+{
+    if (decimals < 0)
+        return std::nullopt;
+    decimals = std::min(decimals, 18);
+    const bool padRight = width < 0;
+    const int w = std::min(std::abs(std::max(width, -64)), 64);
+
+    char buf[128];
+    QString text;
+    if (!std::isfinite(value)) {
+        text = QString::fromLatin1(std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf");
+    } else {
+        // Numbers beyond the buffer cannot fit any display; every cell shows the overflow.
+        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+        if (r.ec != std::errc())
+            return QString(std::max(cells, 0), QLatin1Char('-'));
+        text = QString::fromLatin1(buf, r.ptr - buf);
+        const qsizetype dot = text.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            text[dot] = decimalSeparator;
+    }
+    if (text.size() < w) {
+        const QString pad(w - text.size(), QLatin1Char(' '));
+        text = padRight ? text + pad : pad + text;
+    }
+    qsizetype integerCells = text.indexOf(decimalSeparator);
+    if (integerCells < 0)
+        integerCells = text.size() - (padRight ? text.size() - text.trimmed().size() : 0);
+    if (integerCells > cells)
+        return QString(std::max(cells, 0), QLatin1Char('-'));
+    return text;
+}
+
+std::optional<uint8_t> ledByte(float number)
+{
+    if (number > -1.0f && number < 256.0f)
+        return uint8_t(number);
+    return std::nullopt;
+}
+
+} // namespace tg::app

@@ -1,0 +1,99 @@
+// The real window connected to a pty that plays the device.
+#include "../serial/Pty.h"
+#include "ComPort.h"
+#include "FormatSettings.h"
+#include "GvVMeter.h"
+#include "MainWindow.h"
+#include "SevenSeg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Rig {
+    Pty device;
+    TFormMain w;
+    QStringList warnings;
+    Rig()
+    {
+        w.showWarning = [this](const QString &t) { warnings << t; };
+        w.ComPort1->SetPort(device.slave);
+    }
+    float meter(int id) { return qobject_cast<TGvVMeter *>(w.instrument(id))->Value(); }
+};
+
+} // namespace
+
+TEST(Connect, DeviceDrivesThePanel)
+{
+    TScopedFormatSettings fs(TFormatSettings::dot());
+    Rig r;
+    r.w.ComboBoxBaud->setCurrentText(QStringLiteral("57600"));
+    r.w.ButtonConnectComPort1Click();
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    EXPECT_TRUE(r.warnings.isEmpty());
+    EXPECT_EQ(r.device.line().speed, 57600u);
+    r.device.write("#8M25.5<#2M1.34564<#40M12.5<");
+    EXPECT_TRUE(waitFor([&] { return r.meter(2) != 50.0f; }));
+    EXPECT_FLOAT_EQ(r.meter(8), 25.5f);
+    EXPECT_FLOAT_EQ(r.meter(2), 1.34564f);
+    EXPECT_EQ(qobject_cast<TSevenSeg *>(r.w.instrument(40))->Caption(), QStringLiteral("12.50"));
+
+    // A packet split across reads, then connect again: the old half is dropped.
+    r.device.write("#1M9");
+    EXPECT_TRUE(waitFor([&] { return r.meter(8) == 25.5f; }));
+    r.w.ButtonConnectComPort1Click();
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    r.device.write("9<#1M7<");
+    EXPECT_TRUE(waitFor([&] { return r.meter(1) == 7.0f; }));
+
+    r.w.EditTerminalSendString->setText(QStringLiteral("#70M1<"));
+    r.w.ButtonSendStringClick();
+    EXPECT_EQ(r.device.read(6), QByteArray("#70M1<"));
+
+    r.w.ButtonDisConnectComPort1Click();
+    EXPECT_FALSE(r.w.ComPort1->Connected());
+    EXPECT_ANY_THROW(r.w.ButtonSendStringClick()); // a closed port reports, it does not pretend
+    EXPECT_EQ(r.device.read(1, 300), QByteArray());
+}
+
+TEST(Connect, FailuresLeaveThePortClosed)
+{
+    Rig r;
+    r.w.ComPort1->SetPort(QStringLiteral("/dev/tavelgrid-no-such-port"));
+    r.w.ButtonConnectComPort1Click();
+    EXPECT_FALSE(r.w.ComPort1->Connected());
+    ASSERT_EQ(r.warnings.size(), 1);
+    EXPECT_EQ(r.warnings[0].count(QStringLiteral("\r\n")), 2);
+
+    r.w.ComPort1->SetPort(r.device.slave);
+    r.w.ComboBoxBaud->setCurrentText(QStringLiteral("fast"));
+    EXPECT_ANY_THROW(r.w.ButtonConnectComPort1Click());
+    EXPECT_FALSE(r.w.ComPort1->Connected());
+
+    // A port another program holds cannot be opened twice.
+    r.w.ComboBoxBaud->setCurrentText(QStringLiteral("9600"));
+    TComPort other;
+    other.SetPort(r.device.slave);
+    other.Open();
+    r.w.ButtonConnectComPort1Click();
+    EXPECT_EQ(r.w.ComPort1->Connected(), false);
+    EXPECT_EQ(r.warnings.size(), 2);
+}
+
+TEST(Connect, CheckBoxesSwitchInstruments)
+{
+    TFormMain w;
+    auto *box = w.findChild<QCheckBox *>(QStringLiteral("CheckBox5"));
+    ASSERT_TRUE(box);
+    w.show();
+    auto *meter = qobject_cast<QWidget *>(w.instrument(5));
+    EXPECT_FALSE(meter->isVisibleTo(&w));
+    box->setChecked(true);
+    EXPECT_TRUE(meter->isVisibleTo(&w));
+    box->setChecked(false);
+    EXPECT_FALSE(meter->isVisibleTo(&w));
+}

@@ -13,9 +13,9 @@ namespace {
 using Options = TGvVMeter::TGvVMeterOptions;
 constexpr Options BaseOptions = TGvVMeter::opValue | TGvVMeter::opName1 | TGvVMeter::opName2 | TGvVMeter::opUnit;
 
-// Strict decimal syntax: blanks, sign, digits with one separator, optional exponent, blanks.
-// Nothing else (no "nan", "inf", hex or grouping).
-std::optional<double> StrictDecimal(QString text, QChar separator)
+} // namespace
+
+std::optional<double> ParseDecimal(QString text, QChar separator)
 {
     text = text.trimmed();
     if (separator != QLatin1Char('.')) {
@@ -33,8 +33,6 @@ std::optional<double> StrictDecimal(QString text, QChar separator)
     return v;
 }
 
-} // namespace
-
 double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
 {
     if (valid)
@@ -51,7 +49,7 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
         if (i >= 0)
             text[i] = decimalSeparator;
     }
-    if (const auto v = StrictDecimal(text, decimalSeparator))
+    if (const auto v = ParseDecimal(text, decimalSeparator))
         return *v;
     if (valid)
         *valid = false;

@@ -2,6 +2,11 @@
 #include "FormatSettings.h"
 #include "GvVMeter.h"
 #include "InstrumentsPage.h"
+#include "SevenSeg.h"
+#include "SevenSegPage.h"
+
+#include <QComboBox>
+#include <QSpinBox>
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,6 +23,7 @@ namespace {
 struct PageSetup {
     TScopedFormatSettings dot{TFormatSettings::dot()};
     QWidget panel;
+    TSevenSeg *display;
     TInstrumentsPage page{&panel};
     PageSetup()
     {
@@ -29,6 +35,9 @@ struct PageSetup {
             m->SignalSettings()->SetName1(QStringLiteral("Meter %1").arg(id));
             m->loaded();
         }
+        display = new TSevenSeg(&panel);
+        display->setObjectName("Instr40");
+        display->resize(200, 60);
         page.resize(1000, 800);
         page.show();
     }
@@ -101,4 +110,35 @@ TEST(InstrumentsPage, GroupsHaveTheirButtonsAndBoxes)
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     EXPECT_EQ(clicked, box);
     EXPECT_TRUE(box->isChecked());
+}
+
+TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)
+{
+    PageSetup s;
+    s.display->SetNumDigits(6);
+    s.display->SetColorText(clLime);
+    QTest::mouseClick(s.page.findChild<QToolButton *>("CButton40"), Qt::LeftButton);
+    EXPECT_EQ(s.page.PageControl()->currentWidget()->objectName(), "TabSheet7Seg");
+    EXPECT_EQ(s.page.findChild<QComboBox *>("ColorBox7SegZiffern")->currentText(), "clLime");
+
+    // The value format follows the fields at once; the display's own count waits for apply.
+    auto *digits = s.page.findChild<QSpinBox *>("GvEdit7SegStellen");
+    digits->setValue(8);
+    auto *factor = s.page.findChild<QLineEdit *>("GvEdit7SegSkalFaktor");
+    factor->selectAll();
+    QTest::keyClicks(factor, "2.5");
+    EXPECT_EQ(s.page.SevenSegPage()->Digits(), 8);
+    EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 2.5);
+    EXPECT_EQ(s.display->NumDigits(), 6);
+
+    s.page.findChild<QComboBox *>("ColorBox7Backgromd")->setCurrentText("clNavy");
+    QTest::mouseClick(s.page.SevenSegPage()->ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(s.display->NumDigits(), 8);
+    EXPECT_EQ(s.display->ColorBackGnd().value, clNavy.value);
+    EXPECT_EQ(s.display->ColorText().value, clLime.value);
+    EXPECT_TRUE(s.page.PageControl()->isEnabled());
+    EXPECT_FALSE(s.page.SevenSegPage()->isHidden());
+
+    factor->setText("zwei"); // no number: values pass unscaled
+    EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 1.0);
 }

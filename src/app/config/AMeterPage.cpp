@@ -2,6 +2,7 @@
 
 #include "FormatSettings.h"
 #include "GvVMeter.h"
+#include "ColorBox.h"
 #include "MeterFields.h"
 
 #include <QCheckBox>
@@ -12,12 +13,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-namespace {
+using tg::config::ColorOf;
+using tg::config::MakeColorBox;
+using tg::config::SelectColor;
 
-// The standard and extended colours, then the system button face the page resets to.
-const TColor PageColors[] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,
-                             clSilver, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite,
-                             clMoneyGreen, clSkyBlue, clCream, clMedGray, clBtnFace};
+namespace {
 
 QSpinBox *MakeSpin(const char *name, int lo, int hi, QWidget *parent)
 {
@@ -93,16 +93,16 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     form->addRow(QStringLiteral("Skala Steps"), steps);
     form->addRow(QStringLiteral("Skala SubSteps"), subSteps);
 
-    scaleColor = AddColorBox("ColorBoxInstrumentSkala");
+    scaleColor = MakeColorBox("ColorBoxInstrumentSkala", this);
     auto *scaleFont = new QPushButton(QStringLiteral("Font"), this);
     scaleFont->setObjectName(QStringLiteral("ButtonSkalaFont"));
     auto *scaleRow = new QHBoxLayout;
     scaleRow->addWidget(scaleColor);
     scaleRow->addWidget(scaleFont);
     form->addRow(QStringLiteral("Skala Farbe + Font"), scaleRow);
-    pointerColor = AddColorBox("ColorBoxInstrumentZeiger");
-    background = AddColorBox("ColorBoxInstrBackground");
-    instrColor = AddColorBox("ColorBoxInstrColor");
+    pointerColor = MakeColorBox("ColorBoxInstrumentZeiger", this);
+    background = MakeColorBox("ColorBoxInstrBackground", this);
+    instrColor = MakeColorBox("ColorBoxInstrColor", this);
     form->addRow(QStringLiteral("Skala Zeiger"), pointerColor);
     form->addRow(QStringLiteral("Skala Background"), background);
     form->addRow(QStringLiteral("Instrument Color"), instrColor);
@@ -122,31 +122,6 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     connect(defaultButton, &QPushButton::clicked, this, [this] { SetToDefault(); });
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
     ResetFields();
-}
-
-QComboBox *TAMeterPage::AddColorBox(const char *boxName)
-{
-    auto *box = new QComboBox(this);
-    box->setObjectName(boxName);
-    for (TColor c : PageColors)
-        box->addItem(colorName(c), QVariant::fromValue(c.value));
-    return box;
-}
-
-void TAMeterPage::SelectColor(QComboBox *box, TColor c)
-{
-    int i = box->findData(QVariant::fromValue(c.value));
-    if (i < 0) {
-        // A colour outside the list is offered as a custom entry, so applying keeps it.
-        box->addItem(colorName(c), QVariant::fromValue(c.value));
-        i = box->count() - 1;
-    }
-    box->setCurrentIndex(i);
-}
-
-TColor TAMeterPage::ColorOf(const QComboBox *box)
-{
-    return TColor{box->currentData().toUInt()};
 }
 
 void TAMeterPage::ResetFields()

@@ -33,10 +33,6 @@ public:
     QPushButton *DefaultButton() const { return defaultButton; }
 
 private:
-    QComboBox *AddColorBox(const char *name);
-    static void SelectColor(QComboBox *box, TColor c);
-    static TColor ColorOf(const QComboBox *box);
-
     TGvVMeter *meter = nullptr;
     TFont pendingNameFont;
     TFont pendingScaleFont;

@@ -2,6 +2,8 @@
 
 #include "AMeterPage.h"
 #include "GvVMeter.h"
+#include "SevenSeg.h"
+#include "SevenSegPage.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -62,7 +64,10 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
     AddSubPage("TabSheetMiniTrend", QStringLiteral("MiniTrend"), true);
     AddSubPage("TabSheet5", QStringLiteral("FullTrend"), false);
     AddSubPage("TabSheet1", QStringLiteral("DesTool"), false);
-    AddSubPage("TabSheet7Seg", QStringLiteral("7Seg"), true);
+    QWidget *sevenSegSheet = AddSubPage("TabSheet7Seg", QStringLiteral("7Seg"), true);
+    sevenSeg = new TSevenSegPage(sevenSegSheet);
+    new QVBoxLayout(sevenSegSheet);
+    sevenSegSheet->layout()->addWidget(sevenSeg);
     AddSubPage("TabSheetNumDisplay", QStringLiteral("NumDisp"), true);
     AddSubPage("TabSheetTaster", QStringLiteral("Taster"), true);
     AddSubPage("TabSheetAnalogSlider", QStringLiteral("ASlider"), true);
@@ -73,10 +78,11 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
         if (ameter->isHidden())
             pageControl->setEnabled(false);
     });
-    connect(ameter->ShowButton(), &QPushButton::clicked, this, [this] {
-        if (Apply() && OnShowPanel)
-            OnShowPanel();
-    });
+    for (QPushButton *show : {ameter->ShowButton(), sevenSeg->ShowButton()})
+        connect(show, &QPushButton::clicked, this, [this] {
+            if (Apply() && OnShowPanel)
+                OnShowPanel();
+        });
 }
 
 QWidget *TInstrumentsPage::AddSubPage(const char *name, const QString &caption, bool enabled)
@@ -159,6 +165,10 @@ void TInstrumentsPage::Select(int id)
         pageControl->setCurrentIndex(0);
         if (auto *meter = panel->findChild<TGvVMeter *>(SelectedName()))
             ameter->Select(meter, id);
+    } else if (id == 40) {
+        pageControl->setCurrentWidget(sevenSeg->parentWidget());
+        if (auto *display = panel->findChild<TSevenSeg *>(SelectedName()))
+            sevenSeg->Select(display, id);
     }
 }
 
@@ -166,6 +176,11 @@ bool TInstrumentsPage::Apply()
 {
     if (selectedId >= 1 && selectedId <= 10 && ameter->Apply()) {
         pageControl->setEnabled(false);
+        return true;
+    }
+    if (selectedId == 40) {
+        // The display's page stays open: its fields go on steering the display.
+        sevenSeg->Apply();
         return true;
     }
     return false;

@@ -9,6 +9,7 @@ class QCheckBox;
 class QTabWidget;
 class QToolButton;
 class TAMeterPage;
+class TSevenSegPage;
 
 class TInstrumentsPage : public QWidget {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
     QString SelectedName() const { return QStringLiteral("Instr%1").arg(selectedId); }
     QTabWidget *PageControl() const { return pageControl; }
     TAMeterPage *AMeterPage() const { return ameter; }
+    TSevenSegPage *SevenSegPage() const { return sevenSeg; }
 
     // Set by the window: the visibility rule behind every check box, and "show the Show page".
     std::function<void(QCheckBox *box)> OnVisibilityClick;
@@ -38,5 +40,6 @@ private:
     QWidget *panel;
     QTabWidget *pageControl;
     TAMeterPage *ameter;
+    TSevenSegPage *sevenSeg;
     int selectedId = 0;
 };

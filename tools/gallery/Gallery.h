@@ -38,6 +38,7 @@ void valueInd();
 void led();
 void gradient();
 void sevenSeg();
+void configPages();
 void miniTrend();
 void roundTrend();
 

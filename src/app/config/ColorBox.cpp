@@ -26,7 +26,9 @@ void SelectColor(QComboBox *box, TColor c)
 {
     int i = box->findData(QVariant::fromValue(c.value));
     if (i < 0) {
-        box->addItem(colorName(c), QVariant::fromValue(c.value));
+        // A colour without a name shows its number, so the box is never blank.
+        const QString name = colorName(c);
+        box->addItem(name.isEmpty() ? colorToString(c) : name, QVariant::fromValue(c.value));
         i = box->count() - 1;
     }
     box->setCurrentIndex(i);

@@ -64,6 +64,10 @@ Markierungen::Markierungen(QWidget *selected) : control(selected)
     label->setPalette(pal);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignCenter);
+    // Small enough that "[1234,1234]" fits the label's fixed 50 pixels.
+    QFont small = label->font();
+    small.setPixelSize(9);
+    label->setFont(small);
     label->resize(50, 16);
     label->hide();
 }

@@ -79,6 +79,7 @@ int main(int argc, char **argv)
     gallery::miniTrend();
     gallery::roundTrend();
     gallery::numEdit();
+    gallery::configPages();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

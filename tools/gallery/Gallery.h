@@ -39,6 +39,7 @@ void valueInd();
 void led();
 void gradient();
 void sevenSeg();
+void configPages();
 void miniTrend();
 void roundTrend();
 void numEdit();

@@ -1,0 +1,81 @@
+#include "MeterFields.h"
+
+#include "FormatSettings.h"
+#include "NumberFormat.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace tg::config {
+
+namespace {
+
+using Options = TGvVMeter::TGvVMeterOptions;
+constexpr Options BaseOptions = TGvVMeter::opValue | TGvVMeter::opName1 | TGvVMeter::opName2 | TGvVMeter::opUnit;
+
+} // namespace
+
+std::optional<double> ParseDecimal(QString text, QChar separator)
+{
+    text = text.trimmed();
+    if (separator != QLatin1Char('.')) {
+        if (text.contains(QLatin1Char('.')))
+            return std::nullopt;
+        text.replace(separator, QLatin1Char('.'));
+    }
+    static const QRegularExpression syntax(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
+    if (!syntax.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
+{
+    if (valid)
+        *valid = true;
+    if (hint.isEmpty())
+        return 1.0;
+    QString text = hint;
+    if (decimalSeparator == QLatin1Char('.')) {
+        const qsizetype i = text.indexOf(QLatin1Char(','));
+        if (i >= 0)
+            text[i] = QLatin1Char('.');
+    } else {
+        const qsizetype i = text.indexOf(QLatin1Char('.'));
+        if (i >= 0)
+            text[i] = decimalSeparator;
+    }
+    if (const auto v = ParseDecimal(text, decimalSeparator))
+        return *v;
+    if (valid)
+        *valid = false;
+    return 1.0;
+}
+
+QString HintFromFactor(double factor)
+{
+    return FormatGeneral(static_cast<double>(static_cast<float>(factor)), FormatSettings());
+}
+
+std::optional<TFrameBoxes> FrameBoxesFromOptions(Options options)
+{
+    if ((options & ~Options(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter)) != BaseOptions)
+        return std::nullopt;
+    return TFrameBoxes{options.testFlag(TGvVMeter::opBevelOuter), options.testFlag(TGvVMeter::opBevelInner)};
+}
+
+Options OptionsFromFrameBoxes(TFrameBoxes boxes)
+{
+    Options o = BaseOptions;
+    if (boxes.inner)
+        o |= TGvVMeter::opBevelInner;
+    if (boxes.outer)
+        o |= TGvVMeter::opBevelOuter;
+    return o;
+}
+
+} // namespace tg::config

@@ -86,6 +86,7 @@ int main(int argc, char **argv)
     gallery::sevenSeg();
     gallery::miniTrend();
     gallery::roundTrend();
+    gallery::numEdit();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

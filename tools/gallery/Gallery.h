@@ -40,5 +40,6 @@ void gradient();
 void sevenSeg();
 void miniTrend();
 void roundTrend();
+void numEdit();
 
 } // namespace gallery

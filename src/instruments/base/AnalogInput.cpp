@@ -185,11 +185,19 @@ void TGvAnalogCControl::wheelEvent(QWheelEvent *e)
     // Only whole notches count, judged by the low byte of the delta as the panel always did:
     // high-resolution deltas (touchpads) do nothing.
     const int low = e->angleDelta().y() & 0xFF;
+    const int before = digit;
     if (low == 0x78)
         ChangeDigitBy(changeSmall, 0);
     else if (low == 0x88)
         ChangeDigitBy(0, changeSmall);
     e->accept();
+    // A notch has no release to wait for: the completed change is reported at once, or the
+    // device would not hear of it until some later click or key.
+    if (digit != before) {
+        valueChangedPending = false;
+        if (OnValueChanged)
+            OnValueChanged(this);
+    }
 }
 
 void TGvAnalogCControl::mousePressEvent(QMouseEvent *e)

@@ -1,7 +1,9 @@
 // Cost of a new value on the vertical meter and the value indicator: the value model alone, and
 // the value model plus an offscreen repaint of what the value change asked to repaint. Likewise
 // a new caption of the panel's seven-segment display, one sample of the panel's mini trend, a
-// value on the round meter and one record of the full-size trend recorder.
+// value on the round meter, one record of the full-size trend recorder and one step of a dial
+// drag.
+#include "GvDial.h"
 #include "GvMiniTrend.h"
 #include "GvRMeter.h"
 #include "GvTrend.h"
@@ -10,6 +12,8 @@
 #include "SevenSeg.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <cmath>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -37,14 +41,16 @@ struct Rig {
         w->render(&frame);
         w->TakeDirtyRegion();
     }
-    // Paints just the region the last changes asked for, as the window system would.
-    void paintDirty()
+    // Paints just the region the last changes asked for, as the window system would; false when
+    // nothing was asked for.
+    bool paintDirty()
     {
         const QRegion d = w->TakeDirtyRegion();
         if (d.isEmpty())
-            return;
+            return false;
         QPainter p(&frame);
         w->render(&p, d.boundingRect().topLeft(), d, QWidget::RenderFlags());
+        return true;
     }
 };
 
@@ -162,6 +168,50 @@ void trendRecord(benchmark::State &state)
 
 } // namespace
 
+// One mouse step of a drag round the panel's dial (two degrees, back and forth over the top)
+// with the repaint of knob face and read-out that it asks for.
+void dialDrag(benchmark::State &state)
+{
+    Rig<TGvDial> rig([](TGvDial &d) {
+        d.resize(200, 280); // a knob large enough that each step moves the mouse by pixels
+        d.SignalSettings()->SetValueFrom(0.000001f);
+        d.SignalSettings()->SetValueTo(100.0f);
+        d.SignalSettings()->SetDigitalTo(1000);
+        d.SignalSettings()->SetValueFormat(QStringLiteral("##0.0"));
+    });
+    TGvDial &d = *rig.w;
+    const QPoint c = d.KnobRect().topLeft() + d.KnobCenter();
+    const double r = d.KnobRect().width() / 2.0 - 3;
+    const auto at = [&](double a) {
+        const double rad = a * M_PI / 180.0;
+        return QPointF(c.x() - r * std::sin(rad), c.y() + r * std::cos(rad));
+    };
+    const auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons held) {
+        QMouseEvent e(type, p, d.mapToGlobal(p), Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&d, &e);
+    };
+    int64_t changes = 0, painted = 0;
+    d.OnValueChange = [&](QObject *) { ++changes; };
+    send(QEvent::MouseButtonPress, at(90), Qt::LeftButton);
+    double a = 90, step = 2;
+    int64_t n = 0;
+    for (auto _ : state) {
+        a += step;
+        if (a >= 270 || a <= 90)
+            step = -step;
+        send(QEvent::MouseMove, at(a), Qt::LeftButton);
+        painted += rig.paintDirty();
+        ++n;
+    }
+    send(QEvent::MouseButtonRelease, at(a), Qt::NoButton);
+    state.SetItemsProcessed(n);
+    // Share of the steps that moved the value and repainted (a drag that moved nothing would
+    // measure nothing).
+    state.counters["changed"] = double(changes) / double(std::max<int64_t>(n, 1));
+    state.counters["painted"] = double(painted) / double(std::max<int64_t>(n, 1));
+}
+
+BENCHMARK(dialDrag)->Name("Dial/DragStep+PartialRepaint")->Iterations(20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndPartialRepaint<TGv270Meter>)->Name("RMeter270/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndFullRepaint<TGv270Meter>)->Name("RMeter270/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(trendRecord)->Name("Trend770x480/Record+Repaint")->Iterations(20000)->Unit(benchmark::kMicrosecond);

@@ -79,6 +79,7 @@ int main(int argc, char **argv)
     gallery::miniTrend();
     gallery::roundTrend();
     gallery::numEdit();
+    gallery::input();
     gallery::configPages();
 
     SetFlashService(nullptr);

@@ -43,5 +43,6 @@ void configPages();
 void miniTrend();
 void roundTrend();
 void numEdit();
+void input();
 
 } // namespace gallery

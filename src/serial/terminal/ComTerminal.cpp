@@ -1,0 +1,323 @@
+#include "ComTerminal.h"
+
+#include "ComPort.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+
+// Code page 1252 for 0x80..0x9F; the rest maps to the same code point. 0 marks unused bytes.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+QColor rgb(TTermRgb c) { return QColor::fromRgb(QRgb(c)); }
+
+// A device repaints at most this often however fast it sends.
+constexpr int RepaintMs = 16;
+
+} // namespace
+
+QChar TCustomComTerminal::DecodeByte(unsigned char ch)
+{
+    if (ch >= 0x80 && ch < 0xA0)
+        return Cp1252High[ch - 0x80] ? QChar(Cp1252High[ch - 0x80]) : QChar(ch);
+    return QChar(ch);
+}
+
+QByteArray TCustomComTerminal::EncodeKeys(const QString &text)
+{
+    QByteArray out;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out += char(u);
+            continue;
+        }
+        char byte = '?';
+        for (int i = 0; i < 32; ++i)
+            if (Cp1252High[i] == u && u != 0)
+                byte = char(0x80 + i);
+        out += byte;
+    }
+    return out;
+}
+
+TCustomComTerminal::TCustomComTerminal(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    FLink.LinkRxBuf = [this](TCustomComPort *, const char *data, int count) { Received(data, count); };
+    FScreen.SendBack = [this](const std::string &bytes) {
+        SendBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
+    };
+    FRepaint.setSingleShot(true);
+    FRepaint.setInterval(RepaintMs);
+    connect(&FRepaint, &QTimer::timeout, this, &TCustomComTerminal::Flush);
+    connect(&FBlink, &QTimer::timeout, this, [this] {
+        FCaretOn = !FCaretOn;
+        viewport()->update();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int) {
+        if (FOwnScroll)
+            return;
+        // The user scrolled: follow again only once the caret row is back in view.
+        const int caret = FScreen.CaretRow();
+        const int visible = qMax(1, viewport()->height() / FCharH);
+        FUserScrolled = caret < TopRow() || caret >= TopRow() + visible;
+        viewport()->update();
+    });
+    resize(400, 250);
+    SetTermFont(QFont(QStringLiteral("Monospace"), 9));
+    SetColors(Qt::black, Qt::white);
+    UpdateScrollRange();
+}
+
+TCustomComTerminal::~TCustomComTerminal()
+{
+    SetComPort(nullptr);
+}
+
+void TCustomComTerminal::SetComPort(TCustomComPort *port)
+{
+    if (FPort == port)
+        return;
+    if (FPort)
+        FPort->DetachLink(&FLink);
+    FPort = port;
+    if (FPort)
+        FPort->AttachLink(&FLink);
+}
+
+bool TCustomComTerminal::Connected() const
+{
+    return FPort && FPort->Connected();
+}
+
+void TCustomComTerminal::SetConnected(bool value)
+{
+    if (FPort)
+        FPort->SetConnected(value);
+}
+
+void TCustomComTerminal::SetColumns(int value)
+{
+    FScreen.SetColumns(value);
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void TCustomComTerminal::SetRows(int value)
+{
+    FScreen.SetRows(value);
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void TCustomComTerminal::SetTermFont(const QFont &font)
+{
+    QFont f = font;
+    f.setUnderline(false);
+    setFont(f);
+    const QFontMetrics m(f);
+    FCharW = qMax(1, m.horizontalAdvance(QLatin1Char('W')));
+    FCharH = qMax(1, m.height());
+    FAscent = m.ascent();
+    UpdateScrollRange();
+}
+
+void TCustomComTerminal::SetColors(QColor background, QColor fontColor)
+{
+    FBackground = background;
+    FScreen.SetBackgroundColor(TTermRgb(background.rgb() & 0xFFFFFF));
+    FScreen.SetFontColor(TTermRgb(fontColor.rgb() & 0xFFFFFF));
+    viewport()->update();
+}
+
+void TCustomComTerminal::ClearView()
+{
+    FScreen.ClearView();
+    viewport()->update();
+}
+
+void TCustomComTerminal::Received(const char *data, int count)
+{
+    FScreen.ReceiveBytes(data, count);
+    ScheduleRepaint();
+}
+
+void TCustomComTerminal::ScheduleRepaint()
+{
+    if (!FRepaint.isActive())
+        FRepaint.start();
+}
+
+void TCustomComTerminal::Flush()
+{
+    // Columns may have been changed by the device ("?3" mode).
+    UpdateScrollRange();
+    FollowCaret();
+    viewport()->update();
+}
+
+void TCustomComTerminal::UpdateScrollRange()
+{
+    const int visible = qMax(1, viewport()->height() / FCharH);
+    QScrollBar *bar = verticalScrollBar();
+    FOwnScroll = true;
+    bar->setRange(0, qMax(0, FScreen.Rows() - visible));
+    bar->setPageStep(visible);
+    bar->setSingleStep(1);
+    FOwnScroll = false;
+}
+
+void TCustomComTerminal::FollowCaret()
+{
+    const int caret = FScreen.CaretRow();
+    const int visible = qMax(1, viewport()->height() / FCharH);
+    if (FUserScrolled) {
+        if (caret >= TopRow() && caret < TopRow() + visible)
+            FUserScrolled = false;
+        return;
+    }
+    int top = TopRow();
+    if (caret < top)
+        top = caret;
+    else if (caret >= top + visible)
+        top = caret - visible + 1;
+    FOwnScroll = true;
+    verticalScrollBar()->setValue(top - 1);
+    FOwnScroll = false;
+}
+
+void TCustomComTerminal::paintEvent(QPaintEvent *event)
+{
+    QPainter p(viewport());
+    p.fillRect(event->rect(), FBackground);
+    p.setFont(font());
+    const int top = TopRow();
+    const QRect area = event->rect();
+    const int firstRow = qMax(1, top + area.top() / FCharH);
+    const int lastRow = qMin(FScreen.Rows(), top + area.bottom() / FCharH);
+    const int lastCol = qMin(FScreen.Columns(), area.right() / FCharW + 1);
+    const TComTermBuffer &buf = FScreen.Buffer();
+    for (int r = firstRow; r <= lastRow; ++r) {
+        const int y = (r - top) * FCharH;
+        for (int c = qMax(1, area.left() / FCharW + 1); c <= lastCol; ++c) {
+            const TTermCell &cell = buf.Cell(c, r);
+            if (!cell.Ch)
+                continue;
+            const QRect box((c - 1) * FCharW, y, FCharW, FCharH);
+            p.fillRect(box, rgb(cell.BackColor));
+            p.setPen(rgb(cell.FrontColor));
+            p.drawText(box.left(), y + FAscent, QString(DecodeByte(cell.Ch)));
+            if (cell.Underline)
+                p.drawLine(box.left(), y + FCharH - 1, box.right(), y + FCharH - 1);
+        }
+    }
+    if (hasFocus() && FCaretOn && Caret != tcNone) {
+        const int h = Caret == tcBlock ? FCharH : qMax(1, FCharH / 8);
+        const int x = (FScreen.CaretColumn() - 1) * FCharW;
+        const int y = (FScreen.CaretRow() - top + 1) * FCharH - h;
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(QRect(x, y, FCharW, h), Qt::white);
+    }
+}
+
+void TCustomComTerminal::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRange();
+    FollowCaret();
+}
+
+void TCustomComTerminal::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    FCaretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0)
+        FBlink.start(flash / 2);
+    viewport()->update();
+}
+
+void TCustomComTerminal::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    FBlink.stop();
+    viewport()->update();
+}
+
+bool TCustomComTerminal::focusNextPrevChild(bool next)
+{
+    return WantTab ? false : QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TCustomComTerminal::SendBytes(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || !Connected())
+        return;
+    FPort->WriteText(bytes);
+}
+
+void TCustomComTerminal::SendCode(TEscapeCode code)
+{
+    const bool app = FScreen.AppCursorMode();
+    if (app && code == ecCursorHome)
+        return;
+    if (app) {
+        code = code == ecCursorUp     ? ecAppCursorUp
+             : code == ecCursorDown   ? ecAppCursorDown
+             : code == ecCursorLeft   ? ecAppCursorLeft
+                                      : ecAppCursorRight;
+    }
+    TEscapeCodes *codes = FScreen.EscapeCodes();
+    if (!app && ArrowKeys == akWindows) {
+        FScreen.DoCode(code);
+    } else {
+        if (codes)
+            SendBytes(QByteArray::fromStdString(codes->EncodeCode(code, {})));
+        if (!app && LocalEcho)
+            FScreen.DoCode(code);
+    }
+    ScheduleRepaint();
+}
+
+void TCustomComTerminal::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Home: SendCode(ecCursorHome); return;
+    case Qt::Key_Left: SendCode(ecCursorLeft); return;
+    case Qt::Key_Up: SendCode(ecCursorUp); return;
+    case Qt::Key_Right: SendCode(ecCursorRight); return;
+    case Qt::Key_Down: SendCode(ecCursorDown); return;
+    default: break;
+    }
+    QString text = event->text();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        text = QStringLiteral("\r");
+    if (text.isEmpty() || (event->key() == Qt::Key_Tab && !WantTab)) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (!Connected())
+        return;
+    for (QChar c : text) {
+        const QByteArray bytes = EncodeKeys(QString(c));
+        SendBytes(bytes);
+        if (LocalEcho)
+            for (char b : bytes)
+                FScreen.WriteChar(static_cast<unsigned char>(b));
+        if (c == QLatin1Char('\r') && SendLF) {
+            SendBytes("\n");
+            if (LocalEcho)
+                FScreen.WriteChar('\n');
+        }
+    }
+    ScheduleRepaint();
+}

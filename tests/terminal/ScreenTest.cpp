@@ -1,0 +1,141 @@
+// Attributes, events, scrolling and emulation switches of the screen model.
+#include "TermScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+void feed(TTermScreen &s, const std::string &bytes)
+{
+    s.ReceiveBytes(bytes.data(), int(bytes.size()));
+}
+
+TEST(TermScreen, AttributesColourCells)
+{
+    TTermScreen s;
+    s.SetFontColor(0x112233);
+    s.SetBackgroundColor(0xEEDDCC);
+    feed(s, "\x1b[31;1mx\x1b[0my\x1b[7mz\x1b[0;4;42mu\x1b[24;27mv\x1b[mw");
+    const auto &b = s.Buffer();
+    EXPECT_EQ(b.Cell(1, 1).FrontColor, s.AltColor); // bright wins over red
+    EXPECT_EQ(b.Cell(2, 1).FrontColor, 0x112233u);
+    EXPECT_EQ(b.Cell(2, 1).BackColor, 0xEEDDCCu);
+    EXPECT_EQ(b.Cell(3, 1).FrontColor, 0xEEDDCCu); // reverse swaps
+    EXPECT_EQ(b.Cell(3, 1).BackColor, 0x112233u);
+    EXPECT_TRUE(b.Cell(4, 1).Underline);
+    EXPECT_EQ(b.Cell(4, 1).BackColor, 0x008000u);
+    EXPECT_FALSE(b.Cell(5, 1).Underline);
+    EXPECT_EQ(b.Cell(6, 1).BackColor, 0xEEDDCCu);
+}
+
+TEST(TermScreen, ResetKeepsScreenAndSaveRestoresAttributes)
+{
+    TTermScreen s;
+    feed(s, "ab\x1b[1m\x1b" "7\x1b[0m\x1b" "8x\x1b" "cy");
+    EXPECT_EQ(s.RowText(1), "abxy");
+    EXPECT_EQ(s.Buffer().Cell(3, 1).FrontColor, s.AltColor);
+    EXPECT_EQ(s.Buffer().Cell(4, 1).FrontColor, s.FontColor());
+}
+
+TEST(TermScreen, ScrollingKeepsRowOrderOverManyLines)
+{
+    TTermScreen s;
+    for (int i = 1; i <= 250; ++i)
+        feed(s, std::to_string(i) + "\r\n");
+    // The last 23 lines above the caret row; the ring must not mix up rows.
+    for (int r = 1; r <= 23; ++r)
+        EXPECT_EQ(s.RowText(r), std::to_string(250 - 23 + r));
+    EXPECT_EQ(s.RowText(24), "");
+    EXPECT_EQ(s.CaretRow(), 24);
+    feed(s, "\x1bM"); // not reverse LF in this set
+    feed(s, "\x1b[H\x1b[2A");
+    EXPECT_EQ(s.CaretRow(), 1);
+}
+
+TEST(TermScreen, ReverseLineFeedAfterScrollsUsesRing)
+{
+    TTermScreen s;
+    s.SetEmulation(teVT52);
+    feed(s, "a\r\nb\r\nc");
+    for (int i = 0; i < 30; ++i)
+        feed(s, "\n");
+    feed(s, "\x1bHtop\x1bI");
+    EXPECT_EQ(s.RowText(1), "");
+    EXPECT_EQ(s.RowText(2), "top");
+    EXPECT_EQ(s.RowText(24), "");
+}
+
+TEST(TermScreen, EventsAndAppendLF)
+{
+    TTermScreen s;
+    s.AppendLF = true;
+    std::string chars;
+    s.OnChar = [&](unsigned char c) { chars += char(c); };
+    s.OnStrRecieved = [](std::string &str) { str += "!"; };
+    feed(s, "a\r");
+    EXPECT_EQ(chars, "a\r\n!");
+    EXPECT_EQ(s.RowText(2), "!");
+    EXPECT_EQ(s.CaretRow(), 2);
+}
+
+TEST(TermScreen, SwitchingEmulationMidStream)
+{
+    TTermScreen s;
+    feed(s, "\x1b[3;3H");
+    s.SetEmulation(teVT52);
+    feed(s, "\x1b" "A");
+    EXPECT_EQ(s.CaretRow(), 2);
+    feed(s, "\x1b[");
+    s.SetEmulation(teVT100orANSI); // a half sequence of the old set is dropped
+    feed(s, "Bq");
+    EXPECT_EQ(s.RowText(2), "  Bq");
+    s.SetEmulation(teNone);
+    bool asked = false;
+    s.OnGetEscapeCodes = [&](std::unique_ptr<TEscapeCodes> &c) {
+        asked = true;
+        c = std::make_unique<TEscapeCodesVT52>();
+    };
+    s.SetEmulation(teNone);
+    EXPECT_TRUE(asked);
+    feed(s, "\x1bH");
+    EXPECT_EQ(s.CaretRow(), 1);
+}
+
+TEST(TermScreen, SizeChangesClampCaretAndClearView)
+{
+    TTermScreen s;
+    feed(s, "\x1b[20;70H\x1b" "7");
+    s.SetRows(10);
+    EXPECT_EQ(s.CaretRow(), 10);
+    s.SetColumns(1000);
+    EXPECT_EQ(s.Columns(), 256);
+    EXPECT_EQ(s.CaretColumn(), 70);
+    s.SetColumns(5);
+    EXPECT_EQ(s.CaretColumn(), 5);
+    feed(s, "\x1b[H\x1b" "8zz"); // restore of a position saved on the larger screen
+    EXPECT_EQ(s.RowText(10), "    z"); // no wrap: the last cell is overwritten
+    EXPECT_EQ(s.CaretColumn(), 5);
+    s.SetColumns(20);
+    feed(s, "\x1b[3g\f\t!");
+    EXPECT_EQ(s.RowText(1), "        !"); // form feed brought the default tab stops back
+}
+
+TEST(TermScreen, NoiseStaysBounded)
+{
+    TTermScreen s;
+    std::string noise = "\x1b[";
+    noise += std::string(1 << 20, '7');
+    feed(s, noise);
+    EXPECT_FALSE(s.EscapeCodes()->InSequence && s.EscapeCodes()->Data.size() > TEscapeCodes::MaxSequence);
+    EXPECT_LE(s.EscapeCodes()->Data.size(), TEscapeCodes::MaxSequence);
+    std::string bin;
+    for (int i = 0; i < 1 << 16; ++i)
+        bin += char((i * 131 + 7) & 0xff);
+    feed(s, bin);
+    EXPECT_GE(s.CaretRow(), 1);
+    EXPECT_LE(s.CaretColumn(), s.Columns());
+}
+
+} // namespace

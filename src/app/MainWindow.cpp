@@ -4,6 +4,7 @@
 #include "ComPort.h"
 #include "GvGradient.h"
 #include "GvMiniTrend.h"
+#include "IniFileStorage.h"
 #include "IniImage.h"
 #include "SerialPorts.h"
 
@@ -23,6 +24,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTabWidget>
 #include <QUrl>
 #include <stdexcept>
@@ -79,7 +82,7 @@ int32_t baudFromText(const QString &text)
 
 } // namespace
 
-TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
+TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("       Tavelgrid"));
@@ -118,10 +121,23 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
+
+    formEvents.OnShow = [this](QWidget *) {
+        if (!storages.Allgemein || !storages.Allgemein->PlacementRestored())
+            centreOnScreen();
+    };
+    if (!settingsFile.isEmpty()) {
+        settings = std::make_unique<IniFileStorage>(settingsFile);
+        storages = createMainFormStorages(this, settings.get(), formEvents);
+    }
+    new FormEventBridge(this, formEvents);
 }
 
 TFormMain::~TFormMain()
 {
+    // The save at destruction needs every component still alive.
+    if (formEvents.OnDestroy)
+        formEvents.OnDestroy(this);
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
 }
@@ -397,6 +413,15 @@ void TFormMain::HilfeClick()
 {
     const QString doc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
     QDesktopServices::openUrl(QUrl::fromLocalFile(doc));
+}
+
+void TFormMain::centreOnScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
 }
 
 void TFormMain::closeEvent(QCloseEvent *e)

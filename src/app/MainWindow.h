@@ -2,6 +2,7 @@
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
 #include "Catalogue.h"
+#include "FormStorage.h"
 #include "PacketHandler.h"
 
 #include <QMainWindow>
@@ -22,7 +23,9 @@ class TGvGradient;
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFormMain(QWidget *parent = nullptr);
+    // With a settings file the window restores its settings when first shown and saves them
+    // at the end; without one it keeps nothing.
+    explicit TFormMain(const QString &settingsFile = QString(), QWidget *parent = nullptr);
     ~TFormMain() override;
 
     // Handlers of the window's controls, callable from tests.
@@ -50,6 +53,7 @@ public:
     QComboBox *ComComboBoxPort, *ComboBoxBaud;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
     QLineEdit *EditTerminalSendString;
+    TMainFormStorages storages{};
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -66,7 +70,11 @@ private:
     void setFlow(bool on);
     void chooseBackgroundColour();
 
+    void centreOnScreen();
+
     tg::app::InstrumentTable instruments{};
+    std::unique_ptr<IniFileStorage> settings;
+    TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     QRadioButton *radioVisible = nullptr;
 };

@@ -1,12 +1,50 @@
 #include "Application.h"
 #include "ComPort.h"
 #include "Font.h"
+#include "IniFileStorage.h"
 #include "MainWindow.h"
+#include "SingleInstanceGuard.h"
 
 #include <QCommandLineParser>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTimer>
-#include <cstdio>
+
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP close the window the normal way, so the settings are saved.
+void closeOnSignals(QWidget &w)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto *n = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &w);
+    QObject::connect(n, &QSocketNotifier::activated, &w, [&w] {
+        char buf[16];
+        [[maybe_unused]] const ssize_t r = ::read(g_signalPipe[0], buf, sizeof buf);
+        w.close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -26,14 +64,34 @@ int main(int argc, char **argv)
     cl.addOptions({port, baud, connectNow, settings});
     cl.process(app);
 
+    // A second copy brings the first to the front and ends before it makes a window.
+    SingleInstanceGuard guard(QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper());
+    if (!guard.claim()) {
+        guard.activateFirst();
+        return 0;
+    }
+
     TFont::installSubstitutions();
-    TFormMain w;
+    // Destroyed before the application object, so the destroy-time save runs with every
+    // component alive, after a signal as well.
+    auto window = std::make_unique<TFormMain>(cl.isSet(settings) ? cl.value(settings)
+                                                                 : IniFileStorage::defaultFileName());
+    TFormMain *w = window.get();
+    guard.OnActivate = [w] {
+        w->showNormal();
+        w->raise();
+        w->activateWindow();
+    };
+    closeOnSignals(*w);
     if (cl.isSet(port))
-        w.ComPort1->SetPort(cl.value(port));
+        w->ComPort1->SetPort(cl.value(port));
     if (cl.isSet(baud))
-        w.ComboBoxBaud->setCurrentText(cl.value(baud));
-    w.show();
+        w->ComboBoxBaud->setCurrentText(cl.value(baud));
+    w->show();
     if (cl.isSet(connectNow))
-        QTimer::singleShot(0, &w, &TFormMain::ButtonConnectComPort1Click);
-    return app.exec();
+        QTimer::singleShot(0, w, &TFormMain::ButtonConnectComPort1Click);
+    const int rc = app.exec();
+    guard.OnActivate = nullptr;
+    window.reset();
+    return rc;
 }

@@ -107,6 +107,8 @@ std::vector<Row> rows()
         {"DEL and C1 print", "\x7f\x85", teVT100orANSI, {{1, "\x7f\x85"}}, 3, 1},
         {"sequence capped at 256 bytes", E + "[" + std::string(300, '1') + "k", teVT100orANSI,
          {{1, std::string(45, '1') + "k"}}, 47, 1, "", "0:[" + std::string(255, '1') + "|"},
+        {"device cannot switch to vt52 by mode ?2", E + "[?2l" + E + "Y$)", teVT100orANSI,
+         {{1, "$)"}}, 3, 1, "", "0:Y|"},
         {"vt52 move", E + "Y" + "\x24\x29", teVT52, {}, 10, 5},
         {"vt52 identify", E + "Z" + E + "/Z" + E + "/Q", teVT52, {}, 1, 1, E + "/Z",
          "21:/Z|0:/Q|"},

@@ -28,6 +28,11 @@ TEST(TermScreen, AttributesColourCells)
     EXPECT_EQ(b.Cell(4, 1).BackColor, 0x008000u);
     EXPECT_FALSE(b.Cell(5, 1).Underline);
     EXPECT_EQ(b.Cell(6, 1).BackColor, 0xEEDDCCu);
+    feed(s, "\x1b[1;22;39;49mg"); // 39/49 are table colours, 22 is not "bright off"
+    EXPECT_EQ(b.Cell(7, 1).FrontColor, s.AltColor);
+    EXPECT_EQ(b.Cell(7, 1).BackColor, 0x808080u);
+    feed(s, "\x1b[0;39mh");
+    EXPECT_EQ(b.Cell(8, 1).FrontColor, 0x808080u);
 }
 
 TEST(TermScreen, ResetKeepsScreenAndSaveRestoresAttributes)

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the instrument pixel tests: rendering a widget offscreen, counting colours, and a
 // flash service stepped by hand.
-#include "FlashService.h"
+#include "ManualFlash.h"
 
 #include <QImage>
 #include <QWidget>
@@ -26,26 +26,8 @@ inline int countIn(const QImage &img, const QRect &r, QRgb c)
     return n;
 }
 
-class SteppedClock : public TFlashClock {
-public:
-    uint32_t Milliseconds() const override { return ms; }
-    uint32_t ms = 5000;
-};
-
-// A private flash service stepped by hand for the life of a test.
-struct ManualFlash {
-    std::shared_ptr<SteppedClock> clock = std::make_shared<SteppedClock>();
-    TFlashService service{clock, false};
-    ManualFlash() { SetFlashService(&service); }
-    ~ManualFlash() { SetFlashService(nullptr); }
-    // Steps the clock by one tick n times.
-    void tick(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            clock->ms += TFlashService::TickMs;
-            service.Tick();
-        }
-    }
-};
+// The hand-stepped flash service shared with the other instrument tests.
+using ::ManualFlash;
+using ::SteppedClock;
 
 } // namespace probes

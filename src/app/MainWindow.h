@@ -36,6 +36,10 @@ public:
     void StandardViewClick();
     void HilfeClick();
     void applyVisibility();
+    // The device-facing handlers of the push buttons and dials.
+    void Instr1MouseDown(QObject *sender, Qt::MouseButton button);
+    void Instr70MouseUp(QObject *sender);
+    void Instr81ValueChanged(QObject *sender);
     void loadPicture(const QString &fileName);
 
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
@@ -68,6 +72,8 @@ private:
     void buildOptionsPage();
     void buildInfoPage();
     void setFlow(bool on);
+    void wireInputs();
+    void sendToDevice(const QString &text);
     void chooseBackgroundColour();
 
     void centreOnScreen();

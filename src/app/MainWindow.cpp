@@ -190,6 +190,9 @@ void TFormMain::wireInputs()
     for (int id : {80, 81}) {
         auto *d = qobject_cast<TGvDial *>(instruments[size_t(id)]);
         d->OnValueChanged = [this](QObject *s) { Instr81ValueChanged(s); };
+        d->OnMouseUp = [this](QObject *, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+            Instr81MouseUp(button);
+        };
         // Red while the value is being moved, cream again once the dial is clicked.
         d->OnValueChange = [d](QObject *) { d->BevelDial()->SetColor(clRed); };
         d->OnClick = [d](QObject *) { d->BevelDial()->SetColor(clCream); };
@@ -213,6 +216,17 @@ void TFormMain::Instr1MouseDown(QObject *sender, Qt::MouseButton button)
     const int tag = sender->property("Tag").toInt();
     if (button == Qt::LeftButton && qobject_cast<TGvColBitBtn *>(sender) && tag >= 70 && tag <= 73)
         sendToDevice(QStringLiteral("#%1M1<").arg(tag));
+    // Right-click leads to the instrument switches, but not while the device is being served.
+    if (button == Qt::RightButton && !ComPort1->Connected())
+        PageControl1->setCurrentWidget(TabSheetInstrumente);
+}
+
+void TFormMain::Instr81MouseUp(Qt::MouseButton button)
+{
+    // The dial keeps no keyboard focus after use, so arrow keys do not move it by accident.
+    PageControl1->setFocus();
+    if (button == Qt::RightButton)
+        PageControl1->setCurrentWidget(TabSheetInstrumente);
 }
 
 void TFormMain::Instr70MouseUp(QObject *sender)

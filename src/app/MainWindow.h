@@ -40,6 +40,7 @@ public:
     void Instr1MouseDown(QObject *sender, Qt::MouseButton button);
     void Instr70MouseUp(QObject *sender);
     void Instr81ValueChanged(QObject *sender);
+    void Instr81MouseUp(Qt::MouseButton button);
     void loadPicture(const QString &fileName);
 
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }

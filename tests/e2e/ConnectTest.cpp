@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -142,9 +143,13 @@ TEST(Connect, PushButtonsSendPressAndRelease)
     r.click(Qt::RightButton);
     EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<#70M0<#70M0<"));
 
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetShow); // no page change while connected
+
     r.w.ButtonDisConnectComPort1Click();
     r.click(Qt::LeftButton);
     EXPECT_EQ(r.device.read(1, 300), QByteArray());
+    r.click(Qt::RightButton);
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
 }
 
 TEST(Connect, DialSendsItsValueText)
@@ -175,4 +180,13 @@ TEST(Connect, DialSendsItsValueText)
         QTest::keyClick(d, Qt::Key_Home);
         EXPECT_EQ(r.device.read(1, 300), QByteArray());
     }
+}
+
+TEST(Connect, RightReleaseOnADialShowsTheInstrumentsPage)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    r.w.PageControl1->setCurrentWidget(r.w.TabSheetShow);
+    QTest::mouseClick(r.dial(), Qt::RightButton, {}, QPoint(2, 2));
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
 }

@@ -1,6 +1,8 @@
 #include "Catalogue.h"
 
 #include "ActiveLabel.h"
+#include "GvColBitBtn.h"
+#include "GvDial.h"
 #include "GvLED.h"
 #include "GvMiniTrend.h"
 #include "GvVMeter.h"
@@ -25,6 +27,9 @@ constexpr CatalogueEntry kEntries[] = {
     {40, Kind::SevenSeg, {352, 176, 121, 49}}, {41, Kind::ValueInd, {232, 408, 96, 71}},
     {42, Kind::ValueInd, {232, 464, 96, 71}},  {43, Kind::ValueInd, {232, 512, 96, 71}},
     {44, Kind::ValueInd, {232, 560, 96, 71}},  {60, Kind::LedPanel, {232, 136, 105, 273}},
+    {70, Kind::Button, {232, 8, 81, 32}},      {71, Kind::Button, {232, 40, 81, 32}},
+    {72, Kind::Button, {232, 72, 81, 32}},     {73, Kind::Button, {232, 104, 81, 32}},
+    {80, Kind::Dial, {352, 432, 121, 169}},    {81, Kind::Dial, {352, 248, 121, 169}},
     {90, Kind::MiniTrend, {352, 8, 150, 150}},
 };
 
@@ -94,6 +99,18 @@ QWidget *create(const CatalogueEntry &e, QWidget *parent)
         SetUpPanelMiniTrend(*t);
         t->loaded();
         return t;
+    }
+    case Kind::Button: {
+        auto *b = new TGvColBitBtn(parent);
+        panelButton(*b, e.id);
+        b->loaded();
+        return b;
+    }
+    case Kind::Dial: {
+        auto *d = new TGvDial(parent);
+        panelDial(*d, e.id);
+        d->loaded();
+        return d;
     }
     case Kind::Label:
         return makeLabel(parent, e.id);

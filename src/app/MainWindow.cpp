@@ -2,6 +2,8 @@
 
 #include "ComDataPacket.h"
 #include "ComPort.h"
+#include "GvColBitBtn.h"
+#include "GvDial.h"
 #include "GvGradient.h"
 #include "GvMiniTrend.h"
 #include "IniFileStorage.h"
@@ -173,6 +175,75 @@ void TFormMain::buildShowPage()
     Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Image1->resize(1156, 680);
     instruments = tg::app::createInstruments(TabSheetShow);
+    wireInputs();
+}
+
+void TFormMain::wireInputs()
+{
+    for (int id = 70; id <= 73; ++id) {
+        auto *b = qobject_cast<TGvColBitBtn *>(instruments[size_t(id)]);
+        b->OnMouseDown = [this](QObject *s, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+            Instr1MouseDown(s, button);
+        };
+        b->OnMouseUp = [this](QObject *s, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { Instr70MouseUp(s); };
+    }
+    for (int id : {80, 81}) {
+        auto *d = qobject_cast<TGvDial *>(instruments[size_t(id)]);
+        d->OnValueChanged = [this](QObject *s) { Instr81ValueChanged(s); };
+        d->OnMouseUp = [this](QObject *, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+            Instr81MouseUp(button);
+        };
+        // Red while the value is being moved, cream again once the dial is clicked.
+        d->OnValueChange = [d](QObject *) { d->BevelDial()->SetColor(clRed); };
+        d->OnClick = [d](QObject *) { d->BevelDial()->SetColor(clCream); };
+    }
+}
+
+// Panel sends go only to an open port and never interrupt the user: a failed write is dropped
+// (a lost device is reported by the port's own error path).
+void TFormMain::sendToDevice(const QString &text)
+{
+    if (!ComPort1->Connected())
+        return;
+    try {
+        ComPort1->WriteText(text.toLatin1());
+    } catch (const std::exception &) {
+    }
+}
+
+void TFormMain::Instr1MouseDown(QObject *sender, Qt::MouseButton button)
+{
+    const int tag = sender->property("Tag").toInt();
+    if (button == Qt::LeftButton && qobject_cast<TGvColBitBtn *>(sender) && tag >= 70 && tag <= 73)
+        sendToDevice(QStringLiteral("#%1M1<").arg(tag));
+    // Right-click leads to the instrument switches, but not while the device is being served.
+    if (button == Qt::RightButton && !ComPort1->Connected())
+        PageControl1->setCurrentWidget(TabSheetInstrumente);
+}
+
+void TFormMain::Instr81MouseUp(Qt::MouseButton button)
+{
+    // The dial keeps no keyboard focus after use, so arrow keys do not move it by accident.
+    PageControl1->setFocus();
+    if (button == Qt::RightButton)
+        PageControl1->setCurrentWidget(TabSheetInstrumente);
+}
+
+void TFormMain::Instr70MouseUp(QObject *sender)
+{
+    BackgroundFill1->show();
+    const int tag = sender->property("Tag").toInt();
+    if (!qobject_cast<TGvColBitBtn *>(sender) || tag < 70 || tag > 73)
+        return;
+    if (qobject_cast<TGvColBitBtn *>(instruments[size_t(tag)])->Hint() == QLatin1String("0"))
+        sendToDevice(QStringLiteral("#%1M0<").arg(tag));
+}
+
+void TFormMain::Instr81ValueChanged(QObject *sender)
+{
+    const int tag = sender->property("Tag").toInt();
+    if (qobject_cast<TGvDial *>(sender) && (tag == 80 || tag == 81))
+        sendToDevice(QStringLiteral("#%1M%2<").arg(tag).arg(qobject_cast<TGvDial *>(instruments[size_t(tag)])->ValueText()));
 }
 
 void TFormMain::buildInstrumentsPage()

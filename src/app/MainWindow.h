@@ -36,6 +36,11 @@ public:
     void StandardViewClick();
     void HilfeClick();
     void applyVisibility();
+    // The device-facing handlers of the push buttons and dials.
+    void Instr1MouseDown(QObject *sender, Qt::MouseButton button);
+    void Instr70MouseUp(QObject *sender);
+    void Instr81ValueChanged(QObject *sender);
+    void Instr81MouseUp(Qt::MouseButton button);
     void loadPicture(const QString &fileName);
 
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
@@ -68,6 +73,8 @@ private:
     void buildOptionsPage();
     void buildInfoPage();
     void setFlow(bool on);
+    void wireInputs();
+    void sendToDevice(const QString &text);
     void chooseBackgroundColour();
 
     void centreOnScreen();

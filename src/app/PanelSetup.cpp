@@ -1,6 +1,8 @@
 // The initial settings of the panel's instruments, as the form creates them.
 #include "PanelSetup.h"
 
+#include "GvColBitBtn.h"
+#include "GvDial.h"
 #include "GvLED.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
@@ -105,6 +107,50 @@ void panelLed(TGvLED &l, int n)
     l.LED()->SetHeight(20);
     l.SetLED_Position(TGvLED::lpLeft);
     l.SetSpacing(9);
+}
+
+void panelButton(TGvColBitBtn &b, int id)
+{
+    b.setObjectName(QStringLiteral("Instr%1").arg(id));
+    b.resize(81, 32);
+    b.SetHint(QStringLiteral("1"));
+    b.GradBtnFace()->SetColorFrom(clCream);
+    b.GradBtnFace()->SetColorTo(clGray);
+    b.SetTextOn(QStringLiteral("#%1").arg(id));
+    b.SetTextColOn(clRed);
+    b.SetText3D(false);
+    setFont(b.Font(), QStringLiteral("MS Sans Serif"), -13, clBlack, true);
+}
+
+void panelDial(TGvDial &d, int id)
+{
+    d.setObjectName(QStringLiteral("Instr%1").arg(id));
+    d.resize(121, 169);
+    TSignalSettings &s = *d.SignalSettings();
+    s.SetName1(QStringLiteral("SignalName1"));
+    s.SetName2(QStringLiteral("#%1").arg(id));
+    s.SetValueFormat(QStringLiteral("##0.0"));
+    s.SetValueFrom(0.000001f);
+    s.SetValueTo(100.0f);
+    s.SetValueUnit(QStringLiteral("%"));
+    d.SetValue(0.000001f);
+    TGvSBevel &bd = *d.BevelDial();
+    bd.SetStyle(gv::bsRaised);
+    bd.SetSpacing(1);
+    bd.SetBevelLine(gv::blOuter);
+    bd.SetWidth(2);
+    bd.SetColor(clCream);
+    setFont(d.FontValue(), QStringLiteral("System"), -17, clLime, true);
+    TScaleSettings &sc = *d.ScaleSettings();
+    sc.SetColor(clBlack);
+    sc.SetPointerColor(clLime);
+    sc.SetDrawLine(true);
+    setFont(sc.Font(), QStringLiteral("MS Sans Serif"), -13, clBlack, true);
+    sc.SetSteps(5);
+    sc.SetSubSteps(2);
+    sc.SetValueFormat(QStringLiteral("##0"));
+    d.SetPointerType(TGvDial::dpTriangle);
+    d.SetPointerSize(10);
 }
 
 } // namespace tg::app

@@ -9,6 +9,8 @@
 class TGvVMeter;
 class TGvValueInd;
 class TGvLED;
+class TGvColBitBtn;
+class TGvDial;
 
 namespace tg::app {
 
@@ -19,5 +21,9 @@ void panelMeter(TGvVMeter &m, int id);
 void panelValueInd(TGvValueInd &v, int id);
 // LED n (1 ... 8) of the LED block.
 void panelLed(TGvLED &l, int n);
+// Push button Instr<id> (70 ... 73); its hint "1" sends on press only.
+void panelButton(TGvColBitBtn &b, int id);
+// Dial Instr<id> (80, 81).
+void panelDial(TGvDial &d, int id);
 
 } // namespace tg::app

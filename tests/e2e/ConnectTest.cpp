@@ -2,6 +2,9 @@
 #include "../serial/Pty.h"
 #include "ComPort.h"
 #include "FormatSettings.h"
+#include "GvColBitBtn.h"
+#include "GvDial.h"
+#include "GvGradient.h"
 #include "GvVMeter.h"
 #include "MainWindow.h"
 #include "SevenSeg.h"
@@ -9,6 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -96,4 +102,91 @@ TEST(Connect, CheckBoxesSwitchInstruments)
     EXPECT_TRUE(meter->isVisibleTo(&w));
     box->setChecked(false);
     EXPECT_FALSE(meter->isVisibleTo(&w));
+}
+
+namespace {
+
+// The panel's inputs shown and the port connected to the pty's device side.
+struct InputRig : Rig {
+    InputRig()
+    {
+        for (int id : {70, 80})
+            w.findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(id))->setChecked(true);
+        w.show();
+        w.ButtonConnectComPort1Click();
+    }
+    QWidget *widget(int id) { return qobject_cast<QWidget *>(w.instrument(id)); }
+    TGvColBitBtn *button() { return qobject_cast<TGvColBitBtn *>(w.instrument(70)); }
+    TGvDial *dial() { return qobject_cast<TGvDial *>(w.instrument(80)); }
+    void click(Qt::MouseButton b)
+    {
+        QTest::mousePress(widget(70), b);
+        QTest::mouseRelease(widget(70), b);
+    }
+};
+
+} // namespace
+
+TEST(Connect, PushButtonsSendPressAndRelease)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    ASSERT_EQ(r.button()->Hint(), QStringLiteral("1"));
+    r.click(Qt::LeftButton); // press only
+    r.click(Qt::RightButton); // neither a right press nor a release in this mode
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<"));
+
+    r.button()->SetHint(QStringLiteral("0"));
+    r.w.BackgroundFill1->hide();
+    r.click(Qt::LeftButton);
+    EXPECT_TRUE(r.w.BackgroundFill1->isVisibleTo(&r.w));
+    r.click(Qt::RightButton);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<#70M0<#70M0<"));
+
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetShow); // no page change while connected
+
+    r.w.ButtonDisConnectComPort1Click();
+    r.click(Qt::LeftButton);
+    EXPECT_EQ(r.device.read(1, 300), QByteArray());
+    r.click(Qt::RightButton);
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
+}
+
+TEST(Connect, DialSendsItsValueText)
+{
+    for (const bool comma : {false, true}) {
+        TScopedFormatSettings fs(comma ? TFormatSettings::comma() : TFormatSettings::dot());
+        InputRig r;
+        ASSERT_TRUE(r.w.ComPort1->Connected());
+        TGvDial *d = r.dial();
+        QTest::keyPress(d, Qt::Key_End);
+        EXPECT_EQ(d->BevelDial()->Color(), clRed);
+        EXPECT_EQ(r.device.read(1, 200), QByteArray()); // sent when the change is completed
+        QTest::keyRelease(d, Qt::Key_End);
+        EXPECT_EQ(r.device.read(64, 300), comma ? QByteArray("#80M100,0<") : QByteArray("#80M100.0<"));
+
+        QTest::mouseClick(d, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_EQ(d->BevelDial()->Color(), clCream);
+
+        QWheelEvent down(QPointF(60, 60), d->mapToGlobal(QPointF(60, 60)), {}, QPoint(0, -120), Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(d, &down);
+        ASSERT_LT(d->Value(), 100.0f);
+        const QByteArray sent = r.device.read(64, 300);
+        EXPECT_EQ(sent, "#80M" + d->ValueText().toLatin1() + "<");
+        EXPECT_TRUE(sent.contains(comma ? ',' : '.'));
+
+        r.w.ButtonDisConnectComPort1Click();
+        QTest::keyClick(d, Qt::Key_Home);
+        EXPECT_EQ(r.device.read(1, 300), QByteArray());
+    }
+}
+
+TEST(Connect, RightReleaseOnADialShowsTheInstrumentsPage)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    r.w.PageControl1->setCurrentWidget(r.w.TabSheetShow);
+    QTest::mouseClick(r.dial(), Qt::RightButton, {}, QPoint(2, 2));
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
 }

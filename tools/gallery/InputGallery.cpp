@@ -3,6 +3,7 @@
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvSwitch.h"
+#include "PanelSetup.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -11,18 +12,6 @@
 namespace gallery {
 
 namespace {
-void panelButton(TGvColBitBtn &b, int id)
-{
-    b.setObjectName(QStringLiteral("Instr%1").arg(id));
-    b.resize(81, 32);
-    b.GradBtnFace()->SetColorFrom(clCream);
-    b.GradBtnFace()->SetColorTo(clGray);
-    b.SetTextOn(QStringLiteral("#%1").arg(id));
-    b.SetTextColOn(clRed);
-    b.SetText3D(false);
-    setFont(b.Font(), QStringLiteral("MS Sans Serif"), -13, clBlack, true);
-}
-
 // Holds the left button down on w (a real press, so Pressed is set too).
 void press(QWidget *w, bool down)
 {
@@ -51,7 +40,7 @@ void input()
 {
     {
         Holder<TGvColBitBtn> h;
-        panelButton(*h.w, 70);
+        tg::app::panelButton(*h.w, 70);
         h.w->loaded();
         save(*h.w, QStringLiteral("button-instr70-up"));
         press(h.w, true);

@@ -3,7 +3,7 @@
 #include "ComDataPacket.h"
 #include "ComPort.h"
 #include "EComPort.h"
-#include "IniImage.h"
+#include "PortArgs.h"
 #include "Printable.h"
 
 #include <QCoreApplication>
@@ -45,19 +45,15 @@ int main(int argc, char **argv)
     for (const QString &arg : args)
         if (arg.startsWith(QLatin1Char('-')))
             return usageError(QStringLiteral("unknown option ") + arg);
-    if (args.isEmpty())
-        return usageError(QStringLiteral("no port given"));
-    if (args.size() > 2)
-        return usageError(QStringLiteral("too many arguments"));
-    qint64 baud = 9600;
-    if (args.size() == 2 && (!tg::parseInt64(args[1], baud) || baud <= 0 || baud > INT32_MAX))
-        return usageError(QStringLiteral("bad baud rate \"") + args[1] +
-                          QStringLiteral("\": give a whole number from 1 to 2147483647"));
+    QString portName;
+    int32_t baud = 0;
+    if (const QString problem = parsePortArgs(args, portName, baud); !problem.isEmpty())
+        return usageError(problem);
 
     TComPort port;
-    port.SetPort(args[0]);
+    port.SetPort(portName);
     port.SetBaudRate(Com::brCustom);
-    port.SetCustomBaudRate(int32_t(baud));
+    port.SetCustomBaudRate(baud);
 
     TComDataPacket framer;
     framer.SetStartString("#");
@@ -85,7 +81,7 @@ int main(int argc, char **argv)
     try {
         port.Open();
     } catch (const EComPort &e) {
-        std::fprintf(stderr, "tavelgrid-monitor: %s: %s\n", qPrintable(args[0]), e.what());
+        std::fprintf(stderr, "tavelgrid-monitor: %s: %s\n", qPrintable(portName), e.what());
         return 1;
     }
 

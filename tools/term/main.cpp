@@ -4,7 +4,7 @@
 #include "EComPort.h"
 #include "PanelTerminal.h"
 
-#include "IniImage.h"
+#include "PortArgs.h"
 
 #include <QApplication>
 #include <cstdint>
@@ -34,24 +34,20 @@ int main(int argc, char **argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.isEmpty())
-        return usageError(QStringLiteral("no port given"));
-    if (args.size() > 2)
-        return usageError(QStringLiteral("too many arguments"));
-    qint64 baud = 9600;
-    if (args.size() == 2 && (!tg::parseInt64(args[1], baud) || baud <= 0 || baud > INT32_MAX))
-        return usageError(QStringLiteral("bad baud rate \"") + args[1] +
-                          QStringLiteral("\": give a whole number from 1 to 2147483647"));
+    QString portName;
+    int32_t baud = 0;
+    if (const QString problem = parsePortArgs(args, portName, baud); !problem.isEmpty())
+        return usageError(problem);
 
     TComPort port;
-    port.SetPort(args[0]);
+    port.SetPort(portName);
     port.SetBaudRate(Com::brCustom);
-    port.SetCustomBaudRate(int32_t(baud));
+    port.SetCustomBaudRate(baud);
 
     TComTerminal term;
     setupPanelTerminal(term);
     term.SetComPort(&port);
-    term.setWindowTitle(QStringLiteral("tavelgrid-term ") + args[0]);
+    term.setWindowTitle(QStringLiteral("tavelgrid-term ") + portName);
     port.OnError = [&](TCustomComPort *, Com::TComErrors errors) {
         if (errors & Com::ceIO) {
             std::fprintf(stderr, "tavelgrid-term: the device is gone\n");
@@ -61,7 +57,7 @@ int main(int argc, char **argv)
     try {
         port.Open();
     } catch (const EComPort &e) {
-        std::fprintf(stderr, "tavelgrid-term: %s: %s\n", qPrintable(args[0]), e.what());
+        std::fprintf(stderr, "tavelgrid-term: %s: %s\n", qPrintable(portName), e.what());
         return 1;
     }
     term.resize(820, 560);

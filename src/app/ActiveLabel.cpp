@@ -1,10 +1,12 @@
 #include "ActiveLabel.h"
 
-ActiveLabel::ActiveLabel(QWidget *parent) : QLabel(parent)
+ActiveLabel::ActiveLabel(QWidget *parent) : QLabel(parent), labelFont(new TFont(this))
 {
     setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignCenter);
     setWordWrap(true);
+    SetAlignment(taCenter);
+    labelFont->OnChange = [this] { applyFont(); };
+    applyFont();
     applyBackground();
 }
 
@@ -14,6 +16,15 @@ void ActiveLabel::SetColor(TColor c)
         return;
     color = c;
     applyBackground();
+}
+
+void ActiveLabel::SetAlignment(TAlignment a)
+{
+    textAlignment = a;
+    const Qt::Alignment h = a == taLeftJustify    ? Qt::AlignLeft
+                            : a == taRightJustify ? Qt::AlignRight
+                                                  : Qt::AlignHCenter;
+    setAlignment(h | Qt::AlignVCenter);
 }
 
 void ActiveLabel::SetTransparent(bool t)
@@ -29,5 +40,13 @@ void ActiveLabel::applyBackground()
     setAutoFillBackground(!transparent);
     QPalette p = palette();
     p.setColor(QPalette::Window, toQColor(color));
+    setPalette(p);
+}
+
+void ActiveLabel::applyFont()
+{
+    setFont(labelFont->toQFont());
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, toQColor(labelFont->Color()));
     setPalette(p);
 }

@@ -1,26 +1,45 @@
 #pragma once
 // A text label of the panel: plain text only (device text must never be read as markup),
-// background colour, alignment, word wrap and a transparency switch.
+// background colour, font, alignment, word wrap and a transparency switch.
 #include "Color.h"
+#include "ControlBounds.h"
+#include "Font.h"
 
 #include <QLabel>
 
-class ActiveLabel : public QLabel {
+class ActiveLabel : public QLabel, public TControlBounds<ActiveLabel> {
     Q_OBJECT
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)
+    Q_PROPERTY(int Top READ Top WRITE SetTop)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    Q_PROPERTY(int Height READ Height WRITE SetHeight)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_PROPERTY(QString Caption READ text WRITE setText)
     Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+    Q_PROPERTY(TFont *Font READ Font)
+    Q_PROPERTY(TAlignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
 public:
+    enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+    Q_ENUM(TAlignment)
+
     explicit ActiveLabel(QWidget *parent = nullptr);
 
     TColor Color() const { return color; }
     void SetColor(TColor c);
+    // The label draws with this font (and its colour); changing it redraws.
+    TFont *Font() const { return labelFont; }
+    TAlignment Alignment() const { return textAlignment; }
+    void SetAlignment(TAlignment a);
     bool Transparent() const { return transparent; }
     void SetTransparent(bool t);
 
 private:
     void applyBackground();
+    void applyFont();
 
     TColor color = clSilver;
+    TFont *labelFont;
+    TAlignment textAlignment = taCenter;
     bool transparent = false;
 };

@@ -3,15 +3,13 @@
 #include "ActiveLabel.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
-#include "GvLED.h"
 #include "GvMiniTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
+#include "LedPanel.h"
 #include "PanelSetup.h"
 #include "SevenSeg.h"
 
-#include <QFrame>
-#include <QLabel>
 
 namespace tg::app {
 
@@ -36,41 +34,15 @@ constexpr CatalogueEntry kEntries[] = {
 constexpr int kSwitchable[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 35, 36, 40, 41, 42, 43, 44,
                                60, 70, 71, 72, 73, 80, 81, 90};
 
-constexpr int kLedTops[8] = {18, 46, 75, 103, 132, 160, 189, 218};
-
 ActiveLabel *makeLabel(QWidget *parent, int id)
 {
     auto *l = new ActiveLabel(parent);
     l->setText(QStringLiteral("Instr #%1").arg(id));
     l->SetColor(rgbColor(0xA6, 0xCA, 0xF0));
     l->setFrameStyle(QFrame::Box);
-    QFont f(QStringLiteral("Arial Narrow"));
-    f.setPixelSize(27);
-    l->setFont(f);
+    l->Font()->SetName(QStringLiteral("Arial Narrow"));
+    l->Font()->SetHeight(-27);
     return l;
-}
-
-QWidget *makeLedPanel(QWidget *parent)
-{
-    auto *panel = new QFrame(parent);
-    panel->setAutoFillBackground(true);
-    QPalette p = panel->palette();
-    p.setColor(QPalette::Window, toQColor(clSilver));
-    panel->setPalette(p);
-    panel->setMinimumSize(100, 56);
-    panel->setMaximumSize(260, 273);
-    for (int n = 1; n <= 8; ++n) {
-        auto *led = new TGvLED(panel);
-        panelLed(*led, n);
-        led->Tag = n;
-        led->move(29, kLedTops[n - 1]);
-        led->loaded();
-        auto *bit = new QLabel(QString::number(n - 1), panel);
-        bit->move(17, kLedTops[n - 1] + 4);
-    }
-    auto *name = new QLabel(QStringLiteral("#60"), panel);
-    name->move(44, 248);
-    return panel;
 }
 
 QWidget *create(const CatalogueEntry &e, QWidget *parent)
@@ -115,7 +87,7 @@ QWidget *create(const CatalogueEntry &e, QWidget *parent)
     case Kind::Label:
         return makeLabel(parent, e.id);
     case Kind::LedPanel:
-        return makeLedPanel(parent);
+        return new TLedPanel(parent);
     }
     return nullptr;
 }
@@ -133,8 +105,12 @@ InstrumentTable createInstruments(QWidget *showPage)
         w->setObjectName(QStringLiteral("Instr%1").arg(e.id));
         w->setGeometry(e.geometry);
         w->setProperty("Tag", e.id);
-        if (auto *c = qobject_cast<TGvControl *>(w))
+        if (auto *c = qobject_cast<TGvControl *>(w)) {
             c->Tag = e.id;
+            // An instrument that needs more room than given takes it now rather than when
+            // first shown, so settings saved before that hold the size it will show at.
+            c->Change();
+        }
         w->hide();
         table[size_t(e.id)] = w;
     }

@@ -1,18 +1,19 @@
 #include "MainWindow.h"
 
+#include "BackgroundFill.h"
+#include "ColorBox.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
-#include "GvGradient.h"
 #include "GvMiniTrend.h"
+#include "Image.h"
 #include "IniFileStorage.h"
 #include "IniImage.h"
 #include "SerialPorts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -162,17 +163,16 @@ QWidget *TFormMain::page(const QString &name, const QString &caption)
 void TFormMain::buildShowPage()
 {
     TabSheetShow = page(QStringLiteral("TabSheetShow"), QStringLiteral("  Show  "));
-    BackgroundFill1 = new TGvGradient(TabSheetShow);
+    BackgroundFill1 = new TBackgroundFill(TabSheetShow);
     BackgroundFill1->setObjectName(QStringLiteral("BackgroundFill1"));
     BackgroundFill1->GradSettings()->SetColorFrom(rgbColor(0xC0, 0xDC, 0xC0));
     BackgroundFill1->GradSettings()->SetColorTo(rgbColor(0xA0, 0xA0, 0xA4));
     BackgroundFill1->GradSettings()->SetVisible(true);
     BackgroundFill1->SetAlign(TGvGradient::alClient);
     BackgroundFill1->loaded();
-    Image1 = new QLabel(TabSheetShow);
+    BackgroundFill1->FillObject()->SetBrush(clMoneyGreen);
+    Image1 = new TImage(TabSheetShow);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setScaledContents(true);
-    Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Image1->resize(1156, 680);
     instruments = tg::app::createInstruments(TabSheetShow);
     wireInputs();
@@ -253,7 +253,7 @@ void TFormMain::buildInstrumentsPage()
     box->setGeometry(16, 16, 600, 260);
     int i = 0;
     for (int id : tg::app::switchableIds()) {
-        auto *c = new QCheckBox(QStringLiteral("#%1").arg(id), box);
+        auto *c = new TCheckBox(QStringLiteral("#%1").arg(id), box);
         c->setObjectName(QStringLiteral("CheckBox%1").arg(id));
         c->move(16 + (i % 6) * 96, 28 + (i / 6) * 36);
         // Absent instruments keep a disabled box so the numbering stays whole.
@@ -303,7 +303,7 @@ void TFormMain::buildInterfacePage()
     connect(ComComboBoxPort, &QComboBox::textActivated, this, [this](const QString &name) { ComPort1->SetPort(name); });
     auto *baudLabel = new QLabel(QStringLiteral("Baud Rate"), com);
     baudLabel->move(24, 80);
-    ComboBoxBaud = new QComboBox(com);
+    ComboBoxBaud = new TTextComboBox(com);
     ComboBoxBaud->setObjectName(QStringLiteral("ComboBoxBaud"));
     ComboBoxBaud->setEditable(true);
     ComboBoxBaud->setMaxVisibleItems(16);
@@ -349,21 +349,25 @@ void TFormMain::buildOptionsPage()
     TabSheetOptionen = page(QStringLiteral("TabSheetOptionen"), QStringLiteral("  Options"));
     auto *colour = new QGroupBox(QStringLiteral("  Set Show Background Color    "), TabSheetOptionen);
     colour->setGeometry(24, 24, 360, 100);
-    auto *pick = new QPushButton(QStringLiteral("Color ..."), colour);
-    pick->setObjectName(QStringLiteral("ColorBoxShowFarbeVon"));
-    pick->setGeometry(24, 40, 200, 30);
-    connect(pick, &QPushButton::clicked, this, &TFormMain::chooseBackgroundColour);
+    new QLabel(QStringLiteral("Color"), colour);
+    colour->findChild<QLabel *>()->move(24, 44);
+    ColorBoxShowFarbeVon = tg::config::MakeColorBox("ColorBoxShowFarbeVon", colour);
+    ColorBoxShowFarbeVon->SetSelected(clSilver);
+    ColorBoxShowFarbeVon->setGeometry(80, 40, 200, 26);
+    connect(ColorBoxShowFarbeVon, &TColorBox::Change, this,
+            [this] { BackgroundFill1->GradSettings()->SetColorFrom(ColorBoxShowFarbeVon->Selected()); });
 
     auto *picture = new QGroupBox(QStringLiteral("  Background Picture  "), TabSheetOptionen);
     picture->setGeometry(24, 140, 360, 200);
-    radioVisible = new QRadioButton(QStringLiteral("Visible"), picture);
+    radioVisible = new TRadioButton(QStringLiteral("Visible"), picture);
     radioVisible->setObjectName(QStringLiteral("RadioButtonBildSichtbar"));
     radioVisible->move(24, 36);
     radioVisible->setChecked(true);
-    auto *hidden = new QRadioButton(QStringLiteral("Unvisible"), picture);
+    auto *hidden = new TRadioButton(QStringLiteral("Unvisible"), picture);
     hidden->setObjectName(QStringLiteral("RadioButtonBildUnsichtbar"));
     hidden->move(24, 64);
-    connect(radioVisible, &QRadioButton::toggled, Image1, &QWidget::setVisible);
+    connect(radioVisible, &QRadioButton::clicked, Image1, &QWidget::show);
+    connect(hidden, &QRadioButton::clicked, Image1, &QWidget::hide);
     auto *load = new QPushButton(QStringLiteral("Load Background Picture"), picture);
     load->setObjectName(QStringLiteral("ButtonHintergrundBildLaden"));
     load->setGeometry(24, 100, 220, 30);
@@ -377,13 +381,6 @@ void TFormMain::buildOptionsPage()
     });
 }
 
-void TFormMain::chooseBackgroundColour()
-{
-    const QColor c = QColorDialog::getColor(toQColor(BackgroundFill1->GradSettings()->ColorFrom()), this);
-    if (c.isValid())
-        BackgroundFill1->GradSettings()->SetColorFrom(rgbColor(c.red(), c.green(), c.blue()));
-}
-
 void TFormMain::loadPicture(const QString &fileName)
 {
     QImageReader reader(fileName);
@@ -391,7 +388,7 @@ void TFormMain::loadPicture(const QString &fileName)
     if (img.isNull())
         throw std::runtime_error("Cannot load picture " + fileName.toStdString() + ": " +
                                  reader.errorString().toStdString());
-    Image1->setPixmap(QPixmap::fromImage(img));
+    Image1->SetPicture(img);
     radioVisible->setChecked(true);
     Image1->show();
 }

@@ -2,6 +2,7 @@
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
 #include "Catalogue.h"
+#include "FormControls.h"
 #include "FormStorage.h"
 #include "PacketHandler.h"
 
@@ -14,11 +15,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 class TComDataPacket;
 class TComPort;
-class TGvGradient;
+class TBackgroundFill;
+class TColorBox;
+class TImage;
+class TRadioButton;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -53,9 +56,11 @@ public:
     QTabWidget *PageControl1;
     QWidget *TabSheetShow, *TabSheetInstrumente, *TabSheetSchnittstelle, *TabSheetTerminal,
         *TabSheetOptionen, *TabSheetHilfe;
-    TGvGradient *BackgroundFill1;
-    QLabel *Image1;
-    QComboBox *ComComboBoxPort, *ComboBoxBaud;
+    TBackgroundFill *BackgroundFill1;
+    TImage *Image1;
+    QComboBox *ComComboBoxPort;
+    TTextComboBox *ComboBoxBaud;
+    TColorBox *ColorBoxShowFarbeVon;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
     QLineEdit *EditTerminalSendString;
     TMainFormStorages storages{};
@@ -75,7 +80,6 @@ private:
     void setFlow(bool on);
     void wireInputs();
     void sendToDevice(const QString &text);
-    void chooseBackgroundColour();
 
     void centreOnScreen();
 
@@ -83,5 +87,5 @@ private:
     std::unique_ptr<IniFileStorage> settings;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
-    QRadioButton *radioVisible = nullptr;
+    TRadioButton *radioVisible = nullptr;
 };

@@ -8,10 +8,12 @@
 #include <QCommandLineParser>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -26,16 +28,17 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 
-// SIGTERM, SIGINT and SIGHUP close the window the normal way, so the settings are saved.
-void closeOnSignals(QWidget &w)
+// SIGTERM, SIGINT and SIGHUP end the program the normal way, so the settings are saved. Set up
+// before the window exists: a signal that comes early is served once the event loop runs.
+void onSignalsCall(QObject *context, std::function<void()> handler)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         return;
-    auto *n = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &w);
-    QObject::connect(n, &QSocketNotifier::activated, &w, [&w] {
+    auto *n = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(n, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
         char buf[16];
         [[maybe_unused]] const ssize_t r = ::read(g_signalPipe[0], buf, sizeof buf);
-        w.close();
+        handler();
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
@@ -49,6 +52,11 @@ void closeOnSignals(QWidget &w)
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    QPointer<TFormMain> mainWindow;
+    onSignalsCall(&app, [&mainWindow] {
+        if (mainWindow)
+            mainWindow->close();
+    });
     QApplication::setApplicationName(QStringLiteral("Tavelgrid"));
     QApplication::setApplicationVersion(QStringLiteral(TAVELGRID_VERSION));
 
@@ -77,12 +85,12 @@ int main(int argc, char **argv)
     auto window = std::make_unique<TFormMain>(cl.isSet(settings) ? cl.value(settings)
                                                                  : IniFileStorage::defaultFileName());
     TFormMain *w = window.get();
+    mainWindow = w;
     guard.OnActivate = [w] {
         w->showNormal();
         w->raise();
         w->activateWindow();
     };
-    closeOnSignals(*w);
     if (cl.isSet(port))
         w->ComPort1->SetPort(cl.value(port));
     if (cl.isSet(baud))

@@ -731,6 +731,14 @@ QStringList IniFileStorage::LoadStringList(const QString &path, const QStringLis
     return out;
 }
 
+QMetaProperty IniFileStorage::ResolveProperty(const QObject *obj, const QString &propName)
+{
+    const QMetaProperty p = findProperty(obj, propName);
+    if (!p.isWritable() && hasEncoding(p))
+        throw EStorageError(QStringLiteral("%1.%2 is read-only").arg(obj->objectName(), propName).toStdString());
+    return p;
+}
+
 void IniFileStorage::StoreProperty(const QString &path, QObject *obj, const QString &propName)
 {
     Op op(*this);

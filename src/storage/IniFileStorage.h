@@ -4,6 +4,7 @@
 // back, the file re-read when it changed on disk and written atomically.
 #include "IniImage.h"
 
+#include <QMetaProperty>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,9 @@ public:
     void LoadProperty(const QString &path, QObject *obj, const QString &propName);
     void StoreObject(const QString &path, QObject *obj);
     void LoadObject(const QString &path, QObject *obj);
+    // The property StoreProperty and LoadProperty use for a name (exact, else ignoring case);
+    // throws EStorageError when there is none or its value could not be read back.
+    static QMetaProperty ResolveProperty(const QObject *obj, const QString &propName);
 
     // Plain values. A missing key gives the default; a malformed one throws.
     void StoreInt(const QString &path, qint64 value);

@@ -60,7 +60,7 @@ TEST(AMeterPage, SelectLoadsTheMeterAndApplyWritesTheFieldsBack)
     QTest::mouseClick(outer, Qt::LeftButton, {}, QPoint(6, outer->height() / 2)); // on the box itself
     s.Field<QSpinBox>("GvNumEditSkalaSteps")->setValue(8);
     s.Field<QSpinBox>("GvNumEditSkalaSubSteps")->setValue(40); // accepted here, refused by the scale
-    s.Field<QComboBox>("ColorBoxInstrumentZeiger")->setCurrentText("clRed");
+    s.Field<QComboBox>("ColorBoxInstrumentZeiger")->setCurrentText("Red");
     QTest::mouseClick(s.page.ApplyButton(), Qt::LeftButton);
 
     EXPECT_EQ(s.meter->Hint(), "0.100000001490116");

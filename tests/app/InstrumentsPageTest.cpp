@@ -119,7 +119,7 @@ TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)
     s.display->SetColorText(clLime);
     QTest::mouseClick(s.page.findChild<QToolButton *>("CButton40"), Qt::LeftButton);
     EXPECT_EQ(s.page.PageControl()->currentWidget()->objectName(), "TabSheet7Seg");
-    EXPECT_EQ(s.page.findChild<QComboBox *>("ColorBox7SegZiffern")->currentText(), "clLime");
+    EXPECT_EQ(s.page.findChild<QComboBox *>("ColorBox7SegZiffern")->currentText(), "Lime");
 
     // The value format follows the fields at once; the display's own count waits for apply.
     auto *digits = s.page.findChild<QSpinBox *>("GvEdit7SegStellen");
@@ -131,7 +131,7 @@ TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)
     EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 2.5);
     EXPECT_EQ(s.display->NumDigits(), 6);
 
-    s.page.findChild<QComboBox *>("ColorBox7Backgromd")->setCurrentText("clNavy");
+    s.page.findChild<QComboBox *>("ColorBox7Backgromd")->setCurrentText("Navy");
     QTest::mouseClick(s.page.SevenSegPage()->ApplyButton(), Qt::LeftButton);
     EXPECT_EQ(s.display->NumDigits(), 8);
     EXPECT_EQ(s.display->ColorBackGnd().value, clNavy.value);

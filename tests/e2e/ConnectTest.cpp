@@ -1,5 +1,6 @@
 // The real window connected to a pty that plays the device.
 #include "../serial/Pty.h"
+#include "BackgroundFill.h"
 #include "ComPort.h"
 #include "FormatSettings.h"
 #include "GvColBitBtn.h"

@@ -1,6 +1,7 @@
 #include "InstrumentsPage.h"
 
 #include "AMeterPage.h"
+#include "FormControls.h"
 #include "GvVMeter.h"
 #include "SevenSeg.h"
 #include "SevenSegPage.h"
@@ -125,7 +126,7 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
             button->setToolTip(g.sendsToDevice ? ButtonTip : MeterTip);
             button->setAutoRaise(true);
             connect(button, &QToolButton::clicked, this, [this, id] { Select(id); });
-            auto *check = new QCheckBox(QStringLiteral("   #") + TwoDigits(id), box);
+            auto *check = new TCheckBox(QStringLiteral("   #") + TwoDigits(id), box);
             check->setObjectName(QStringLiteral("CheckBox%1").arg(id));
             connect(check, &QCheckBox::clicked, this, [this, check] {
                 if (OnVisibilityClick)
@@ -142,7 +143,7 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
         if (std::string_view(g.name) == "GroupBox8")
             offCaptions = {QStringLiteral("   #n"), QStringLiteral("   #n")};
         for (const QString &caption : offCaptions) {
-            auto *check = new QCheckBox(caption, box);
+            auto *check = new TCheckBox(caption, box);
             check->setEnabled(false);
             grid->addWidget(check, 1, col++);
         }

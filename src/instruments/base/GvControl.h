@@ -4,6 +4,7 @@
 //   TGvGraphicControl instruments that only show (meters, value indicator, lamps)
 //   TGvCustomControl  instruments that take the keyboard focus
 #include "CachedLayer.h"
+#include "ControlBounds.h"
 #include "GvTypes.h"
 #include "Records.h"
 
@@ -11,8 +12,13 @@
 #include <cstdint>
 #include <functional>
 
-class TGvControl : public QWidget {
+class TGvControl : public QWidget, public TControlBounds<TGvControl> {
     Q_OBJECT
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)
+    Q_PROPERTY(int Top READ Top WRITE SetTop)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    Q_PROPERTY(int Height READ Height WRITE SetHeight)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
 public:

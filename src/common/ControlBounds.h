@@ -1,0 +1,24 @@
+#pragma once
+// Position, size and visibility of a panel widget under the names the settings file keeps.
+// A widget class inherits this beside its Qt base and declares
+//   Q_PROPERTY(int Left READ Left WRITE SetLeft) ... Q_PROPERTY(bool Visible ...)
+// Visible is the widget's own switch: a child of a closed window still reports true.
+template <class W>
+class TControlBounds {
+public:
+    int Left() const { return self().x(); }
+    void SetLeft(int v) { self().move(v, self().y()); }
+    int Top() const { return self().y(); }
+    void SetTop(int v) { self().move(self().x(), v); }
+    int Width() const { return self().width(); }
+    void SetWidth(int v) { self().resize(v, self().height()); }
+    int Height() const { return self().height(); }
+    void SetHeight(int v) { self().resize(self().width(), v); }
+    bool Visible() const { return !self().isHidden(); }
+    void SetVisible(bool v) { self().setVisible(v); }
+
+private:
+    const W &self() const { return static_cast<const W &>(*this); }
+    W &self() { return static_cast<W &>(*this); }
+};
+

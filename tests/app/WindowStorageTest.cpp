@@ -1,0 +1,107 @@
+// The main window's stored-property lists against the real window.
+#include "ActiveLabel.h"
+#include "BackgroundFill.h"
+#include "ColorBox.h"
+#include "Image.h"
+#include "IniFileStorage.h"
+#include "LedPanel.h"
+#include "MainWindow.h"
+
+#include <QFile>
+#include <QMetaProperty>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Entry {
+    QString component, property;
+};
+
+QList<Entry> entries(const QStringList &list)
+{
+    QList<Entry> out;
+    for (const QString &e : list) {
+        const qsizetype dot = e.indexOf(QLatin1Char('.'));
+        out.push_back({e.left(dot), e.mid(dot + 1)});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(WindowStorage, EveryListedPropertyOfAnExistingComponentIsStoredAndWritable)
+{
+    QTemporaryDir dir;
+    TFormMain w(dir.filePath(QStringLiteral("s.ini")));
+    int resolved = 0, total = 0;
+    QStringList broken;
+    for (const QStringList &list : {storedPropsAllgemein(), storedPropsInstrumente(), storedPropsCheckBoxes()}) {
+        for (const Entry &e : entries(list)) {
+            ++total;
+            const QObject *obj = w.findChild<QObject *>(e.component);
+            if (!obj)
+                continue;
+            try {
+                const QMetaProperty p = IniFileStorage::ResolveProperty(obj, e.property);
+                // Exactly the listed name, so the file's keys match the properties.
+                if (p.isStored() && QLatin1String(p.name()) == e.property) {
+                    ++resolved;
+                    continue;
+                }
+            } catch (const EStorageError &) {
+            }
+            broken << e.component + QLatin1Char('.') + e.property;
+        }
+    }
+    EXPECT_TRUE(broken.isEmpty()) << qPrintable(broken.join(QLatin1String(", ")));
+    EXPECT_EQ(total, 318);
+    EXPECT_EQ(resolved, 315); // the seven-segment page's three fields are not on the window yet
+}
+
+TEST(WindowStorage, RestoredOptionsReachTheirControls)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
+            "ColorBoxShowFarbeVon_Selected=1193046\n"
+            "ComboBoxBaud_Text=250000\n"
+            "Image1_Visible=FALSE\n"
+            "RadioButtonBildSichtbar_Checked=FALSE\n"
+            "Instr35_Alignment=taRightJustify\n"
+            "Instr60_Color=clYellow\n"
+            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject]\n"
+            "Brush=clRed\n"
+            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject\\Gradient]\n"
+            "ColorFrom=clAqua\n"
+            "Visible=FALSE\n"
+            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\Instr35_Font]\n"
+            "Height=-40\n"
+            "Name=Liberation Serif\n");
+    f.close();
+    TFormMain w(file);
+    w.show();
+    EXPECT_EQ(w.ColorBoxShowFarbeVon->Selected().value, 0x123456u);
+    EXPECT_EQ(w.ComboBoxBaud->currentText(), "250000");
+    EXPECT_TRUE(w.Image1->isHidden());
+    // Both radio buttons of the pair may stand unchecked, as stored.
+    EXPECT_FALSE(w.findChild<QRadioButton *>("RadioButtonBildSichtbar")->isChecked());
+    EXPECT_FALSE(w.findChild<QRadioButton *>("RadioButtonBildUnsichtbar")->isChecked());
+    auto *label = w.findChild<ActiveLabel *>("Instr35");
+    EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(label->font().pixelSize(), 40);
+    EXPECT_EQ(w.findChild<TLedPanel *>("Instr60")->palette().color(QPalette::Window), QColor(Qt::yellow));
+    EXPECT_EQ(w.BackgroundFill1->GradSettings()->ColorFrom().value, clAqua.value);
+    // With the gradient off the page shows the brush colour.
+    const QImage shown = w.BackgroundFill1->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::red));
+
+    // Choosing a colour in the box colours the background's gradient.
+    w.ColorBoxShowFarbeVon->pickColor = [](TColor) { return std::optional<TColor>(rgbColor(1, 2, 3)); };
+    w.ColorBoxShowFarbeVon->activated(w.ColorBoxShowFarbeVon->count() - 1);
+    EXPECT_EQ(w.BackgroundFill1->GradSettings()->ColorFrom().value, rgbColor(1, 2, 3).value);
+    EXPECT_EQ(w.ColorBoxShowFarbeVon->currentText(), "#010203");
+}

@@ -4,6 +4,8 @@
 #include "ColorBox.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
+#include "InstrumentsPage.h"
+#include "PanelEditor.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvMiniTrend.h"
@@ -25,10 +27,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QUrl>
 #include <stdexcept>
@@ -120,12 +124,21 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     buildInfoPage();
     buildMenu();
 
+    editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
+    watchPanelMouse();
+
     handler = std::make_unique<tg::app::PacketHandler>(instruments);
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
 
     formEvents.OnShow = [this](QWidget *) {
+        // The second dial's box is not among the stored ones: it follows the dial as restored,
+        // without running the visibility rule.
+        if (auto *c = findChild<QCheckBox *>(QStringLiteral("CheckBox81"))) {
+            const QSignalBlocker quiet(c);
+            c->setChecked(!qobject_cast<QWidget *>(instruments[81])->isHidden());
+        }
         if (!storages.Allgemein || !storages.Allgemein->PlacementRestored())
             centreOnScreen();
     };
@@ -248,19 +261,65 @@ void TFormMain::Instr81ValueChanged(QObject *sender)
 
 void TFormMain::buildInstrumentsPage()
 {
-    TabSheetInstrumente = page(QStringLiteral("TabSheetInstrumente"), QStringLiteral("  Instruments "));
-    auto *box = new QGroupBox(QStringLiteral("  Instrumente anzeigen  "), TabSheetInstrumente);
-    box->setGeometry(16, 16, 600, 260);
-    int i = 0;
-    for (int id : tg::app::switchableIds()) {
-        auto *c = new TCheckBox(QStringLiteral("#%1").arg(id), box);
-        c->setObjectName(QStringLiteral("CheckBox%1").arg(id));
-        c->move(16 + (i % 6) * 96, 28 + (i / 6) * 36);
-        // Absent instruments keep a disabled box so the numbering stays whole.
-        c->setEnabled(instruments[size_t(id)] != nullptr);
-        connect(c, &QCheckBox::toggled, this, &TFormMain::applyVisibility);
-        ++i;
+    instrumentsPage = new TInstrumentsPage(TabSheetShow, PageControl1);
+    TabSheetInstrumente = instrumentsPage;
+    PageControl1->addTab(instrumentsPage, QStringLiteral("  Instruments "));
+    instrumentsPage->OnShowPanel = [this] { PageControl1->setCurrentWidget(TabSheetShow); };
+    // The visibility rule follows every change of a box, also one read from the settings.
+    for (int id : tg::app::switchableIds())
+        if (auto *c = findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(id)))
+            connect(c, &QCheckBox::toggled, this, &TFormMain::applyVisibility);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == TabSheetInstrumente)
+            instrumentsPage->PageShown();
+    });
+}
+
+void TFormMain::EditMode1Click()
+{
+    editor->EditModeClick([this] { ComPort1->SetConnected(false); });
+}
+
+// Double-clicks select for edit mode; a click on the background picture ends a selection; a
+// right press on the instruments that lead to the Instruments page goes there. The lamps of the
+// lamp block take the mouse themselves, so they are watched as part of it.
+void TFormMain::watchPanelMouse()
+{
+    for (QObject *o : instruments) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w)
+            continue;
+        w->installEventFilter(this);
+        for (TGvControl *lamp : w->findChildren<TGvControl *>())
+            lamp->installEventFilter(this);
     }
+    for (int id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 41, 42, 43, 44, 90})
+        qobject_cast<TGvControl *>(instruments[size_t(id)])->OnMouseDown =
+            [this](QObject *s, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) { Instr1MouseDown(s, button); };
+    Image1->installEventFilter(this);
+}
+
+QWidget *TFormMain::instrumentOf(QObject *o) const
+{
+    for (auto *w = qobject_cast<QWidget *>(o); w && w != TabSheetShow; w = w->parentWidget())
+        if (std::find(instruments.begin(), instruments.end(), w) != instruments.end())
+            return w;
+    return nullptr;
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == Image1 && e->type() == QEvent::MouseButtonRelease) {
+        editor->InstrDblClick(Image1);
+    } else if (e->type() == QEvent::MouseButtonDblClick) {
+        if (QWidget *instrument = instrumentOf(watched))
+            editor->InstrDblClick(instrument);
+    } else if (e->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(e)->button() == Qt::RightButton) {
+        QWidget *instrument = instrumentOf(watched);
+        if (instrument && (instrument == instruments[35] || instrument == instruments[36] || instrument == instruments[60]))
+            Instr1MouseDown(instrument, Qt::RightButton);
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void TFormMain::applyVisibility()
@@ -421,6 +480,7 @@ void TFormMain::buildMenu()
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
     show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
     show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
+    show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
     bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
     bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
     bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });

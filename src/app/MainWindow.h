@@ -21,6 +21,8 @@ class TComPort;
 class TBackgroundFill;
 class TColorBox;
 class TImage;
+class TInstrumentsPage;
+class TPanelEditor;
 class TRadioButton;
 
 class TFormMain : public QMainWindow {
@@ -39,6 +41,7 @@ public:
     void StandardViewClick();
     void HilfeClick();
     void applyVisibility();
+    void EditMode1Click();
     // The device-facing handlers of the push buttons and dials.
     void Instr1MouseDown(QObject *sender, Qt::MouseButton button);
     void Instr70MouseUp(QObject *sender);
@@ -67,6 +70,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     QWidget *page(const QString &name, const QString &caption);
@@ -82,10 +86,14 @@ private:
     void sendToDevice(const QString &text);
 
     void centreOnScreen();
+    void watchPanelMouse();
+    QWidget *instrumentOf(QObject *o) const;
 
     tg::app::InstrumentTable instruments{};
     std::unique_ptr<IniFileStorage> settings;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     TRadioButton *radioVisible = nullptr;
+    TInstrumentsPage *instrumentsPage = nullptr;
+    std::unique_ptr<TPanelEditor> editor;
 };

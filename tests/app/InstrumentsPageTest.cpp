@@ -122,11 +122,14 @@ TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)
     EXPECT_EQ(s.page.findChild<QComboBox *>("ColorBox7SegZiffern")->currentText(), "Lime");
 
     // The value format follows the fields at once; the display's own count waits for apply.
-    auto *digits = s.page.findChild<QSpinBox *>("GvEdit7SegStellen");
-    digits->setValue(8);
+    auto *digits = s.page.findChild<QLineEdit *>("GvEdit7SegStellen");
+    digits->selectAll();
+    QTest::keyClicks(digits, "8");
+    QTest::keyClick(digits, Qt::Key_Return);
     auto *factor = s.page.findChild<QLineEdit *>("GvEdit7SegSkalFaktor");
     factor->selectAll();
     QTest::keyClicks(factor, "2.5");
+    QTest::keyClick(factor, Qt::Key_Return);
     EXPECT_EQ(s.page.SevenSegPage()->Digits(), 8);
     EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 2.5);
     EXPECT_EQ(s.display->NumDigits(), 6);
@@ -139,6 +142,6 @@ TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)
     EXPECT_TRUE(s.page.PageControl()->isEnabled());
     EXPECT_FALSE(s.page.SevenSegPage()->isHidden());
 
-    factor->setText("zwei"); // no number: values pass unscaled
-    EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 1.0);
+    factor->setText("zwei"); // no number: the last one stays in force
+    EXPECT_DOUBLE_EQ(s.page.SevenSegPage()->Factor(), 2.5);
 }

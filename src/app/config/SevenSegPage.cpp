@@ -1,16 +1,13 @@
 #include "SevenSegPage.h"
 
 #include "ColorBox.h"
-#include "FormatSettings.h"
-#include "MeterFields.h"
+#include "GvNumEdit.h"
 #include "SevenSeg.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 
 using namespace tg::config;
 
@@ -18,14 +15,8 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
 {
     setObjectName(QStringLiteral("GroupBox7Seg"));
     auto *form = new QFormLayout(this);
-    digits = new QSpinBox(this);
-    digits->setObjectName(QStringLiteral("GvEdit7SegStellen"));
-    digits->setRange(0, 10);
-    digits->setValue(4);
-    decimals = new QSpinBox(this);
-    decimals->setObjectName(QStringLiteral("GvEdit7SegStellenNK"));
-    decimals->setRange(0, 10);
-    decimals->setValue(2);
+    digits = countField("GvEdit7SegStellen", 4);
+    decimals = countField("GvEdit7SegStellenNK", 2);
     auto *row = new QHBoxLayout;
     row->addWidget(digits);
     row->addWidget(decimals);
@@ -36,8 +27,11 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
     SelectColor(background, clBlack);
     form->addRow(QStringLiteral("Farbe Ziffern"), textColor);
     form->addRow(QStringLiteral("Farbe Background"), background);
-    factor = new QLineEdit(QStringLiteral("1"), this);
+    factor = new TGvNumEdit(this);
     factor->setObjectName(QStringLiteral("GvEdit7SegSkalFaktor"));
+    factor->SetEditBase(TGvNumEdit::ebFloat);
+    factor->SetValue(1);
+    factor->Loaded();
     form->addRow(QStringLiteral("Skalierungsfaktor"), factor);
     showButton = new QPushButton(QStringLiteral("Zuweisen+Show"), this);
     applyButton = new QPushButton(QStringLiteral("Werte zuweisen"), this);
@@ -46,6 +40,19 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
     buttons->addWidget(applyButton);
     form->addRow(buttons);
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
+}
+
+TGvNumSpin *TSevenSegPage::countField(const char *name, int initial)
+{
+    auto *f = new TGvNumSpin(this);
+    f->setObjectName(QLatin1String(name));
+    f->SetEditBase(TGvNumEdit::ebInt);
+    f->SetMinValue(0);
+    f->SetMaxValue(10);
+    f->SetOptions(TGvNumEdit::eoLimitMin | TGvNumEdit::eoLimitMax);
+    f->SetValueAsInt(initial);
+    f->Loaded();
+    return f;
 }
 
 void TSevenSegPage::Select(TSevenSeg *d, int id)
@@ -65,14 +72,10 @@ void TSevenSegPage::Apply()
     display->SetColorBackGnd(ColorOf(background));
     // Through 1, so that the display lays itself out again even when the count is unchanged.
     display->SetNumDigits(1);
-    display->SetNumDigits(digits->value());
+    display->SetNumDigits(digits->ValueAsInt());
     display->raise();
 }
 
-int TSevenSegPage::Digits() const { return digits->value(); }
-int TSevenSegPage::Decimals() const { return decimals->value(); }
-
-double TSevenSegPage::Factor() const
-{
-    return ParseDecimal(factor->text(), FormatSettings().DecimalSeparator).value_or(1.0);
-}
+int TSevenSegPage::Digits() const { return digits->ValueAsInt(); }
+int TSevenSegPage::Decimals() const { return decimals->ValueAsInt(); }
+double TSevenSegPage::Factor() const { return factor->Value(); }

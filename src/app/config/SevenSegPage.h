@@ -4,9 +4,9 @@
 #include <QGroupBox>
 
 class QComboBox;
-class QLineEdit;
 class QPushButton;
-class QSpinBox;
+class TGvNumEdit;
+class TGvNumSpin;
 class TSevenSeg;
 
 class TSevenSegPage : public QGroupBox {
@@ -20,16 +20,18 @@ public:
 
     int Digits() const;
     int Decimals() const;
-    // The factor the values are multiplied by; 1 while the field holds no number.
+    // The factor the values are multiplied by: the field's last valid number.
     double Factor() const;
 
     QPushButton *ApplyButton() const { return applyButton; }
     QPushButton *ShowButton() const { return showButton; }
 
 private:
+    TGvNumSpin *countField(const char *name, int initial);
+
     TSevenSeg *display = nullptr;
-    QSpinBox *digits, *decimals;
+    TGvNumSpin *digits, *decimals;
     QComboBox *textColor, *background;
-    QLineEdit *factor;
+    TGvNumEdit *factor;
     QPushButton *showButton, *applyButton;
 };

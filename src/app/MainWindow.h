@@ -49,6 +49,7 @@ public:
     void Instr81MouseUp(Qt::MouseButton button);
     void loadPicture(const QString &fileName);
 
+    TPanelEditor *Editor() const { return editor.get(); }
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
     // Where warnings go; a message box unless replaced (tests record them).

@@ -1,0 +1,117 @@
+// The panel's mouse paths on the real window: edit-mode selection, right-press navigation, and
+// the boxes that follow the instruments.
+#include "../serial/Pty.h"
+#include "ActiveLabel.h"
+#include "BackgroundFill.h"
+#include "ComPort.h"
+#include "GvLED.h"
+#include "GvVMeter.h"
+#include "Image.h"
+#include "LedPanel.h"
+#include "MainWindow.h"
+#include "Markierungen.h"
+#include "PanelEditor.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QWidget *shown(TFormMain &w, int id)
+{
+    w.findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(id))->click();
+    auto *instrument = qobject_cast<QWidget *>(w.instrument(id));
+    EXPECT_TRUE(instrument->isVisible()) << id;
+    return instrument;
+}
+
+Markierungen *selection(TFormMain &w)
+{
+    return w.Editor()->Selection();
+}
+
+} // namespace
+
+TEST(WindowPanel, DoubleClickSelectsAndAClickOnThePictureEndsIt)
+{
+    TFormMain w;
+    w.show();
+    QWidget *meter = shown(w, 3);
+    QTest::mouseDClick(meter, Qt::LeftButton);
+    ASSERT_NE(selection(w), nullptr);
+    EXPECT_EQ(selection(w)->Selected(), meter);
+
+    // Dragging the selected meter moves it.
+    const QPoint before = meter->pos();
+    QTest::mousePress(meter, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(meter, QPoint(40, 30));
+    QTest::mouseRelease(meter, Qt::LeftButton, {}, QPoint(40, 30));
+    EXPECT_EQ(meter->pos(), before + QPoint(30, 20));
+
+    // A click on the background picture ends the selection.
+    w.Image1->raise();
+    QTest::mouseClick(w.Image1, Qt::LeftButton, {}, QPoint(900, 600));
+    EXPECT_EQ(selection(w), nullptr);
+
+    // A double-click on a lamp of the lamp block selects the whole block.
+    QWidget *block = shown(w, 60);
+    QTest::mouseDClick(qobject_cast<TLedPanel *>(block)->Led(3), Qt::LeftButton);
+    ASSERT_NE(selection(w), nullptr);
+    EXPECT_EQ(selection(w)->Selected(), block);
+    QTest::mouseDClick(block, Qt::LeftButton);
+    EXPECT_EQ(selection(w), nullptr);
+}
+
+TEST(WindowPanel, EditModeHidesTheBackgroundAndNothingIsSelectedWhileConnected)
+{
+    TFormMain w;
+    w.show();
+    QWidget *meter = shown(w, 2);
+    w.EditMode1Click();
+    EXPECT_TRUE(w.BackgroundFill1->isHidden());
+    Pty device;
+    w.ComPort1->SetPort(device.slave);
+    w.ComPort1->SetConnected(true);
+    QTest::mouseDClick(meter, Qt::LeftButton);
+    EXPECT_EQ(selection(w), nullptr);
+}
+
+TEST(WindowPanel, RightPressOnLabelsAndTheLampBlockLeadsToTheInstrumentsPage)
+{
+    TFormMain w;
+    w.show();
+    for (int id : {35, 60, 8}) {
+        w.PageControl1->setCurrentWidget(w.TabSheetShow);
+        QWidget *instrument = shown(w, id);
+        QWidget *target = id == 60 ? qobject_cast<TLedPanel *>(instrument)->Led(1) : instrument;
+        QTest::mousePress(target, Qt::RightButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(target, Qt::RightButton, {}, QPoint(5, 5));
+        EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheetInstrumente) << id;
+    }
+    // The seven-segment display has no such handler.
+    w.PageControl1->setCurrentWidget(w.TabSheetShow);
+    QWidget *display = shown(w, 40);
+    QTest::mousePress(display, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheetShow);
+}
+
+TEST(WindowPanel, TheSecondDialsBoxFollowsTheRestoredDial)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\nInstr81_Visible=TRUE\n");
+    f.close();
+    TFormMain w(file);
+    int rules = 0;
+    QObject::connect(w.findChild<QCheckBox *>("CheckBox81"), &QCheckBox::toggled, [&] { ++rules; });
+    w.show();
+    EXPECT_TRUE(w.findChild<QCheckBox *>("CheckBox81")->isChecked());
+    EXPECT_TRUE(qobject_cast<QWidget *>(w.instrument(81))->isVisible());
+    EXPECT_EQ(rules, 0);
+}

@@ -275,6 +275,13 @@ void TFormMain::buildInstrumentsPage()
     });
 }
 
+void TFormMain::Beenden1Click()
+{
+    ComPort1->SetConnected(false);
+    ComPort1->Close();
+    close();
+}
+
 void TFormMain::EditMode1Click()
 {
     editor->EditModeClick([this] { ComPort1->SetConnected(false); });
@@ -433,10 +440,15 @@ void TFormMain::buildOptionsPage()
     auto *hint = new QLabel(QStringLiteral("Use graphics in jpg format."), picture);
     hint->move(24, 145);
     connect(load, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                          QStringLiteral("Pictures (*.jpg *.JPG *.jpeg *.png *.bmp)"));
-        if (!file.isEmpty())
-            loadPicture(file);
+        QFileDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("OpenDialog1"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        // File names differ by case here: every spelling of the suffix is offered.
+        dialog.setNameFilter(QStringLiteral("Portable Network Graphics Files (*.JPG *.jpg *.jpeg *.JPEG)"));
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            loadPicture(dialog.selectedFiles().constFirst());
     });
 }
 
@@ -475,7 +487,7 @@ void TFormMain::buildMenu()
     QMenu *file = bar->addMenu(QStringLiteral("File    "));
     file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
     file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
-    file->addAction(QStringLiteral("Beenden"), this, &QWidget::close);
+    file->addAction(QStringLiteral("Beenden"), this, &TFormMain::Beenden1Click);
     QMenu *show = bar->addMenu(QStringLiteral("Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
     show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);

@@ -42,6 +42,7 @@ public:
     void HilfeClick();
     void applyVisibility();
     void EditMode1Click();
+    void Beenden1Click();
     // The device-facing handlers of the push buttons and dials.
     void Instr1MouseDown(QObject *sender, Qt::MouseButton button);
     void Instr70MouseUp(QObject *sender);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMetaProperty>
 #include <QRadioButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -104,4 +105,62 @@ TEST(WindowStorage, RestoredOptionsReachTheirControls)
     w.ColorBoxShowFarbeVon->activated(w.ColorBoxShowFarbeVon->count() - 1);
     EXPECT_EQ(w.BackgroundFill1->GradSettings()->ColorFrom().value, rgbColor(1, 2, 3).value);
     EXPECT_EQ(w.ColorBoxShowFarbeVon->currentText(), "#010203");
+}
+
+namespace {
+
+QByteArray readAll(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The file's lines with LF ends; window positions (which depend on the screen) as "*".
+QList<QByteArray> comparable(const QByteArray &ini)
+{
+    QList<QByteArray> lines = QByteArray(ini).replace("\r\n", "\n").split('\n');
+    for (QByteArray &l : lines)
+        if (l.startsWith("NormPos") || l.startsWith("MinMaxPos"))
+            l = l.left(l.indexOf('=') + 1) + '*';
+    return lines;
+}
+
+// Reports the first line that differs, rather than two whole files.
+void expectSameLines(const QList<QByteArray> &actual, const QList<QByteArray> &expected)
+{
+    for (qsizetype i = 0; i < std::min(actual.size(), expected.size()); ++i)
+        if (actual[i] != expected[i]) {
+            ADD_FAILURE() << "line " << i + 1 << ": " << actual[i].constData() << " instead of " << expected[i].constData();
+            return;
+        }
+    EXPECT_EQ(actual.size(), expected.size());
+}
+
+} // namespace
+
+TEST(WindowStorage, TheFirstStartWritesTheWholeFileAndASecondSaveTheSameBytes)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    // Ended as the program ends: closed, then destroyed.
+    {
+        TFormMain w(file);
+        w.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.close();
+    }
+    const QByteArray first = readAll(file);
+    const QList<QByteArray> golden = comparable(readAll(QStringLiteral(TG_TEST_DATA "/first-start.ini")));
+    ASSERT_GT(golden.size(), 2000);
+    expectSameLines(comparable(first), golden);
+
+    {
+        TFormMain w(file);
+        w.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.close();
+    }
+    // A window larger than the test screen is centred anew each time instead of being put back,
+    // so only its position may differ.
+    expectSameLines(comparable(readAll(file)), comparable(first));
 }

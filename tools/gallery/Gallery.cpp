@@ -81,6 +81,7 @@ int main(int argc, char **argv)
     gallery::numEdit();
     gallery::input();
     gallery::configPages();
+    gallery::displayPages();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

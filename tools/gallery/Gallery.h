@@ -40,6 +40,7 @@ void led();
 void gradient();
 void sevenSeg();
 void configPages();
+void displayPages();
 void miniTrend();
 void roundTrend();
 void numEdit();

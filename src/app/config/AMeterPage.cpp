@@ -4,6 +4,7 @@
 #include "GvVMeter.h"
 #include "ColorBox.h"
 #include "MeterFields.h"
+#include "SubPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QSpinBox>
 
 using tg::config::ColorOf;
+using tg::config::MakeEdit;
 using tg::config::MakeColorBox;
 using tg::config::SelectColor;
 
@@ -25,13 +27,6 @@ QSpinBox *MakeSpin(const char *name, int lo, int hi, QWidget *parent)
     s->setObjectName(name);
     s->setRange(lo, hi);
     return s;
-}
-
-QLineEdit *MakeEdit(const char *name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
 }
 
 void SetDefaultFont(TFont &f, int size)
@@ -146,7 +141,7 @@ bool TAMeterPage::Select(TGvVMeter *m, int id)
 {
     meter = m;
     show();
-    setTitle(QStringLiteral("   Instrument #%1   ").arg(id));
+    setTitle(tg::config::InstrumentCaption(id));
     pendingScaleFont.Assign(*m->ScaleSettings()->Font());
     pendingNameFont.Assign(*m->Font());
     const QChar sep = FormatSettings().DecimalSeparator;

@@ -1,8 +1,14 @@
 #include "InstrumentsPage.h"
 
 #include "AMeterPage.h"
+#include "ApplicationException.h"
+#include "DigitalPage.h"
 #include "FormControls.h"
+#include "GvMiniTrend.h"
 #include "GvVMeter.h"
+#include "GvValueInd.h"
+#include "MiniTrendPage.h"
+#include "NumDisplayPage.h"
 #include "SevenSeg.h"
 #include "SevenSegPage.h"
 
@@ -15,6 +21,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 namespace {
 
@@ -40,6 +47,13 @@ std::vector<int> Range(int from, int to)
 
 QString TwoDigits(int id) { return QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0')); }
 
+// The page was loaded with factor 1 in place of the hint; the user learns why afterwards.
+void ReportBadHint(const QString &hint)
+{
+    tg::handleApplicationException(std::make_exception_ptr(
+        std::invalid_argument(QStringLiteral("'%1' is not a valid number").arg(hint).toStdString())));
+}
+
 } // namespace
 
 TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(parent), panel(panel)
@@ -56,34 +70,48 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
     // Sub-pages change only through selection.
     pageControl->tabBar()->hide();
     pageControl->setEnabled(false);
-    QWidget *ameterSheet = AddSubPage("TabSheetAnalogMeter", QStringLiteral("AMeter"), true);
-    ameter = new TAMeterPage(ameterSheet);
-    new QVBoxLayout(ameterSheet);
-    ameterSheet->layout()->addWidget(ameter);
-    AddSubPage("TabSheetDigital", QStringLiteral("Dig"), true);
+    ameter = AddFieldsPage<TAMeterPage>("TabSheetAnalogMeter", QStringLiteral("AMeter"));
+    digital = AddFieldsPage<TDigitalPage>("TabSheetDigital", QStringLiteral("Dig"));
     AddSubPage("TabSheet3", QStringLiteral("Virtuell"), false);
-    AddSubPage("TabSheetMiniTrend", QStringLiteral("MiniTrend"), true);
+    miniTrend = AddFieldsPage<TMiniTrendPage>("TabSheetMiniTrend", QStringLiteral("MiniTrend"));
     AddSubPage("TabSheet5", QStringLiteral("FullTrend"), false);
     AddSubPage("TabSheet1", QStringLiteral("DesTool"), false);
-    QWidget *sevenSegSheet = AddSubPage("TabSheet7Seg", QStringLiteral("7Seg"), true);
-    sevenSeg = new TSevenSegPage(sevenSegSheet);
-    new QVBoxLayout(sevenSegSheet);
-    sevenSegSheet->layout()->addWidget(sevenSeg);
-    AddSubPage("TabSheetNumDisplay", QStringLiteral("NumDisp"), true);
+    sevenSeg = AddFieldsPage<TSevenSegPage>("TabSheet7Seg", QStringLiteral("7Seg"));
+    numDisplay = AddFieldsPage<TNumDisplayPage>("TabSheetNumDisplay", QStringLiteral("NumDisp"));
     AddSubPage("TabSheetTaster", QStringLiteral("Taster"), true);
     AddSubPage("TabSheetAnalogSlider", QStringLiteral("ASlider"), true);
     AddSubPage("TabSheetAktivLabel", QStringLiteral("AktivLabel"), true);
     layout->addWidget(pageControl, 1);
 
-    connect(ameter->ApplyButton(), &QPushButton::clicked, this, [this] {
-        if (ameter->isHidden())
-            pageControl->setEnabled(false);
-    });
-    for (QPushButton *show : {ameter->ShowButton(), sevenSeg->ShowButton()})
+    // A sub-page that hides its fields after an apply ends the edit.
+    const std::pair<QPushButton *, QWidget *> ending[] = {{ameter->ApplyButton(), ameter},
+                                                          {miniTrend->ApplyButton(), miniTrend},
+                                                          {numDisplay->ApplyButton(), numDisplay}};
+    for (const auto &[apply, fields] : ending)
+        connect(apply, &QPushButton::clicked, this, [this, fields = fields] {
+            if (fields->isHidden())
+                pageControl->setEnabled(false);
+        });
+    for (QPushButton *show : {ameter->ShowButton(), sevenSeg->ShowButton(), digital->ShowButton(),
+                              miniTrend->ShowButton(), numDisplay->ShowButton()})
         connect(show, &QPushButton::clicked, this, [this] {
             if (Apply() && OnShowPanel)
                 OnShowPanel();
         });
+}
+
+template <class Page> Page *TInstrumentsPage::AddFieldsPage(const char *name, const QString &caption)
+{
+    QWidget *sheet = AddSubPage(name, caption, true);
+    auto *page = new Page(sheet);
+    new QVBoxLayout(sheet);
+    sheet->layout()->addWidget(page);
+    return page;
+}
+
+void TInstrumentsPage::ShowSheet(QWidget *fields)
+{
+    pageControl->setCurrentWidget(fields->parentWidget());
 }
 
 QWidget *TInstrumentsPage::AddSubPage(const char *name, const QString &caption, bool enabled)
@@ -156,33 +184,57 @@ void TInstrumentsPage::PageShown()
 {
     pageControl->setCurrentIndex(0);
     ameter->ResetFields();
+    digital->ResetFields();
+    miniTrend->ResetFields();
+    numDisplay->ResetFields();
 }
 
 void TInstrumentsPage::Select(int id)
 {
     pageControl->setEnabled(true);
     selectedId = id;
+    const QString name = SelectedName();
     if (id >= 1 && id <= 10) {
-        pageControl->setCurrentIndex(0);
-        if (auto *meter = panel->findChild<TGvVMeter *>(SelectedName()))
-            ameter->Select(meter, id);
+        ShowSheet(ameter);
+        if (auto *meter = panel->findChild<TGvVMeter *>(name); meter && !ameter->Select(meter, id))
+            ReportBadHint(meter->Hint());
     } else if (id == 40) {
-        pageControl->setCurrentWidget(sevenSeg->parentWidget());
-        if (auto *display = panel->findChild<TSevenSeg *>(SelectedName()))
+        ShowSheet(sevenSeg);
+        if (auto *display = panel->findChild<TSevenSeg *>(name))
             sevenSeg->Select(display, id);
+    } else if (id >= 41 && id <= 44) {
+        ShowSheet(numDisplay);
+        if (auto *indicator = panel->findChild<TGvValueInd *>(name))
+            numDisplay->Select(indicator, id);
+    } else if (id == 60) {
+        ShowSheet(digital);
+        if (auto *lamps = panel->findChild<QWidget *>(name))
+            digital->Select(lamps, id);
+    } else if (id == 90) {
+        ShowSheet(miniTrend);
+        if (auto *trend = panel->findChild<TGvMiniTrend *>(name); trend && !miniTrend->Select(trend, id))
+            ReportBadHint(trend->Hint());
     }
 }
 
 bool TInstrumentsPage::Apply()
 {
-    if (selectedId >= 1 && selectedId <= 10 && ameter->Apply()) {
-        pageControl->setEnabled(false);
-        return true;
-    }
-    if (selectedId == 40) {
+    bool endsEdit = false;
+    bool applied = false;
+    if (selectedId >= 1 && selectedId <= 10) {
+        applied = endsEdit = ameter->Apply();
+    } else if (selectedId == 40) {
         // The display's page stays open: its fields go on steering the display.
         sevenSeg->Apply();
-        return true;
+        applied = true;
+    } else if (selectedId >= 41 && selectedId <= 44) {
+        applied = endsEdit = numDisplay->Apply();
+    } else if (selectedId == 60) {
+        applied = digital->Apply();
+    } else if (selectedId == 90) {
+        applied = endsEdit = miniTrend->Apply();
     }
-    return false;
+    if (endsEdit)
+        pageControl->setEnabled(false);
+    return applied;
 }

@@ -9,6 +9,9 @@ class QCheckBox;
 class QTabWidget;
 class QToolButton;
 class TAMeterPage;
+class TDigitalPage;
+class TMiniTrendPage;
+class TNumDisplayPage;
 class TSevenSegPage;
 
 class TInstrumentsPage : public QWidget {
@@ -28,6 +31,9 @@ public:
     QTabWidget *PageControl() const { return pageControl; }
     TAMeterPage *AMeterPage() const { return ameter; }
     TSevenSegPage *SevenSegPage() const { return sevenSeg; }
+    TDigitalPage *DigitalPage() const { return digital; }
+    TMiniTrendPage *MiniTrendPage() const { return miniTrend; }
+    TNumDisplayPage *NumDisplayPage() const { return numDisplay; }
 
     // Set by the window: the visibility rule behind every check box, and "show the Show page".
     std::function<void(QCheckBox *box)> OnVisibilityClick;
@@ -36,10 +42,17 @@ public:
 private:
     void BuildGroups(QWidget *left);
     QWidget *AddSubPage(const char *name, const QString &caption, bool enabled);
+    // A sub-page whose fields fill the sheet of that name.
+    template <class Page> Page *AddFieldsPage(const char *name, const QString &caption);
+    // The sheet of a sub-page's fields becomes the current one.
+    void ShowSheet(QWidget *fields);
 
     QWidget *panel;
     QTabWidget *pageControl;
     TAMeterPage *ameter;
     TSevenSegPage *sevenSeg;
+    TDigitalPage *digital;
+    TMiniTrendPage *miniTrend;
+    TNumDisplayPage *numDisplay;
     int selectedId = 0;
 };

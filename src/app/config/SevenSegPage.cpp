@@ -3,6 +3,7 @@
 #include "ColorBox.h"
 #include "GvNumEdit.h"
 #include "SevenSeg.h"
+#include "SubPage.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -33,12 +34,9 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
     factor->SetValue(1);
     factor->Loaded();
     form->addRow(QStringLiteral("Skalierungsfaktor"), factor);
-    showButton = new QPushButton(QStringLiteral("Zuweisen+Show"), this);
-    applyButton = new QPushButton(QStringLiteral("Werte zuweisen"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(showButton);
-    buttons->addWidget(applyButton);
-    form->addRow(buttons);
+    const TApplyButtons buttons = AddApplyButtons(form, this);
+    showButton = buttons.show;
+    applyButton = buttons.apply;
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
 }
 
@@ -59,7 +57,7 @@ void TSevenSegPage::Select(TSevenSeg *d, int id)
 {
     display = d;
     show();
-    setTitle(QStringLiteral("   Instrument #%1   ").arg(id));
+    setTitle(InstrumentCaption(id));
     SelectColor(textColor, d->ColorText());
     SelectColor(background, d->ColorBackGnd());
 }

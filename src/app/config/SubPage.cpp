@@ -1,0 +1,64 @@
+#include "SubPage.h"
+
+#include "GvNumEdit.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tg::config {
+
+QString InstrumentCaption(int id) { return QStringLiteral("   Instrument #%1   ").arg(id); }
+
+QLineEdit *MakeEdit(const char *name, QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    return e;
+}
+
+TGvNumEdit *MakeNumEdit(const char *name, const QString &format, QWidget *parent)
+{
+    auto *e = new TGvNumEdit(parent);
+    e->setObjectName(name);
+    e->SetFormatStr(format);
+    e->Loaded();
+    return e;
+}
+
+void LoadNumber(TGvNumEdit *field, double v)
+{
+    field->SetValue(v);
+    // Same value: the write above did nothing, so a typed text may still stand.
+    field->SetValueAsSingle(static_cast<float>(v));
+}
+
+bool CommitNumber(TGvNumEdit *field)
+{
+    if (field->text().isEmpty())
+        field->setText(QStringLiteral("0"));
+    return field->CheckText(true);
+}
+
+bool CommitNumbers(std::initializer_list<TGvNumEdit *> fields)
+{
+    for (TGvNumEdit *f : fields)
+        if (!CommitNumber(f))
+            return false;
+    return true;
+}
+
+TApplyButtons AddApplyButtons(QFormLayout *form, QWidget *parent)
+{
+    TApplyButtons b{new QPushButton(QStringLiteral("Zuweisen+Show"), parent),
+                    new QPushButton(QStringLiteral("Werte zuweisen"), parent)};
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(b.show);
+    row->addWidget(b.apply);
+    form->addRow(row);
+    return b;
+}
+
+} // namespace tg::config

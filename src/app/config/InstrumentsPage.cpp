@@ -17,6 +17,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -63,7 +65,14 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
     auto *left = new QGroupBox(this);
     left->setObjectName(QStringLiteral("GroupBox1"));
     BuildGroups(left);
-    layout->addWidget(left);
+    // On a short screen or with a large font the groups scroll rather than being squeezed.
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidget(left);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(left->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+    layout->addWidget(scroll);
 
     pageControl = new QTabWidget(this);
     pageControl->setObjectName(QStringLiteral("PageControl2"));
@@ -139,13 +148,17 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
         {"GroupBox20", "Slider", true, {80, 81}, {82, 83}, true},
         {"GroupBox15", "AktivLabel", true, {35, 36}, {37, 38}, false},
     };
-    auto *column = new QVBoxLayout(left);
+    // Two columns of groups; in a group, five ids to a row with the button above the box.
+    auto *columns = new QGridLayout(left);
+    constexpr int PerRow = 5;
+    int placed = 0;
     for (const GroupDef &g : groups) {
         auto *box = new QGroupBox(QString::fromUtf8(g.caption), left);
         box->setObjectName(g.name);
         box->setEnabled(g.enabled);
         box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; color: maroon; }"));
         auto *grid = new QGridLayout(box);
+        grid->setVerticalSpacing(0);
         int col = 0;
         for (int id : g.selectable) {
             auto *button = new QToolButton(box);
@@ -160,8 +173,8 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
                 if (OnVisibilityClick)
                     OnVisibilityClick(check);
             });
-            grid->addWidget(button, 0, col);
-            grid->addWidget(check, 1, col);
+            grid->addWidget(button, col / PerRow * 2, col % PerRow);
+            grid->addWidget(check, col / PerRow * 2 + 1, col % PerRow);
             ++col;
         }
         // The virtual channels have two unnumbered boxes.
@@ -173,11 +186,13 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
         for (const QString &caption : offCaptions) {
             auto *check = new TCheckBox(caption, box);
             check->setEnabled(false);
-            grid->addWidget(check, 1, col++);
+            grid->addWidget(check, col / PerRow * 2 + 1, col % PerRow);
+            ++col;
         }
-        column->addWidget(box);
+        columns->addWidget(box, placed % 6, placed / 6);
+        ++placed;
     }
-    column->addStretch();
+    columns->setRowStretch(6, 1);
 }
 
 void TInstrumentsPage::PageShown()

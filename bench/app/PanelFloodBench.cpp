@@ -192,6 +192,7 @@ void BM_LatencyAt10k(benchmark::State &state)
         state.SkipWithError("port did not open");
         return;
     }
+    LoopWatch watch(panel.meter(1));
     auto valueOf = [](int k) { return float(k % 1000) / 10.0f; };
     auto idOf = [](int k) { return k % 10 + 1; };
     std::vector<Clock::time_point> written(kMessages), shown(kMessages);
@@ -232,6 +233,7 @@ void BM_LatencyAt10k(benchmark::State &state)
     state.counters["p99_us"] = us[us.size() * 99 / 100];
     state.counters["max_us"] = us.back();
     state.counters["wrong"] = wrong;
+    watch.report(state);
 }
 BENCHMARK(BM_LatencyAt10k)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 

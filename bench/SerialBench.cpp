@@ -2,15 +2,9 @@
 // beside a plain read() loop over the same kind of pty as the baseline.
 #include "ComDataPacket.h"
 #include "ComPort.h"
+#include "PtyFlood.h"
 
 #include <QCoreApplication>
-#include <atomic>
-#include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <termios.h>
-#include <poll.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -40,42 +34,6 @@ void BM_Framer(benchmark::State &state)
     state.counters["packets/s"] = benchmark::Counter(double(packets), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Framer)->Arg(65536)->Arg(1)->Unit(benchmark::kMillisecond);
-
-// A device that writes the stream into the master side as fast as the pty takes it.
-struct FloodingDevice {
-    int master = -1;
-    QByteArray slave;
-    std::atomic<bool> stop{false};
-    std::thread writer;
-    FloodingDevice()
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        grantpt(master);
-        unlockpt(master);
-        slave = ptsname(master);
-    }
-    void start(const QByteArray &stream)
-    {
-        writer = std::thread([this, stream] {
-            qsizetype pos = 0;
-            while (!stop) {
-                pollfd p{master, POLLOUT, 0};
-                if (poll(&p, 1, 20) <= 0)
-                    continue;
-                const ssize_t n = write(master, stream.constData() + pos, size_t(stream.size() - pos));
-                if (n > 0)
-                    pos = (pos + n) % stream.size();
-            }
-        });
-    }
-    ~FloodingDevice()
-    {
-        stop = true;
-        if (writer.joinable())
-            writer.join();
-        close(master);
-    }
-};
 
 constexpr int64_t kPacketsPerIteration = 200000;
 
@@ -116,36 +74,7 @@ BENCHMARK(BM_PortAndFramerOverPty)->UseRealTime()->Unit(benchmark::kMillisecond)
 
 void BM_PlainReadOverPty(benchmark::State &state)
 {
-    const QByteArray stream = typicalStream(1 << 16);
-    const double bytesPerPacket = double(stream.size()) / double(stream.count('<'));
-    FloodingDevice device;
-    const int fd = open(device.slave.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    termios raw{};
-    tcgetattr(fd, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(fd, TCSANOW, &raw);
-    device.start(stream);
-    const auto goalBytes = int64_t(double(kPacketsPerIteration) * bytesPerPacket);
-    char buf[65536];
-    int64_t total = 0, reads = 0;
-    for (auto _ : state) {
-        int64_t got = 0;
-        while (got < goalBytes) {
-            pollfd p{fd, POLLIN, 0};
-            poll(&p, 1, -1);
-            const ssize_t n = read(fd, buf, sizeof buf);
-            if (n > 0) {
-                got += n;
-                ++reads;
-            }
-        }
-        benchmark::DoNotOptimize(buf);
-        total += kPacketsPerIteration;
-    }
-    close(fd);
-    state.counters["packets/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
-    state.counters["MB/s"] = benchmark::Counter(double(total) * bytesPerPacket / 1e6, benchmark::Counter::kIsRate);
-    state.counters["bytes/read"] = double(total) * bytesPerPacket / double(std::max<int64_t>(reads, 1));
+    plainReadOverPty(state, typicalStream(1 << 16), kPacketsPerIteration);
 }
 BENCHMARK(BM_PlainReadOverPty)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -4,6 +4,7 @@
 #include "ColorBox.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
+#include "FramePacer.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
 #include "GvColBitBtn.h"
@@ -147,6 +148,7 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         storages = createMainFormStorages(this, settings.get(), formEvents);
     }
     new FormEventBridge(this, formEvents);
+    new FramePacer(this);
 }
 
 TFormMain::~TFormMain()

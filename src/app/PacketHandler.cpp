@@ -50,8 +50,11 @@ void PacketHandler::handle(QByteArrayView packet)
         const std::optional<uint8_t> byte = ledByte(p->number);
         if (!byte)
             return;
+        if (!leds[0])
+            for (int n = 1; n <= 8; ++n)
+                leds[size_t(n - 1)] = target->findChild<TGvLED *>(QStringLiteral("LedPanel1Led%1").arg(n));
         for (int n = 1; n <= 8; ++n) {
-            if (auto *led = target->findChild<TGvLED *>(QStringLiteral("LedPanel1Led%1").arg(n)))
+            if (TGvLED *led = leds[size_t(n - 1)])
                 led->SetChecked((*byte >> (n - 1)) & 1u);
         }
     } else if (id == 90) {

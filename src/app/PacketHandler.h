@@ -4,6 +4,9 @@
 #include "Catalogue.h"
 
 #include <QByteArrayView>
+#include <array>
+
+class TGvLED;
 
 namespace tg::app {
 
@@ -24,6 +27,9 @@ public:
 
 private:
     const InstrumentTable &table;
+    // The lamps of the lamp block, looked up at its first byte: a search by name for each of
+    // eight lamps per packet cost more than the rest of the packet's handling.
+    std::array<TGvLED *, 8> leds{};
 };
 
 } // namespace tg::app

@@ -1,41 +1,9 @@
 // The real program started and ended as a user or a service manager would.
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include "ProgramRun.h"
+
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 namespace {
-
-// One run of the program on its own settings file and runtime folder (the single-instance
-// guard would end a second copy at once).
-struct Run {
-    QTemporaryDir runtime;
-    QProcess p;
-
-    explicit Run(const QString &settings)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::ForwardedChannels);
-        p.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--settings"), settings});
-    }
-    // The guard's lock exists once the program has set up its signal handling.
-    bool started()
-    {
-        return QTest::qWaitFor([&] { return QFile::exists(runtime.filePath(QStringLiteral("TAVELGRID.lock"))); },
-                               30000);
-    }
-    bool endsNormallyOn(int sig)
-    {
-        ::kill(pid_t(p.processId()), sig);
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-};
 
 QByteArray contents(const QString &file)
 {
@@ -52,7 +20,7 @@ QByteArray text(QByteArray raw)
 // One run from start to the given signal; the settings file as it was left.
 QByteArray runUntil(const QString &settings, int sig)
 {
-    Run r(settings);
+    ProgramRun r({QStringLiteral("--settings"), settings});
     EXPECT_TRUE(r.started());
     EXPECT_TRUE(r.endsNormallyOn(sig)) << "signal " << sig;
     return contents(settings);

@@ -1,0 +1,50 @@
+#pragma once
+// The real program in a process of its own, on its own runtime folder (the single-instance
+// guard would end a second copy at once), as this user or as another one.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <grp.h>
+#include <optional>
+#include <sys/types.h>
+#include <unistd.h>
+
+struct ProgramRun {
+    QTemporaryDir runtime;
+    QProcess p;
+
+    // With a uid the program runs as that user (root passes every permission check, so
+    // "cannot write" needs another user); the runtime folder is handed to it.
+    explicit ProgramRun(const QStringList &args, std::optional<uid_t> uid = std::nullopt,
+                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(channels);
+        if (uid) {
+            const uid_t u = *uid;
+            [[maybe_unused]] const int rc = ::chown(QFile::encodeName(runtime.path()).constData(), u, gid_t(u));
+            p.setChildProcessModifier([u] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(gid_t(u)) != 0 || ::setuid(u) != 0)
+                    ::_exit(126);
+            });
+        }
+        p.start(QStringLiteral(TG_APP_PATH), args);
+    }
+    // The guard's lock exists once the program has set up its signal handling.
+    bool started()
+    {
+        return QTest::qWaitFor([&] { return QFile::exists(runtime.filePath(QStringLiteral("TAVELGRID.lock"))); },
+                               30000);
+    }
+    bool endsNormallyOn(int sig)
+    {
+        ::kill(pid_t(p.processId()), sig);
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+};

@@ -62,3 +62,36 @@ TEST(Lifecycle, TheLayoutSurvivesARestartAndASecondSaveWritesTheSameBytes)
         EXPECT_TRUE(text(second).contains(kept)) << kept;
     EXPECT_EQ(runUntil(file, SIGINT), second);
 }
+
+TEST(Lifecycle, ASecondCopyEndsAtOnceAndACrashedCopyDoesNotBlockTheNext)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("s.ini"));
+    ProgramRun first({QStringLiteral("--settings"), settings});
+    ASSERT_TRUE(first.started());
+
+    // The second copy hands over to the first and ends before it has a window to save.
+    QProcess second;
+    QProcessEnvironment env = first.p.processEnvironment();
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--settings"), settings});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.p.state(), QProcess::Running);
+    EXPECT_FALSE(QFile::exists(settings));
+
+    // A copy killed outright leaves its lock file behind; the next start is not blocked by it.
+    ::kill(pid_t(first.p.processId()), SIGKILL);
+    ASSERT_TRUE(first.p.waitForFinished(30000));
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.setProcessChannelMode(QProcess::ForwardedChannels);
+    next.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--settings"), settings});
+    ASSERT_TRUE(next.waitForStarted(30000));
+    // Still running after the second copy's hand-over time means it took the lock itself.
+    EXPECT_FALSE(next.waitForFinished(3000));
+    ::kill(pid_t(next.processId()), SIGTERM);
+    ASSERT_TRUE(next.waitForFinished(30000));
+    EXPECT_EQ(next.exitCode(), 0);
+    EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n"));
+}

@@ -1,4 +1,5 @@
 #include "AMeterPage.h"
+#include "FontButton.h"
 #include "FormatSettings.h"
 #include "GvVMeter.h"
 
@@ -111,4 +112,42 @@ TEST(AMeterPage, SetToDefaultReachesTheMeterOnlyOnApply)
     EXPECT_EQ(s.meter->ScaleSettings()->Font()->Size(), 14);
     EXPECT_EQ(s.meter->Font()->Size(), 8);
     EXPECT_TRUE(s.meter->Font()->Style().testFlag(TFont::fsBold));
+}
+
+TEST(AMeterPage, FontButtonsReachTheMeterAtOnceAndKeepTheScaleSizeInRange)
+{
+    PageSetup s;
+    const tg::config::TFontPicker previous = tg::config::FontPicker();
+    std::optional<QFont> answer;
+    tg::config::FontPicker() = [&](const QFont &initial, QWidget *) -> std::optional<QFont> {
+        if (!answer)
+            return std::nullopt;
+        QFont f = initial;
+        f.setPointSize(answer->pointSize());
+        f.setItalic(answer->italic());
+        return f;
+    };
+    s.page.Select(s.meter, 3);
+    const QString scaleName = s.meter->ScaleSettings()->Font()->Name();
+
+    QTest::mouseClick(s.Field<QPushButton>("ButtonSkalaFont"), Qt::LeftButton); // cancelled
+    const int scaleSize = s.meter->ScaleSettings()->Font()->Size();
+    answer = QFont();
+    answer->setPointSize(72);
+    QTest::mouseClick(s.Field<QPushButton>("ButtonSkalaFont"), Qt::LeftButton);
+    EXPECT_NE(scaleSize, 48);
+    EXPECT_EQ(s.meter->ScaleSettings()->Font()->Size(), 48);
+    EXPECT_EQ(s.meter->ScaleSettings()->Font()->Name(), scaleName);
+
+    answer->setPointSize(s.meter->Font()->Size());
+    answer->setItalic(true);
+    QTest::mouseClick(s.Field<QPushButton>("ButtonNameFont"), Qt::LeftButton);
+    EXPECT_TRUE(s.meter->Font()->Style().testFlag(TFont::fsItalic));
+
+    // Apply assigns the fonts chosen, over any change the meter had since.
+    s.meter->Font()->SetStyle({});
+    QTest::mouseClick(s.page.ApplyButton(), Qt::LeftButton);
+    EXPECT_TRUE(s.meter->Font()->Style().testFlag(TFont::fsItalic));
+    EXPECT_EQ(s.meter->ScaleSettings()->Font()->Size(), 48);
+    tg::config::FontPicker() = previous;
 }

@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QSpinBox>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,6 +112,13 @@ TEST(InstrumentsPage, GroupsHaveTheirButtonsAndBoxes)
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     EXPECT_EQ(clicked, box);
     EXPECT_TRUE(box->isChecked());
+
+    // In the window's page area every selector keeps the height it needs to be clicked.
+    s.page.resize(1164, 700);
+    QApplication::processEvents();
+    EXPECT_LE(s.page.height(), 700);
+    for (QToolButton *b : s.page.findChildren<QToolButton *>(QRegularExpression("^CButton")))
+        EXPECT_GE(b->height(), b->sizeHint().height()) << qPrintable(b->objectName());
 }
 
 TEST(InstrumentsPage, SevenSegFieldsActLiveAndApplyKeepsThePageOpen)

@@ -3,6 +3,7 @@
 #include "FormatSettings.h"
 #include "GvVMeter.h"
 #include "ColorBox.h"
+#include "FontButton.h"
 #include "MeterFields.h"
 #include "SubPage.h"
 
@@ -45,8 +46,7 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     auto *form = new QFormLayout(this);
 
     name = MakeEdit("EditName", this);
-    auto *nameFont = new QPushButton(QStringLiteral("Font"), this);
-    nameFont->setObjectName(QStringLiteral("ButtonNameFont"));
+    QPushButton *nameFont = tg::config::MakeFontButton("ButtonNameFont", this);
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(name);
     nameRow->addWidget(nameFont);
@@ -89,8 +89,7 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     form->addRow(QStringLiteral("Skala SubSteps"), subSteps);
 
     scaleColor = MakeColorBox("ColorBoxInstrumentSkala", this);
-    auto *scaleFont = new QPushButton(QStringLiteral("Font"), this);
-    scaleFont->setObjectName(QStringLiteral("ButtonSkalaFont"));
+    QPushButton *scaleFont = tg::config::MakeFontButton("ButtonSkalaFont", this);
     auto *scaleRow = new QHBoxLayout;
     scaleRow->addWidget(scaleColor);
     scaleRow->addWidget(scaleFont);
@@ -114,6 +113,8 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     buttons->addWidget(applyButton);
     form->addRow(buttons);
 
+    connect(nameFont, &QPushButton::clicked, this, &TAMeterPage::ChooseNameFont);
+    connect(scaleFont, &QPushButton::clicked, this, &TAMeterPage::ChooseScaleFont);
     connect(defaultButton, &QPushButton::clicked, this, [this] { SetToDefault(); });
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
     ResetFields();
@@ -208,4 +209,21 @@ void TAMeterPage::SetToDefault()
     subSteps->setValue(2);
     SetDefaultFont(pendingScaleFont, 14);
     SetDefaultFont(pendingNameFont, 8);
+}
+
+void TAMeterPage::ChooseNameFont()
+{
+    if (meter && tg::config::ChooseFont(pendingNameFont, this))
+        meter->SetFont(&pendingNameFont);
+}
+
+void TAMeterPage::ChooseScaleFont()
+{
+    const int before = pendingScaleFont.Size();
+    if (!meter || !tg::config::ChooseFont(pendingScaleFont, this))
+        return;
+    // The scale is laid out for 6 to 48 points; a size left as it was is kept as stored.
+    if (pendingScaleFont.Size() != before)
+        pendingScaleFont.SetSize(std::max(std::min(pendingScaleFont.Size(), 48), 6));
+    meter->ScaleSettings()->SetFont(&pendingScaleFont);
 }

@@ -26,6 +26,9 @@ public:
     bool Apply();
     // "Set to Default": steps, substeps and the two pending fonts; the meter is untouched.
     void SetToDefault();
+    // The font buttons: a confirmed font goes to the meter at once and is kept for apply.
+    void ChooseNameFont();
+    void ChooseScaleFont();
 
     TGvVMeter *Meter() const { return meter; }
     QPushButton *ApplyButton() const { return applyButton; }

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMetaProperty>
 #include <QPushButton>
@@ -47,7 +48,10 @@ TAktivLabelPage::TAktivLabelPage(QWidget *parent) : QGroupBox(parent)
     setObjectName(QStringLiteral("GroupBoxAktivLabel"));
     auto *form = new QFormLayout(this);
     QPushButton *fontButton = MakeFontButton("ButtonAktLabelFont", this);
-    form->addRow(QStringLiteral("Fontgrösse"), fontButton);
+    auto *fontRow = new QHBoxLayout; // the button at its own size, as on the other pages
+    fontRow->addWidget(fontButton);
+    fontRow->addStretch();
+    form->addRow(QStringLiteral("Fontgrösse"), fontRow);
     background = MakeColorBox("ColorBoxAktLabelBackground", this);
     form->addRow(QStringLiteral("Backgrond Color"), background);
     transparent = new QCheckBox(QStringLiteral("Transparent"), this);

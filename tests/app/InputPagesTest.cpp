@@ -253,3 +253,22 @@ TEST(AktivLabelPage, AWidgetWithoutTheLabelsPropertiesIsNotEdited)
     EXPECT_EQ(page.Label(), nullptr);
     EXPECT_FALSE(page.Apply());
 }
+
+TEST(SliderPage, ANewRangeMeetingTheOldOneIsWrittenWhole)
+{
+    // The record ignores an end equal to either current end; the page must still land on the
+    // range the user typed when it starts where the old one ended, or ends where it started.
+    PageSetup s;
+    TSignalSettings *sig = s.Instr<TGvDial>(80)->SignalSettings();
+    sig->SetValueFrom(-50);
+    sig->SetValueTo(100);
+    const std::pair<float, float> ranges[] = {{100, 200}, {50, 100}, {-10, 50}, {-10, 0.5f}};
+    for (const auto &[from, to] : ranges) {
+        s.Click("CButton80");
+        s.Type("EditADrehSliderValueFrom", QString::number(from));
+        s.Type("EditADrehSliderValueTo", QString::number(to));
+        QTest::mouseClick(s.page.SliderPage()->ApplyButton(), Qt::LeftButton);
+        EXPECT_FLOAT_EQ(sig->ValueFrom(), from);
+        EXPECT_FLOAT_EQ(sig->ValueTo(), to);
+    }
+}

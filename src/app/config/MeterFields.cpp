@@ -61,6 +61,17 @@ QString HintFromFactor(double factor)
     return FormatGeneral(static_cast<double>(static_cast<float>(factor)), FormatSettings());
 }
 
+void WriteRange(TSignalSettings *signal, float from, float to)
+{
+    if (from == signal->ValueTo() && to != signal->ValueFrom()) {
+        signal->SetValueTo(to);
+        signal->SetValueFrom(from);
+    } else {
+        signal->SetValueFrom(from);
+        signal->SetValueTo(to);
+    }
+}
+
 std::optional<TFrameBoxes> FrameBoxesFromOptions(Options options)
 {
     if ((options & ~Options(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter)) != BaseOptions)

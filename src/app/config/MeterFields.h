@@ -23,6 +23,11 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid =
 // to 15 significant digits and the locale's separator (0.1 becomes "0.100000001490116").
 QString HintFromFactor(double factor);
 
+// Writes a new value range. The record ignores an end equal to either current end, so a range
+// that starts where the old one ended gets its end written first; otherwise the start would be
+// lost. (A range that swaps both ends still meets the record's rule and stays as it was.)
+void WriteRange(TSignalSettings *signal, float from, float to);
+
 struct TFrameBoxes {
     bool outer = true;
     bool inner = true;

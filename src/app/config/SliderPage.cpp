@@ -3,6 +3,7 @@
 #include "ColorBox.h"
 #include "GvDial.h"
 #include "GvNumEdit.h"
+#include "MeterFields.h"
 #include "SubPage.h"
 
 #include <QFormLayout>
@@ -54,8 +55,7 @@ bool TSliderPage::Apply()
         return false;
     TSignalSettings *sig = dial->SignalSettings();
     sig->SetName1(name->text());
-    sig->SetValueFrom(from->ValueAsSingle());
-    sig->SetValueTo(to->ValueAsSingle());
+    WriteRange(sig, from->ValueAsSingle(), to->ValueAsSingle());
     sig->SetValueFormat(format->text());
     sig->SetValueUnit(unit->text());
     dial->BevelOuter()->SetColor(color->Selected());

@@ -257,12 +257,13 @@ TEST(AktivLabelPage, AWidgetWithoutTheLabelsPropertiesIsNotEdited)
 TEST(SliderPage, ANewRangeMeetingTheOldOneIsWrittenWhole)
 {
     // The record ignores an end equal to either current end; the page must still land on the
-    // range the user typed when it starts where the old one ended, or ends where it started.
+    // range the user typed when it starts where the old one ended, ends where it started, or
+    // swaps both ends.
     PageSetup s;
     TSignalSettings *sig = s.Instr<TGvDial>(80)->SignalSettings();
     sig->SetValueFrom(-50);
     sig->SetValueTo(100);
-    const std::pair<float, float> ranges[] = {{100, 200}, {50, 100}, {-10, 50}, {-10, 0.5f}};
+    const std::pair<float, float> ranges[] = {{100, 200}, {50, 100}, {-10, 50}, {-10, 0.5f}, {0.5f, -10}};
     for (const auto &[from, to] : ranges) {
         s.Click("CButton80");
         s.Type("EditADrehSliderValueFrom", QString::number(from));

@@ -5,6 +5,9 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tg::config {
 
@@ -63,6 +66,12 @@ QString HintFromFactor(double factor)
 
 void WriteRange(TSignalSettings *signal, float from, float to)
 {
+    const float oldFrom = signal->ValueFrom(), oldTo = signal->ValueTo();
+    if (from == oldTo && to == oldFrom && from != to) {
+        const float beyond = std::nextafter(std::max(from, to), std::numeric_limits<float>::infinity());
+        if (std::isfinite(beyond))
+            signal->SetValueTo(beyond);
+    }
     if (from == signal->ValueTo() && to != signal->ValueFrom()) {
         signal->SetValueTo(to);
         signal->SetValueFrom(from);

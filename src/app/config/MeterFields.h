@@ -24,8 +24,8 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid =
 QString HintFromFactor(double factor);
 
 // Writes a new value range. The record ignores an end equal to either current end, so a range
-// that starts where the old one ended gets its end written first; otherwise the start would be
-// lost. (A range that swaps both ends still meets the record's rule and stays as it was.)
+// that starts where the old one ended gets its end written first, and one that swaps both ends
+// passes through an end distinct from both; otherwise an end would be lost.
 void WriteRange(TSignalSettings *signal, float from, float to);
 
 struct TFrameBoxes {

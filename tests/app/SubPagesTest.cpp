@@ -15,6 +15,7 @@
 #include "MiniTrendPage.h"
 #include "NumDisplayPage.h"
 #include "PacketHandler.h"
+#include "PageSetup.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -23,52 +24,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct PageSetup {
-    TScopedFormatSettings dot{TFormatSettings::dot()};
-    QWidget panel;
-    tg::app::InstrumentTable instruments = tg::app::createInstruments(&panel);
-    TInstrumentsPage page{&panel};
-    QStringList errors;
-    tg::ApplicationExceptionHandler previousHandler;
-    tg::config::TFontPicker previousPicker = tg::config::FontPicker();
-
-    PageSetup()
-    {
-        previousHandler = tg::setApplicationExceptionHandler(
-            [this](std::exception_ptr e) { errors << QString::fromUtf8(tg::exceptionText(e)); });
-        page.resize(1000, 800);
-        page.show();
-        page.PageShown();
-    }
-    ~PageSetup()
-    {
-        tg::setApplicationExceptionHandler(previousHandler);
-        tg::config::FontPicker() = previousPicker;
-    }
-    template <class T> T *Field(const char *name) { return page.findChild<T *>(name); }
-    template <class T> T *Instr(int id) { return qobject_cast<T *>(instruments[size_t(id)]); }
-    void Click(const char *button) { QTest::mouseClick(Field<QAbstractButton>(button), Qt::LeftButton); }
-    void Type(const char *name, const QString &text)
-    {
-        auto *e = Field<QLineEdit>(name);
-        e->selectAll();
-        QTest::keyClick(e, Qt::Key_Delete);
-        QTest::keyClicks(e, text);
-    }
-    QString Text(const char *name) { return Field<QLineEdit>(name)->text(); }
-    TColor Color(const char *box) { return Field<TColorBox>(box)->Selected(); }
-    void ChooseColor(const char *box, TColor c)
-    {
-        auto *b = Field<TColorBox>(box);
-        b->setCurrentIndex(b->findData(QVariant::fromValue(c.value)));
-    }
-    QString Sheet() { return page.PageControl()->currentWidget()->objectName(); }
-};
-
-} // namespace
 
 TEST(NumDisplayPage, LoadsTheIndicatorAndApplyWritesEveryField)
 {

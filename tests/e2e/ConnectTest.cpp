@@ -191,3 +191,49 @@ TEST(Connect, RightReleaseOnADialShowsTheInstrumentsPage)
     QTest::mouseClick(r.dial(), Qt::RightButton, {}, QPoint(2, 2));
     EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
 }
+
+namespace {
+
+// A button of the window by name, or by caption inside the named group box.
+QAbstractButton *findButton(QWidget &w, const char *name, const char *caption = nullptr)
+{
+    if (!caption)
+        return w.findChild<QAbstractButton *>(QString::fromLatin1(name));
+    for (auto *b : w.findChild<QWidget *>(QString::fromLatin1(name))->findChildren<QAbstractButton *>())
+        if (b->text() == QLatin1String(caption))
+            return b;
+    return nullptr;
+}
+
+void clickOn(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, b->height() / 2)); }
+
+} // namespace
+
+TEST(Connect, InputPagesChangeWhatTheButtonAndTheDialSend)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    r.w.PageControl1->setCurrentWidget(r.w.TabSheetInstrumente);
+
+    // Press and release mode through the Taster page; "Zuweisen+Show" returns to the panel.
+    clickOn(findButton(r.w, "CButton70"));
+    clickOn(findButton(r.w, "RadioButtonTasterDouble"));
+    clickOn(findButton(r.w, "GroupBoxTaster", "Zuweisen+Show"));
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetShow);
+    r.click(Qt::LeftButton);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<#70M0<"));
+
+    // A new range and format for the dial: its end sends the new maximum in the new format.
+    r.w.PageControl1->setCurrentWidget(r.w.TabSheetInstrumente);
+    clickOn(findButton(r.w, "CButton80"));
+    for (const auto &[name, text] : {std::pair{"EditADrehSliderValueTo", "250"}, {"EditADrehSliderFormat", "##0"}}) {
+        auto *e = r.w.findChild<QLineEdit *>(QString::fromLatin1(name));
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, QString::fromLatin1(text));
+    }
+    clickOn(findButton(r.w, "GroupBoxDrehDial", "Zuweisen+Show"));
+    EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetShow);
+    QTest::keyClick(r.dial(), Qt::Key_End);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#80M250<"));
+}

@@ -1,4 +1,4 @@
-// The Instruments page with the lamp block, the mini trend and a value indicator selected.
+// The Instruments page with one instrument of each sub-page (other than the meters) selected.
 #include "Gallery.h"
 
 #include "Catalogue.h"
@@ -16,7 +16,9 @@ void displayPages()
     page.resize(page.sizeHint());
     page.show();
     page.PageShown();
-    const std::pair<int, const char *> shots[] = {{60, "config-dig"}, {90, "config-minitrend"}, {41, "config-numdisp"}};
+    const std::pair<int, const char *> shots[] = {{60, "config-dig"},    {90, "config-minitrend"},
+                                                  {41, "config-numdisp"}, {71, "config-taster"},
+                                                  {80, "config-aslider"}, {35, "config-aktivlabel"}};
     for (const auto &[id, name] : shots) {
         page.Select(id);
         QApplication::processEvents();

@@ -182,8 +182,7 @@ bool TAMeterPage::Apply()
     meter->SetHint(tg::config::HintFromFactor(*f));
     TSignalSettings *sig = meter->SignalSettings();
     sig->SetName1(name->text());
-    sig->SetValueFrom(static_cast<float>(*lo));
-    sig->SetValueTo(static_cast<float>(*hi));
+    tg::config::WriteRange(sig, static_cast<float>(*lo), static_cast<float>(*hi));
     sig->SetValueUnit(unit->text());
     sig->SetValueFormat(format->text());
     TScaleSettings *scale = meter->ScaleSettings();

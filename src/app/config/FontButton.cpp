@@ -4,6 +4,7 @@
 
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace tg::config {
@@ -25,6 +26,14 @@ QPushButton *MakeFontButton(const char *name, QWidget *parent)
     auto *b = new QPushButton(QStringLiteral("Font"), parent);
     b->setObjectName(name);
     return b;
+}
+
+QHBoxLayout *WithFontButton(QWidget *field, QPushButton *button)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(field, 1);
+    row->addWidget(button);
+    return row;
 }
 
 namespace {

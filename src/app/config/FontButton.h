@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 class TFont;
@@ -18,6 +19,8 @@ using TFontPicker = std::function<std::optional<QFont>(const QFont &initial, QWi
 TFontPicker &FontPicker();
 
 QPushButton *MakeFontButton(const char *name, QWidget *parent);
+// A form row of `field` (stretching) with its font button on the right.
+QHBoxLayout *WithFontButton(QWidget *field, QPushButton *button);
 
 // Lets the user pick a font for `font`. On confirmation the family, size in points and style
 // chosen are written into `font` (colour and character set stay) and true is returned.

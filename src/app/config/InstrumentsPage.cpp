@@ -1,9 +1,12 @@
 #include "InstrumentsPage.h"
 
 #include "AMeterPage.h"
+#include "AktivLabelPage.h"
 #include "ApplicationException.h"
 #include "DigitalPage.h"
 #include "FormControls.h"
+#include "GvColBitBtn.h"
+#include "GvDial.h"
 #include "GvMiniTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
@@ -11,6 +14,8 @@
 #include "NumDisplayPage.h"
 #include "SevenSeg.h"
 #include "SevenSegPage.h"
+#include "SliderPage.h"
+#include "TasterPage.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -87,22 +92,25 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
     AddSubPage("TabSheet1", QStringLiteral("DesTool"), false);
     sevenSeg = AddFieldsPage<TSevenSegPage>("TabSheet7Seg", QStringLiteral("7Seg"));
     numDisplay = AddFieldsPage<TNumDisplayPage>("TabSheetNumDisplay", QStringLiteral("NumDisp"));
-    AddSubPage("TabSheetTaster", QStringLiteral("Taster"), true);
-    AddSubPage("TabSheetAnalogSlider", QStringLiteral("ASlider"), true);
-    AddSubPage("TabSheetAktivLabel", QStringLiteral("AktivLabel"), true);
+    taster = AddFieldsPage<TTasterPage>("TabSheetTaster", QStringLiteral("Taster"));
+    slider = AddFieldsPage<TSliderPage>("TabSheetAnalogSlider", QStringLiteral("ASlider"));
+    aktivLabel = AddFieldsPage<TAktivLabelPage>("TabSheetAktivLabel", QStringLiteral("AktivLabel"));
     layout->addWidget(pageControl, 1);
 
     // A sub-page that hides its fields after an apply ends the edit.
     const std::pair<QPushButton *, QWidget *> ending[] = {{ameter->ApplyButton(), ameter},
                                                           {miniTrend->ApplyButton(), miniTrend},
-                                                          {numDisplay->ApplyButton(), numDisplay}};
+                                                          {numDisplay->ApplyButton(), numDisplay},
+                                                          {slider->ApplyButton(), slider},
+                                                          {aktivLabel->ApplyButton(), aktivLabel}};
     for (const auto &[apply, fields] : ending)
         connect(apply, &QPushButton::clicked, this, [this, fields = fields] {
             if (fields->isHidden())
                 pageControl->setEnabled(false);
         });
     for (QPushButton *show : {ameter->ShowButton(), sevenSeg->ShowButton(), digital->ShowButton(),
-                              miniTrend->ShowButton(), numDisplay->ShowButton()})
+                              miniTrend->ShowButton(), numDisplay->ShowButton(), taster->ShowButton(),
+                              slider->ShowButton(), aktivLabel->ShowButton()})
         connect(show, &QPushButton::clicked, this, [this] {
             if (Apply() && OnShowPanel)
                 OnShowPanel();
@@ -202,6 +210,7 @@ void TInstrumentsPage::PageShown()
     digital->ResetFields();
     miniTrend->ResetFields();
     numDisplay->ResetFields();
+    aktivLabel->ResetFields();
 }
 
 void TInstrumentsPage::Select(int id)
@@ -225,6 +234,18 @@ void TInstrumentsPage::Select(int id)
         ShowSheet(digital);
         if (auto *lamps = panel->findChild<QWidget *>(name))
             digital->Select(lamps, id);
+    } else if (id == 35 || id == 36) {
+        ShowSheet(aktivLabel);
+        if (auto *label = panel->findChild<QWidget *>(name))
+            aktivLabel->Select(label, id);
+    } else if (id >= 70 && id <= 73) {
+        ShowSheet(taster);
+        if (auto *button = panel->findChild<TGvColBitBtn *>(name))
+            taster->Select(button, id);
+    } else if (id == 80 || id == 81) {
+        ShowSheet(slider);
+        if (auto *dial = panel->findChild<TGvDial *>(name))
+            slider->Select(dial, id);
     } else if (id == 90) {
         ShowSheet(miniTrend);
         if (auto *trend = panel->findChild<TGvMiniTrend *>(name); trend && !miniTrend->Select(trend, id))
@@ -246,6 +267,14 @@ bool TInstrumentsPage::Apply()
         applied = endsEdit = numDisplay->Apply();
     } else if (selectedId == 60) {
         applied = digital->Apply();
+    } else if (selectedId == 35 || selectedId == 36) {
+        applied = endsEdit = aktivLabel->Apply();
+    } else if (selectedId >= 70 && selectedId <= 73) {
+        // The push button's page stays open.
+        taster->Apply();
+        applied = true;
+    } else if (selectedId == 80 || selectedId == 81) {
+        applied = endsEdit = slider->Apply();
     } else if (selectedId == 90) {
         applied = endsEdit = miniTrend->Apply();
     }

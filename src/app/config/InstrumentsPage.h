@@ -9,10 +9,13 @@ class QCheckBox;
 class QTabWidget;
 class QToolButton;
 class TAMeterPage;
+class TAktivLabelPage;
 class TDigitalPage;
 class TMiniTrendPage;
 class TNumDisplayPage;
 class TSevenSegPage;
+class TSliderPage;
+class TTasterPage;
 
 class TInstrumentsPage : public QWidget {
     Q_OBJECT
@@ -34,6 +37,9 @@ public:
     TDigitalPage *DigitalPage() const { return digital; }
     TMiniTrendPage *MiniTrendPage() const { return miniTrend; }
     TNumDisplayPage *NumDisplayPage() const { return numDisplay; }
+    TTasterPage *TasterPage() const { return taster; }
+    TSliderPage *SliderPage() const { return slider; }
+    TAktivLabelPage *AktivLabelPage() const { return aktivLabel; }
 
     // Set by the window: the visibility rule behind every check box, and "show the Show page".
     std::function<void(QCheckBox *box)> OnVisibilityClick;
@@ -54,5 +60,8 @@ private:
     TDigitalPage *digital;
     TMiniTrendPage *miniTrend;
     TNumDisplayPage *numDisplay;
+    TTasterPage *taster;
+    TSliderPage *slider;
+    TAktivLabelPage *aktivLabel;
     int selectedId = 0;
 };

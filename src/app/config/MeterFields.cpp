@@ -5,6 +5,9 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tg::config {
 
@@ -59,6 +62,23 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
 QString HintFromFactor(double factor)
 {
     return FormatGeneral(static_cast<double>(static_cast<float>(factor)), FormatSettings());
+}
+
+void WriteRange(TSignalSettings *signal, float from, float to)
+{
+    const float oldFrom = signal->ValueFrom(), oldTo = signal->ValueTo();
+    if (from == oldTo && to == oldFrom && from != to) {
+        const float beyond = std::nextafter(std::max(from, to), std::numeric_limits<float>::infinity());
+        if (std::isfinite(beyond))
+            signal->SetValueTo(beyond);
+    }
+    if (from == signal->ValueTo() && to != signal->ValueFrom()) {
+        signal->SetValueTo(to);
+        signal->SetValueFrom(from);
+    } else {
+        signal->SetValueFrom(from);
+        signal->SetValueTo(to);
+    }
 }
 
 std::optional<TFrameBoxes> FrameBoxesFromOptions(Options options)

@@ -23,6 +23,11 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid =
 // to 15 significant digits and the locale's separator (0.1 becomes "0.100000001490116").
 QString HintFromFactor(double factor);
 
+// Writes a new value range. The record ignores an end equal to either current end, so a range
+// that starts where the old one ended gets its end written first, and one that swaps both ends
+// passes through an end distinct from both; otherwise an end would be lost.
+void WriteRange(TSignalSettings *signal, float from, float to);
+
 struct TFrameBoxes {
     bool outer = true;
     bool inner = true;

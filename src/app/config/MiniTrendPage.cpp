@@ -78,8 +78,7 @@ bool TMiniTrendPage::Apply()
         return false;
     trend->SetHint(HintFromFactor(factor->Value()));
     TSignalSettings *ch1 = trend->SignalSettingsCh1();
-    ch1->SetValueFrom(from->ValueAsSingle());
-    ch1->SetValueTo(to->ValueAsSingle());
+    WriteRange(ch1, from->ValueAsSingle(), to->ValueAsSingle());
     trend->SetTimeScale(timeScale->ValueAsInt());
     ch1->SetValueFormat(format->text());
     trend->BevelOuter()->SetColor(color->Selected());

@@ -8,7 +8,6 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,14 +19,6 @@ const char *const Note = "Das numerische Display sklaliert sich in der Grösse\n
                          "selbst durch Anpassung an Werte-Font unter\n"
                          "\"Background + Font\". Es ist also durch Doppel-Click\n"
                          "auf das Instrument nur ein Verschieben möglich.";
-
-QHBoxLayout *WithFontButton(QWidget *field, QPushButton *button)
-{
-    auto *row = new QHBoxLayout;
-    row->addWidget(field, 1);
-    row->addWidget(button);
-    return row;
-}
 
 } // namespace
 
@@ -50,9 +41,7 @@ TNumDisplayPage::TNumDisplayPage(QWidget *parent) : QGroupBox(parent)
     background = MakeColorBox("ColorBoxNumDispColorBackGnd", this);
     QPushButton *valueFontButton = MakeFontButton("ButtonNumDispAnzeige", this);
     form->addRow(QStringLiteral("Background + Font"), WithFontButton(background, valueFontButton));
-    auto *note = new QLabel(QString::fromUtf8(Note), this);
-    note->setTextFormat(Qt::PlainText);
-    form->addRow(note);
+    AddNote(form, Note, this);
     const TApplyButtons buttons = AddApplyButtons(form, this);
     showButton = buttons.show;
     applyButton = buttons.apply;

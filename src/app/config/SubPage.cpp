@@ -4,6 +4,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -47,6 +48,14 @@ bool CommitNumbers(std::initializer_list<TGvNumEdit *> fields)
         if (!CommitNumber(f))
             return false;
     return true;
+}
+
+QLabel *AddNote(QFormLayout *form, const char *utf8, QWidget *parent)
+{
+    auto *note = new QLabel(QString::fromUtf8(utf8), parent);
+    note->setTextFormat(Qt::PlainText);
+    form->addRow(note);
+    return note;
 }
 
 TApplyButtons AddApplyButtons(QFormLayout *form, QWidget *parent)

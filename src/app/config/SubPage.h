@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 class QFormLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -27,6 +28,9 @@ void LoadNumber(TGvNumEdit *field, double v);
 bool CommitNumber(TGvNumEdit *field);
 // Commits every field; false as soon as one holds no number.
 bool CommitNumbers(std::initializer_list<TGvNumEdit *> fields);
+
+// An explanation as a full-width form row; plain text, line breaks kept.
+QLabel *AddNote(QFormLayout *form, const char *utf8, QWidget *parent);
 
 struct TApplyButtons {
     QPushButton *show;  // "Zuweisen+Show"

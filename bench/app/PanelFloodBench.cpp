@@ -3,6 +3,7 @@
 // whole path over a pseudo-terminal beside a plain read() loop, and the latency from a device
 // write to the instrument's new value at 10,000 messages per second.
 #include "../PtyFlood.h"
+#include "PanelStream.h"
 #include "Catalogue.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
@@ -26,37 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int64_t kPacketsPerIteration = 200000;
 constexpr qsizetype kChunk = 4096; // what one read of the pty returns under a flood
-
-// A realistic mix: every id the panel shows, each value different from the one before.
-QByteArray panelStream(qsizetype bytes)
-{
-    QByteArray s;
-    for (int i = 0; s.size() < bytes; ++i) {
-        const QByteArray v = QByteArray::number((i * 37) % 1000) + "." + QByteArray::number(i % 10);
-        switch (i % 8) {
-        case 0:
-        case 1:
-        case 2:
-            s += "#" + QByteArray::number(i % 10 + 1) + "M" + v + "<"; // meters
-            break;
-        case 3:
-            s += "#" + QByteArray::number(41 + i % 4) + "M0." + QByteArray::number(i % 100) + "<";
-            break;
-        case 4:
-            s += "#40M" + v + "<";
-            break;
-        case 5:
-            s += "#60M" + QByteArray::number(i % 256) + "<";
-            break;
-        case 6:
-            s += "#90M" + QByteArray::number(i % 100) + "<";
-            break;
-        default:
-            s += "#" + QByteArray::number(35 + i % 2) + "MPumpe " + QByteArray::number(i % 50) + "<";
-        }
-    }
-    return s;
-}
 
 // The window with every instrument switched on and shown, counting the packets it handles.
 struct Panel {

@@ -3,6 +3,7 @@
 // whole path over a pseudo-terminal beside a plain read() loop, and the latency from a device
 // write to the instrument's new value at 10,000 messages per second.
 #include "../PtyFlood.h"
+#include "PanelStream.h"
 #include "Catalogue.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
@@ -26,37 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int64_t kPacketsPerIteration = 200000;
 constexpr qsizetype kChunk = 4096; // what one read of the pty returns under a flood
-
-// A realistic mix: every id the panel shows, each value different from the one before.
-QByteArray panelStream(qsizetype bytes)
-{
-    QByteArray s;
-    for (int i = 0; s.size() < bytes; ++i) {
-        const QByteArray v = QByteArray::number((i * 37) % 1000) + "." + QByteArray::number(i % 10);
-        switch (i % 8) {
-        case 0:
-        case 1:
-        case 2:
-            s += "#" + QByteArray::number(i % 10 + 1) + "M" + v + "<"; // meters
-            break;
-        case 3:
-            s += "#" + QByteArray::number(41 + i % 4) + "M0." + QByteArray::number(i % 100) + "<";
-            break;
-        case 4:
-            s += "#40M" + v + "<";
-            break;
-        case 5:
-            s += "#60M" + QByteArray::number(i % 256) + "<";
-            break;
-        case 6:
-            s += "#90M" + QByteArray::number(i % 100) + "<";
-            break;
-        default:
-            s += "#" + QByteArray::number(35 + i % 2) + "MPumpe " + QByteArray::number(i % 50) + "<";
-        }
-    }
-    return s;
-}
 
 // The window with every instrument switched on and shown, counting the packets it handles.
 struct Panel {
@@ -92,22 +62,30 @@ qint64 threadCpuNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-// What a user would notice while the flood runs: how often one meter is painted, and the
-// longest gap between the beats of a 4 ms timer beyond its interval (the event loop's stall),
-// in wall-clock time and in the GUI thread's processor time.
+// What a user would notice while the flood runs: how often one meter is painted, how long the
+// window takes to paint a frame, and the longest gap between the beats of a 4 ms timer beyond
+// its interval (the event loop's stall), in wall-clock time and in the GUI thread's processor
+// time.
 struct LoopWatch : QObject {
     static constexpr int kBeatMs = 4;
     QWidget *watched;
+    QWidget *window;
     int64_t paints = 0;
+    int64_t frames = 0;
+    qint64 framesNs = 0;
+    qint64 longestFrameNs = 0;
+    bool inFrame = false;
+    bool framePainted = false;
     qint64 longestGapNs = 0;
     qint64 longestCpuGapNs = 0;
     qint64 cpuAtBeat = threadCpuNs();
     QTimer beat;
     QElapsedTimer sinceBeat, running;
 
-    explicit LoopWatch(QWidget *watched) : watched(watched)
+    explicit LoopWatch(QWidget *watched) : watched(watched), window(watched->window())
     {
-        watched->installEventFilter(this);
+        // On the application, to see the paints of every widget a frame paints.
+        qApp->installEventFilter(this);
         beat.setTimerType(Qt::PreciseTimer);
         beat.setInterval(kBeatMs);
         QObject::connect(&beat, &QTimer::timeout, [this] {
@@ -121,16 +99,35 @@ struct LoopWatch : QObject {
         sinceBeat.start();
         running.start();
     }
-    ~LoopWatch() override { watched->removeEventFilter(this); }
+    ~LoopWatch() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (o == watched && e->type() == QEvent::Paint)
-            ++paints;
-        return false;
+        if (e->type() == QEvent::Paint) {
+            paints += o == watched ? 1 : 0;
+            framePainted = true;
+        }
+        if (o != window || e->type() != QEvent::UpdateRequest || inFrame)
+            return false;
+        // Delivered here, to time it; a request held back for a later frame paints nothing.
+        inFrame = true;
+        framePainted = false;
+        QElapsedTimer t;
+        t.start();
+        QCoreApplication::sendEvent(window, e);
+        const qint64 ns = t.nsecsElapsed();
+        inFrame = false;
+        if (framePainted) {
+            ++frames;
+            framesNs += ns;
+            longestFrameNs = std::max(longestFrameNs, ns);
+        }
+        return true;
     }
     void report(benchmark::State &state) const
     {
         state.counters["paints/s"] = double(paints) * 1e9 / double(std::max<qint64>(running.nsecsElapsed(), 1));
+        state.counters["frame_ms"] = frames ? double(framesNs) / double(frames) / 1e6 : 0.0;
+        state.counters["frame_max_ms"] = double(longestFrameNs) / 1e6;
         state.counters["stall_ms"] = std::max(0.0, double(longestGapNs) / 1e6 - kBeatMs);
         state.counters["stall_cpu_ms"] = std::max(0.0, double(longestCpuGapNs) / 1e6 - kBeatMs);
     }

@@ -3,6 +3,8 @@
 // the event loop, so a device sending a value per read would repaint the panel thousands of
 // times a second and starve the loop; the pacer lets one sync through per frame interval and
 // holds the rest back to the end of the interval, when everything dirty is painted at once.
+// Qt asks for a repaint() the same way, so one that comes within a frame of the last waits
+// for the next frame too.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>

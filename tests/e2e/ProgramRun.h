@@ -1,6 +1,7 @@
 #pragma once
 // The real program in a process of its own, on its own runtime folder (the single-instance
 // guard would end a second copy at once), as this user or as another one.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -41,6 +42,15 @@ struct ProgramRun {
     {
         return QTest::qWaitFor([&] { return QFile::exists(runtime.filePath(QStringLiteral("TAVELGRID.lock"))); },
                                30000);
+    }
+    // Whether the program holds the file open (a port it connected to).
+    bool holdsOpen(const QString &file) const
+    {
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(p.processId());
+        for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+            if (fd.symLinkTarget() == file)
+                return true;
+        return false;
     }
     bool endsNormallyOn(int sig)
     {

@@ -25,16 +25,6 @@ void own(const QString &path, std::optional<uid_t> uid, mode_t mode)
     ASSERT_EQ(::chmod(p.constData(), mode), 0) << p.constData();
 }
 
-// Whether the process holds the file open.
-bool holdsOpen(qint64 pid, const QString &file)
-{
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
-    for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
-        if (fd.symLinkTarget() == file)
-            return true;
-    return false;
-}
-
 int linesWith(const QByteArray &text, const char *needle)
 {
     int n = 0;
@@ -84,7 +74,7 @@ TEST(UnwritableSettings, TheProgramRunsAndSaysOnceThatNothingIsSaved)
                       QStringLiteral("--connect")},
                      user, QProcess::SeparateChannels);
         ASSERT_TRUE(r.started());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return holdsOpen(r.p.processId(), device.slave); }, 30000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
         device.write("#1M5<#40M1.5<#60M255<");
         EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
         const QByteArray err = r.p.readAllStandardError();

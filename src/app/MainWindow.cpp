@@ -417,14 +417,14 @@ void TFormMain::buildTerminalPage()
         return b;
     };
     ButtonSendString = button("ButtonSendString", "Send String", 650, 30, &TFormMain::ButtonSendStringClick);
-    ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 120, &TFormMain::ButtonTerminalConnectClick);
+    ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 80, &TFormMain::ButtonTerminalConnectClick);
     ButtonTerminalDisconnect =
-        button("ButtonTerminalDisconnect", "Stop View", 1016, 160, &TFormMain::ButtonTerminalDisconnectClick);
-    ButtonClearTerminal = button("ButtonClearTerminal", "Clear View", 1016, 220, &TFormMain::ButtonClearTerminalClick);
+        button("ButtonTerminalDisconnect", "Stop View", 1016, 120, &TFormMain::ButtonTerminalDisconnectClick);
+    ButtonClearTerminal = button("ButtonClearTerminal", "Clear View", 1016, 180, &TFormMain::ButtonClearTerminalClick);
     LabelTerminal = new QLabel(QStringLiteral("xxx"), TabSheetTerminal);
     LabelTerminal->setObjectName(QStringLiteral("LabelTerminal"));
     LabelTerminal->setTextFormat(Qt::PlainText);
-    LabelTerminal->setGeometry(1016, 80, 140, 30);
+    LabelTerminal->setGeometry(810, 30, 340, 30);
 
     ComTerminal1 = new TComTerminal(TabSheetTerminal);
     ComTerminal1->setObjectName(QStringLiteral("ComTerminal1"));

@@ -4,7 +4,9 @@
 #include "ColorBox.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
+#include "ComTerminal.h"
 #include "FramePacer.h"
+#include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
 #include "GvColBitBtn.h"
@@ -158,6 +160,7 @@ TFormMain::~TFormMain()
         formEvents.OnDestroy(this);
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
+    ComTerminal1->SetComPort(nullptr);
 }
 
 QWidget *TFormMain::page(const QString &name, const QString &caption)
@@ -406,10 +409,70 @@ void TFormMain::buildTerminalPage()
     EditTerminalSendString = new QLineEdit(TabSheetTerminal);
     EditTerminalSendString->setObjectName(QStringLiteral("EditTerminalSendString"));
     EditTerminalSendString->setGeometry(32, 32, 600, 26);
-    auto *send = new QPushButton(QStringLiteral("Send String"), TabSheetTerminal);
-    send->setObjectName(QStringLiteral("ButtonSendString"));
-    send->setGeometry(650, 30, 140, 30);
-    connect(send, &QPushButton::clicked, this, &TFormMain::ButtonSendStringClick);
+    auto button = [this](const char *name, const char *caption, int x, int y, void (TFormMain::*click)()) {
+        auto *b = new QPushButton(QString::fromLatin1(caption), TabSheetTerminal);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(x, y, 140, 30);
+        connect(b, &QPushButton::clicked, this, click);
+        return b;
+    };
+    ButtonSendString = button("ButtonSendString", "Send String", 650, 30, &TFormMain::ButtonSendStringClick);
+    ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 80, &TFormMain::ButtonTerminalConnectClick);
+    ButtonTerminalDisconnect =
+        button("ButtonTerminalDisconnect", "Stop View", 1016, 120, &TFormMain::ButtonTerminalDisconnectClick);
+    ButtonClearTerminal = button("ButtonClearTerminal", "Clear View", 1016, 180, &TFormMain::ButtonClearTerminalClick);
+    LabelTerminal = new QLabel(QStringLiteral("xxx"), TabSheetTerminal);
+    LabelTerminal->setObjectName(QStringLiteral("LabelTerminal"));
+    LabelTerminal->setTextFormat(Qt::PlainText);
+    LabelTerminal->setGeometry(810, 30, 340, 30);
+
+    ComTerminal1 = new TComTerminal(TabSheetTerminal);
+    ComTerminal1->setObjectName(QStringLiteral("ComTerminal1"));
+    setupPanelTerminal(*ComTerminal1);
+    ComTerminal1->setGeometry(32, 80, 969, 481);
+
+    // The view shows traffic only while its page is up; the Show page keeps it, as the framer.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        QWidget *shown = PageControl1->currentWidget();
+        if (shown == TabSheetTerminal)
+            TabSheetTerminalShow();
+        else if (shown != TabSheetShow)
+            ComTerminal1->SetComPort(nullptr);
+    });
+}
+
+void TFormMain::TabSheetTerminalShow()
+{
+    ButtonSendString->setEnabled(true);
+    // "COM1" is the name before any port was chosen.
+    const QString name = ComPort1->Port();
+    LabelTerminal->setText(name == QLatin1String("COM1") ? QString() : name);
+    ComTerminal1->ClearView();
+}
+
+void TFormMain::ButtonTerminalConnectClick()
+{
+    ButtonSendString->setEnabled(true);
+    ComTerminal1->SetComPort(ComPort1);
+    try {
+        ComTerminal1->SetConnected(true);
+    } catch (const std::exception &) {
+        showWarning(QString::fromLatin1("Die Schnittstelle ist nicht aktiviert\r\nund muss unter der Seite "
+                                        "\"Schnittstelle\"      \r\nkonfiguriert werden."));
+    }
+}
+
+void TFormMain::ButtonTerminalDisconnectClick()
+{
+    ButtonSendString->setEnabled(false);
+    // Detached first, so the port itself stays open for the panel.
+    ComTerminal1->SetComPort(nullptr);
+    ComTerminal1->SetConnected(false);
+}
+
+void TFormMain::ButtonClearTerminalClick()
+{
+    ComTerminal1->ClearView();
 }
 
 void TFormMain::buildOptionsPage()
@@ -510,6 +573,7 @@ void TFormMain::ButtonConnectComPort1Click()
     BackgroundFill1->show();
     TabSheetShow->setEnabled(true);
     ComPort1->SetConnected(false);
+    ComTerminal1->SetConnected(false);
     ComPort1->Close();
     ComPort1->SetBaudRate(Com::brCustom);
     ComPort1->SetCustomBaudRate(baudFromText(ComboBoxBaud->currentText()));

@@ -18,6 +18,7 @@ class QPushButton;
 class QTabWidget;
 class TComDataPacket;
 class TComPort;
+class TComTerminal;
 class TBackgroundFill;
 class TColorBox;
 class TImage;
@@ -38,6 +39,10 @@ public:
     void ButtonDisConnectComPort1Click();
     void ComboBoxBaudExit();
     void ButtonSendStringClick();
+    void ButtonTerminalConnectClick();
+    void ButtonTerminalDisconnectClick();
+    void ButtonClearTerminalClick();
+    void TabSheetTerminalShow();
     void StandardViewClick();
     void HilfeClick();
     void applyVisibility();
@@ -68,6 +73,9 @@ public:
     TColorBox *ColorBoxShowFarbeVon;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
     QLineEdit *EditTerminalSendString;
+    TComTerminal *ComTerminal1;
+    QLabel *LabelTerminal;
+    QPushButton *ButtonSendString, *ButtonTerminalConnect, *ButtonTerminalDisconnect, *ButtonClearTerminal;
     TMainFormStorages storages{};
 
 protected:

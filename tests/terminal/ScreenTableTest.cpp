@@ -84,6 +84,8 @@ std::vector<Row> rows()
         {"erase from caret", "abcdef" + E + "[1;3H" + E + "[K", teVT100orANSI, {{1, "ab"}}, 3, 1},
         {"erase screen from caret", "ab\r\ncd\r\nef" + E + "[2;2H" + E + "[J", teVT100orANSI,
          {{1, "ab"}, {2, "c"}}, 2, 2},
+        {"erase to start of line or screen is not acted on", "abc" + E + "[1K" + E + "[1J",
+         teVT100orANSI, {{1, "abc"}}, 4, 1, "", "0:[1K|0:[1J|"},
         {"save restore", E + "[4;4H" + E + "7" + E + "[H" + E + "8", teVT100orANSI, {}, 4, 4},
         {"reverse line feed scrolls down on row 1", "a" + E + "I", teVT52,
          {{2, "a"}}, 2, 1},

@@ -84,4 +84,18 @@ TEST(TermView, ViewFollowsCaretUnlessUserScrolledAway)
     EXPECT_TRUE(waitFor([&] { return rig.term.TopRow() > 40; }));
 }
 
+TEST(TermView, DeviceBytesShowUnchangedAndResizeAnAutoSizedView)
+{
+    Rig rig;
+    rig.term.Force7Bit = true; // stored only: the top bit is kept
+    rig.pty.write("\xe4\xb0");
+    EXPECT_TRUE(waitFor([&] { return rig.term.Screen().RowText(1) == "\xe4\xb0"; }));
+
+    rig.term.SetAutoSize(true);
+    const int cellW = rig.term.CellSize().width();
+    EXPECT_EQ(rig.term.width(), 80 * cellW + 2 * rig.term.frameWidth());
+    rig.pty.write("\x1b[?3h");
+    EXPECT_TRUE(waitFor([&] { return rig.term.width() == 132 * cellW + 2 * rig.term.frameWidth(); }));
+}
+
 } // namespace

@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     gallery::input();
     gallery::configPages();
     gallery::displayPages();
+    gallery::terminalPage();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

@@ -1,8 +1,10 @@
 #include "ComTerminal.h"
 
 #include "ComPort.h"
+#include "Font.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -50,8 +52,9 @@ QByteArray TCustomComTerminal::EncodeKeys(const QString &text)
 TCustomComTerminal::TCustomComTerminal(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SetScrollBars(ssBoth);
+    SetBorderStyle(bsSingle);
+    SetSmoothScroll(false);
     FLink.LinkRxBuf = [this](TCustomComPort *, const char *data, int count) { Received(data, count); };
     FScreen.SendBack = [this](const std::string &bytes) {
         SendBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
@@ -68,12 +71,14 @@ TCustomComTerminal::TCustomComTerminal(QWidget *parent) : QAbstractScrollArea(pa
             return;
         // The user scrolled: follow again only once the caret row is back in view.
         const int caret = FScreen.CaretRow();
-        const int visible = qMax(1, viewport()->height() / FCharH);
+        const int visible = VisibleRows();
         FUserScrolled = caret < TopRow() || caret >= TopRow() + visible;
         viewport()->update();
     });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
     resize(400, 250);
-    SetTermFont(QFont(QStringLiteral("Monospace"), 9));
+    TFont::installSubstitutions();
+    SetTermFont(QFont(QStringLiteral("Fixedsys"), 9));
     SetColors(Qt::black, Qt::white);
     UpdateScrollRange();
 }
@@ -108,6 +113,7 @@ void TCustomComTerminal::SetConnected(bool value)
 void TCustomComTerminal::SetColumns(int value)
 {
     FScreen.SetColumns(value);
+    ApplyAutoSize();
     UpdateScrollRange();
     viewport()->update();
 }
@@ -115,6 +121,7 @@ void TCustomComTerminal::SetColumns(int value)
 void TCustomComTerminal::SetRows(int value)
 {
     FScreen.SetRows(value);
+    ApplyAutoSize();
     UpdateScrollRange();
     viewport()->update();
 }
@@ -122,13 +129,77 @@ void TCustomComTerminal::SetRows(int value)
 void TCustomComTerminal::SetTermFont(const QFont &font)
 {
     QFont f = font;
+    // Cells are one width: the installed font behind the name decides, not the name.
+    if (!QFontInfo(f).fixedPitch())
+        f.setFamily(QStringLiteral("Fixedsys"));
     f.setUnderline(false);
     setFont(f);
     const QFontMetrics m(f);
     FCharW = qMax(1, m.horizontalAdvance(QLatin1Char('W')));
     FCharH = qMax(1, m.height());
     FAscent = m.ascent();
+    ApplyAutoSize();
     UpdateScrollRange();
+    FollowCaret();
+    viewport()->update();
+}
+
+void TCustomComTerminal::SetScrollBars(TScrollStyle value)
+{
+    FScrollBars = value;
+    // A bar shows only while its range is not empty, so a screen that fits needs no bar.
+    const bool h = value == ssHorizontal || value == ssBoth;
+    const bool v = value == ssVertical || value == ssBoth;
+    setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void TCustomComTerminal::SetBorderStyle(TBorderStyle value)
+{
+    FBorderStyle = value;
+    setFrameStyle(value == bsSingle ? QFrame::StyledPanel | QFrame::Sunken : QFrame::NoFrame);
+    ApplyAutoSize();
+    UpdateScrollRange();
+}
+
+void TCustomComTerminal::SetSmoothScroll(bool value)
+{
+    FSmoothScroll = value;
+    // Without tracking a dragged thumb moves the view only when it is released.
+    horizontalScrollBar()->setTracking(value);
+    verticalScrollBar()->setTracking(value);
+}
+
+void TCustomComTerminal::SetAutoSize(bool value)
+{
+    FAutoSize = value;
+    ApplyAutoSize();
+}
+
+void TCustomComTerminal::SetAlign(TTermAlign value)
+{
+    FAlign = value;
+    ApplyAutoSize();
+}
+
+void TCustomComTerminal::ApplyAutoSize()
+{
+    if (!FAutoSize)
+        return;
+    const int edges = 2 * frameWidth();
+    QSize s = size();
+    if (FAlign == alNone || FAlign == alLeft || FAlign == alRight)
+        s.setWidth(FCharW * FScreen.Columns() + edges);
+    if (FAlign == alNone || FAlign == alTop || FAlign == alBottom)
+        s.setHeight(FCharH * FScreen.Rows() + edges);
+    resize(s);
+}
+
+int TCustomComTerminal::VisibleRows() const
+{
+    return qMax(1, viewport()->height() / FCharH);
 }
 
 void TCustomComTerminal::SetColors(QColor background, QColor fontColor)
@@ -160,6 +231,7 @@ void TCustomComTerminal::ScheduleRepaint()
 void TCustomComTerminal::Flush()
 {
     // Columns may have been changed by the device ("?3" mode).
+    ApplyAutoSize();
     UpdateScrollRange();
     FollowCaret();
     viewport()->update();
@@ -167,11 +239,23 @@ void TCustomComTerminal::Flush()
 
 void TCustomComTerminal::UpdateScrollRange()
 {
-    const int visible = qMax(1, viewport()->height() / FCharH);
-    QScrollBar *bar = verticalScrollBar();
+    const bool h = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+    const bool v = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    // Measured without bars when the whole screen fits, so bars shown earlier can go again.
+    const QSize full = maximumViewportSize();
+    const bool fits = FScreen.Columns() * FCharW <= full.width() && FScreen.Rows() * FCharH <= full.height();
+    const QSize area = fits ? full : viewport()->size();
+    const int rows = qMax(1, area.height() / FCharH);
+    const int columns = qMax(1, area.width() / FCharW);
     FOwnScroll = true;
-    bar->setRange(0, qMax(0, FScreen.Rows() - visible));
-    bar->setPageStep(visible);
+    // Without its bar a direction stays at the first cell.
+    QScrollBar *bar = verticalScrollBar();
+    bar->setRange(0, v ? qMax(0, FScreen.Rows() - rows) : 0);
+    bar->setPageStep(rows);
+    bar->setSingleStep(1);
+    bar = horizontalScrollBar();
+    bar->setRange(0, h ? qMax(0, FScreen.Columns() - columns) : 0);
+    bar->setPageStep(columns);
     bar->setSingleStep(1);
     FOwnScroll = false;
 }
@@ -179,7 +263,7 @@ void TCustomComTerminal::UpdateScrollRange()
 void TCustomComTerminal::FollowCaret()
 {
     const int caret = FScreen.CaretRow();
-    const int visible = qMax(1, viewport()->height() / FCharH);
+    const int visible = VisibleRows();
     if (FUserScrolled) {
         if (caret >= TopRow() && caret < TopRow() + visible)
             FUserScrolled = false;
@@ -201,18 +285,20 @@ void TCustomComTerminal::paintEvent(QPaintEvent *event)
     p.fillRect(event->rect(), FBackground);
     p.setFont(font());
     const int top = TopRow();
+    const int left = LeftColumn();
     const QRect area = event->rect();
     const int firstRow = qMax(1, top + area.top() / FCharH);
     const int lastRow = qMin(FScreen.Rows(), top + area.bottom() / FCharH);
-    const int lastCol = qMin(FScreen.Columns(), area.right() / FCharW + 1);
+    const int firstCol = qMax(1, left + area.left() / FCharW);
+    const int lastCol = qMin(FScreen.Columns(), left + area.right() / FCharW);
     const TComTermBuffer &buf = FScreen.Buffer();
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y = (r - top) * FCharH;
-        for (int c = qMax(1, area.left() / FCharW + 1); c <= lastCol; ++c) {
+        for (int c = firstCol; c <= lastCol; ++c) {
             const TTermCell &cell = buf.Cell(c, r);
             if (!cell.Ch)
                 continue;
-            const QRect box((c - 1) * FCharW, y, FCharW, FCharH);
+            const QRect box((c - left) * FCharW, y, FCharW, FCharH);
             p.fillRect(box, rgb(cell.BackColor));
             p.setPen(rgb(cell.FrontColor));
             p.drawText(box.left(), y + FAscent, QString(DecodeByte(cell.Ch)));
@@ -222,7 +308,7 @@ void TCustomComTerminal::paintEvent(QPaintEvent *event)
     }
     if (hasFocus() && FCaretOn && Caret != tcNone) {
         const int h = Caret == tcBlock ? FCharH : qMax(1, FCharH / 8);
-        const int x = (FScreen.CaretColumn() - 1) * FCharW;
+        const int x = (FScreen.CaretColumn() - left) * FCharW;
         const int y = (FScreen.CaretRow() - top + 1) * FCharH - h;
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.fillRect(QRect(x, y, FCharW, h), Qt::white);

@@ -13,6 +13,10 @@
 
 enum TTermCaret { tcBlock, tcUnderline, tcNone };
 enum TArrowKeys { akTerminal, akWindows };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TBorderStyle { bsNone, bsSingle };
+// Where the parent places the control; auto-size sets only the sides the alignment leaves free.
+enum TTermAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TCustomComTerminal : public QAbstractScrollArea {
     Q_OBJECT
@@ -31,18 +35,34 @@ public:
     void SetColumns(int value);
     void SetRows(int value);
     void SetEmulation(TTermEmulation value) { FScreen.SetEmulation(value); }
+    // A proportional font gives way to the shared terminal font; underline is never used.
     void SetTermFont(const QFont &font);
     void SetColors(QColor background, QColor fontColor);
     void ClearView();
+
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    bool SmoothScroll() const { return FSmoothScroll; }
+    void SetSmoothScroll(bool value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+    TTermAlign Align() const { return FAlign; }
+    void SetAlign(TTermAlign value);
 
     TTermCaret Caret = tcBlock;
     TArrowKeys ArrowKeys = akTerminal;
     bool LocalEcho = false;
     bool SendLF = false;
     bool WantTab = false;
+    // Kept for stored settings; received bytes are shown unchanged either way.
+    bool Force7Bit = false;
 
-    // The top screen row shown, 1-based.
+    // The top-left screen cell shown, 1-based.
     int TopRow() const { return verticalScrollBar()->value() + 1; }
+    int LeftColumn() const { return horizontalScrollBar()->value() + 1; }
+    QSize CellSize() const { return {FCharW, FCharH}; }
 
     // Typed text as it goes to the port: characters outside the code page become "?".
     static QByteArray EncodeKeys(const QString &text);
@@ -64,6 +84,8 @@ private:
     void Flush();
     void UpdateScrollRange();
     void FollowCaret();
+    void ApplyAutoSize();
+    int VisibleRows() const;
 
     TTermScreen FScreen;
     TComLink FLink;
@@ -77,6 +99,11 @@ private:
     int FCharH = 16;
     int FAscent = 12;
     QColor FBackground = Qt::black;
+    TScrollStyle FScrollBars = ssBoth;
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FSmoothScroll = false;
+    bool FAutoSize = false;
+    TTermAlign FAlign = alNone;
 };
 
 class TComTerminal : public TCustomComTerminal {

@@ -14,4 +14,5 @@ void setupPanelTerminal(TCustomComTerminal &term)
     term.SetColumns(60);
     term.SetRows(100);
     term.Screen().WrapLines = true;
+    term.SetScrollBars(ssVertical);
 }

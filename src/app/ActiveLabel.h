@@ -9,11 +9,7 @@
 
 class ActiveLabel : public QLabel, public TControlBounds<ActiveLabel> {
     Q_OBJECT
-    Q_PROPERTY(int Left READ Left WRITE SetLeft)
-    Q_PROPERTY(int Top READ Top WRITE SetTop)
-    Q_PROPERTY(int Width READ Width WRITE SetWidth)
-    Q_PROPERTY(int Height READ Height WRITE SetHeight)
-    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    TG_CONTROL_BOUNDS_PROPERTIES
     Q_PROPERTY(QString Caption READ text WRITE setText)
     Q_PROPERTY(TColor Color READ Color WRITE SetColor)
     Q_PROPERTY(TFont *Font READ Font)

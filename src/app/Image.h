@@ -8,11 +8,7 @@
 
 class TImage : public QLabel, public TControlBounds<TImage> {
     Q_OBJECT
-    Q_PROPERTY(int Left READ Left WRITE SetLeft)
-    Q_PROPERTY(int Top READ Top WRITE SetTop)
-    Q_PROPERTY(int Width READ Width WRITE SetWidth)
-    Q_PROPERTY(int Height READ Height WRITE SetHeight)
-    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    TG_CONTROL_BOUNDS_PROPERTIES
     Q_PROPERTY(QImage Picture READ Picture WRITE SetPicture)
 public:
     explicit TImage(QWidget *parent = nullptr);

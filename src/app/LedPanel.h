@@ -10,11 +10,7 @@ class TGvLED;
 
 class TLedPanel : public QFrame, public TControlBounds<TLedPanel> {
     Q_OBJECT
-    Q_PROPERTY(int Left READ Left WRITE SetLeft)
-    Q_PROPERTY(int Top READ Top WRITE SetTop)
-    Q_PROPERTY(int Width READ Width WRITE SetWidth)
-    Q_PROPERTY(int Height READ Height WRITE SetHeight)
-    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    TG_CONTROL_BOUNDS_PROPERTIES
     Q_PROPERTY(TColor Color READ Color WRITE SetColor)
 public:
     explicit TLedPanel(QWidget *parent = nullptr);

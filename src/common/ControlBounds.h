@@ -1,8 +1,7 @@
 #pragma once
 // Position, size and visibility of a panel widget under the names the settings file keeps.
-// A widget class inherits this beside its Qt base and declares
-//   Q_PROPERTY(int Left READ Left WRITE SetLeft) ... Q_PROPERTY(bool Visible ...)
-// Visible is the widget's own switch: a child of a closed window still reports true.
+// A widget class inherits this beside its Qt base and puts TG_CONTROL_BOUNDS_PROPERTIES beside
+// Q_OBJECT. Visible is the widget's own switch: a child of a closed window still reports true.
 template <class W>
 class TControlBounds {
 public:
@@ -22,3 +21,11 @@ private:
     W &self() { return static_cast<W &>(*this); }
 };
 
+
+// The properties, for the class body (moc expands the macro).
+#define TG_CONTROL_BOUNDS_PROPERTIES                                                             \
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)                                                 \
+    Q_PROPERTY(int Top READ Top WRITE SetTop)                                                    \
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)                                              \
+    Q_PROPERTY(int Height READ Height WRITE SetHeight)                                           \
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)

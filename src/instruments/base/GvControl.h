@@ -14,11 +14,7 @@
 
 class TGvControl : public QWidget, public TControlBounds<TGvControl> {
     Q_OBJECT
-    Q_PROPERTY(int Left READ Left WRITE SetLeft)
-    Q_PROPERTY(int Top READ Top WRITE SetTop)
-    Q_PROPERTY(int Width READ Width WRITE SetWidth)
-    Q_PROPERTY(int Height READ Height WRITE SetHeight)
-    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    TG_CONTROL_BOUNDS_PROPERTIES
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
 public:

@@ -2,6 +2,7 @@
 
 #include "BackgroundFill.h"
 #include "ColorBox.h"
+#include "ComComboBox.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
 #include "FramePacer.h"
@@ -13,7 +14,6 @@
 #include "Image.h"
 #include "IniFileStorage.h"
 #include "IniImage.h"
-#include "SerialPorts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -59,26 +59,6 @@ const char kProtocol[] =
 const char *const kBaudRates[] = {"110",    "300",    "600",    "1200",   "2400",   "4800",
                                   "9600",   "14400",  "19200",  "38400",  "56000",  "57600",
                                   "115200", "128000", "230400", "256000", "460800", "921600"};
-
-// A combo box that lists the serial ports each time it opens, so ports plugged in later appear.
-class PortComboBox : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-    void refresh()
-    {
-        const QString current = currentText();
-        clear();
-        addItems(tg::platform::listSerialPorts());
-        const int i = findText(current);
-        if (i >= 0)
-            setCurrentIndex(i);
-    }
-    void showPopup() override
-    {
-        refresh();
-        QComboBox::showPopup();
-    }
-};
 
 int32_t baudFromText(const QString &text)
 {
@@ -362,13 +342,13 @@ void TFormMain::buildInterfacePage()
     com->setGeometry(24, 24, 420, 470);
     new QLabel(QStringLiteral("Com Port"), com);
     com->findChild<QLabel *>()->move(24, 40);
-    auto *port = new PortComboBox(com);
-    ComComboBoxPort = port;
+    ComComboBoxPort = new TComComboBox(com);
     ComComboBoxPort->setObjectName(QStringLiteral("ComComboBoxPort"));
     ComComboBoxPort->setGeometry(120, 36, 260, 24);
-    port->refresh();
-    ComComboBoxPort->setCurrentIndex(-1);
-    connect(ComComboBoxPort, &QComboBox::textActivated, this, [this](const QString &name) { ComPort1->SetPort(name); });
+    ComComboBoxPort->SetComProperty(ComSelect::cpPort);
+    ComComboBoxPort->SetAutoApply(true);
+    ComComboBoxPort->SetComPort(ComPort1);
+    ComComboBoxPort->SetText(QStringLiteral("COM10"));
     auto *baudLabel = new QLabel(QStringLiteral("Baud Rate"), com);
     baudLabel->move(24, 80);
     ComboBoxBaud = new TTextComboBox(com);

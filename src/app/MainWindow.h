@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class TComComboBox;
 class TComDataPacket;
 class TComPort;
 class TBackgroundFill;
@@ -63,7 +64,7 @@ public:
         *TabSheetOptionen, *TabSheetHilfe;
     TBackgroundFill *BackgroundFill1;
     TImage *Image1;
-    QComboBox *ComComboBoxPort;
+    TComComboBox *ComComboBoxPort;
     TTextComboBox *ComboBoxBaud;
     TColorBox *ColorBoxShowFarbeVon;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;

@@ -4,6 +4,7 @@
 #include "ColorBox.h"
 #include "ComComboBox.h"
 #include "ComDataPacket.h"
+#include "ComLed.h"
 #include "ComPort.h"
 #include "FramePacer.h"
 #include "InstrumentsPage.h"
@@ -335,6 +336,16 @@ void TFormMain::setFlow(bool on)
         t->SetFlow(on);
 }
 
+// A green lamp that shows whether the port is open.
+TComLed *TFormMain::portLamp(QWidget *parent, const QString &name)
+{
+    auto *led = new TComLed(parent);
+    led->setObjectName(name);
+    led->SetKind(TComLed::lkGreenLight);
+    led->SetComPort(ComPort1);
+    return led;
+}
+
 void TFormMain::buildInterfacePage()
 {
     TabSheetSchnittstelle = page(QStringLiteral("TabSheetSchnittstelle"), QStringLiteral("  Interface"));
@@ -368,6 +379,8 @@ void TFormMain::buildInterfacePage()
     ButtonDisConnectComPort1->setGeometry(200, 120, 160, 32);
     connect(ButtonConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonConnectComPort1Click);
     connect(ButtonDisConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonDisConnectComPort1Click);
+    ComLed2 = portLamp(com, QStringLiteral("ComLed2"));
+    ComLed2->move(380, 124);
     auto *help = new QLabel(QString::fromUtf8(kInterfaceHelp).remove(QLatin1Char('\r')), com);
     help->setWordWrap(true);
     help->setGeometry(24, 170, 380, 280);
@@ -383,6 +396,8 @@ void TFormMain::buildInterfacePage()
 void TFormMain::buildTerminalPage()
 {
     TabSheetTerminal = page(QStringLiteral("TabSheetTerminal"), QStringLiteral("  Terminal  "));
+    ComLed1 = portLamp(TabSheetTerminal, QStringLiteral("ComLed1"));
+    ComLed1->move(808, 33);
     EditTerminalSendString = new QLineEdit(TabSheetTerminal);
     EditTerminalSendString->setObjectName(QStringLiteral("EditTerminalSendString"));
     EditTerminalSendString->setGeometry(32, 32, 600, 26);

@@ -18,6 +18,7 @@ class QPushButton;
 class QTabWidget;
 class TComComboBox;
 class TComDataPacket;
+class TComLed;
 class TComPort;
 class TBackgroundFill;
 class TColorBox;
@@ -65,6 +66,7 @@ public:
     TBackgroundFill *BackgroundFill1;
     TImage *Image1;
     TComComboBox *ComComboBoxPort;
+    TComLed *ComLed1, *ComLed2;
     TTextComboBox *ComboBoxBaud;
     TColorBox *ColorBoxShowFarbeVon;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
@@ -81,6 +83,7 @@ private:
     void buildShowPage();
     void buildInstrumentsPage();
     void buildInterfacePage();
+    TComLed *portLamp(QWidget *parent, const QString &name);
     void buildTerminalPage();
     void buildOptionsPage();
     void buildInfoPage();

@@ -45,5 +45,6 @@ void miniTrend();
 void roundTrend();
 void numEdit();
 void input();
+void comLed();
 
 } // namespace gallery

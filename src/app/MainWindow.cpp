@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -548,8 +549,12 @@ void TFormMain::StandardViewClick()
 
 void TFormMain::HilfeClick()
 {
-    const QString doc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(doc));
+    const QString doc = QDir(helpFolder).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    // Say so rather than do nothing: a silent menu item looks like a hang.
+    if (!QFileInfo(doc).isFile())
+        showWarning(QStringLiteral("Die Hilfe-Datei wurde nicht gefunden:\n%1").arg(doc));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(doc)))
+        showWarning(QStringLiteral("Die Hilfe-Datei kann nicht geöffnet werden:\n%1").arg(doc));
 }
 
 void TFormMain::centreOnScreen()

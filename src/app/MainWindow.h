@@ -6,6 +6,7 @@
 #include "FormStorage.h"
 #include "PacketHandler.h"
 
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -55,6 +56,8 @@ public:
     TPanelEditor *Editor() const { return editor.get(); }
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
+    // The folder of the help document: the program's own.
+    QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
 

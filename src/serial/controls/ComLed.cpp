@@ -121,13 +121,8 @@ void TComLed::SetKind(TLedKind value)
     if (m_kind == value)
         return;
     m_kind = value;
-    if (value == lkCustom) {
-        // The user's pictures come next; until then the lamp shows nothing.
-        m_glyphs[lsOn] = m_glyphs[lsOff] = QImage();
-        m_glyphRatio = 0;
-    } else {
-        LoadKindGlyphs();
-    }
+    // A custom lamp keeps the pictures it has until the user's own are set.
+    LoadKindGlyphs();
     update();
 }
 

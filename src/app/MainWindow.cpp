@@ -2,7 +2,9 @@
 
 #include "BackgroundFill.h"
 #include "ColorBox.h"
+#include "ComComboBox.h"
 #include "ComDataPacket.h"
+#include "ComLed.h"
 #include "ComPort.h"
 #include "ComTerminal.h"
 #include "FramePacer.h"
@@ -15,7 +17,6 @@
 #include "Image.h"
 #include "IniFileStorage.h"
 #include "IniImage.h"
-#include "SerialPorts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,6 +25,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -61,26 +63,6 @@ const char kProtocol[] =
 const char *const kBaudRates[] = {"110",    "300",    "600",    "1200",   "2400",   "4800",
                                   "9600",   "14400",  "19200",  "38400",  "56000",  "57600",
                                   "115200", "128000", "230400", "256000", "460800", "921600"};
-
-// A combo box that lists the serial ports each time it opens, so ports plugged in later appear.
-class PortComboBox : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-    void refresh()
-    {
-        const QString current = currentText();
-        clear();
-        addItems(tg::platform::listSerialPorts());
-        const int i = findText(current);
-        if (i >= 0)
-            setCurrentIndex(i);
-    }
-    void showPopup() override
-    {
-        refresh();
-        QComboBox::showPopup();
-    }
-};
 
 int32_t baudFromText(const QString &text)
 {
@@ -358,6 +340,16 @@ void TFormMain::setFlow(bool on)
         t->SetFlow(on);
 }
 
+// A green lamp that shows whether the port is open.
+TComLed *TFormMain::portLamp(QWidget *parent, const QString &name)
+{
+    auto *led = new TComLed(parent);
+    led->setObjectName(name);
+    led->SetKind(TComLed::lkGreenLight);
+    led->SetComPort(ComPort1);
+    return led;
+}
+
 void TFormMain::buildInterfacePage()
 {
     TabSheetSchnittstelle = page(QStringLiteral("TabSheetSchnittstelle"), QStringLiteral("  Interface"));
@@ -365,13 +357,13 @@ void TFormMain::buildInterfacePage()
     com->setGeometry(24, 24, 420, 470);
     new QLabel(QStringLiteral("Com Port"), com);
     com->findChild<QLabel *>()->move(24, 40);
-    auto *port = new PortComboBox(com);
-    ComComboBoxPort = port;
+    ComComboBoxPort = new TComComboBox(com);
     ComComboBoxPort->setObjectName(QStringLiteral("ComComboBoxPort"));
     ComComboBoxPort->setGeometry(120, 36, 260, 24);
-    port->refresh();
-    ComComboBoxPort->setCurrentIndex(-1);
-    connect(ComComboBoxPort, &QComboBox::textActivated, this, [this](const QString &name) { ComPort1->SetPort(name); });
+    ComComboBoxPort->SetComProperty(ComSelect::cpPort);
+    ComComboBoxPort->SetAutoApply(true);
+    ComComboBoxPort->SetComPort(ComPort1);
+    ComComboBoxPort->SetText(QStringLiteral("COM10"));
     auto *baudLabel = new QLabel(QStringLiteral("Baud Rate"), com);
     baudLabel->move(24, 80);
     ComboBoxBaud = new TTextComboBox(com);
@@ -391,6 +383,8 @@ void TFormMain::buildInterfacePage()
     ButtonDisConnectComPort1->setGeometry(200, 120, 160, 32);
     connect(ButtonConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonConnectComPort1Click);
     connect(ButtonDisConnectComPort1, &QPushButton::clicked, this, &TFormMain::ButtonDisConnectComPort1Click);
+    ComLed2 = portLamp(com, QStringLiteral("ComLed2"));
+    ComLed2->move(380, 124);
     auto *help = new QLabel(QString::fromUtf8(kInterfaceHelp).remove(QLatin1Char('\r')), com);
     help->setWordWrap(true);
     help->setGeometry(24, 170, 380, 280);
@@ -406,6 +400,8 @@ void TFormMain::buildInterfacePage()
 void TFormMain::buildTerminalPage()
 {
     TabSheetTerminal = page(QStringLiteral("TabSheetTerminal"), QStringLiteral("  Terminal  "));
+    ComLed1 = portLamp(TabSheetTerminal, QStringLiteral("ComLed1"));
+    ComLed1->move(808, 33);
     EditTerminalSendString = new QLineEdit(TabSheetTerminal);
     EditTerminalSendString->setObjectName(QStringLiteral("EditTerminalSendString"));
     EditTerminalSendString->setGeometry(32, 32, 600, 26);
@@ -617,8 +613,12 @@ void TFormMain::StandardViewClick()
 
 void TFormMain::HilfeClick()
 {
-    const QString doc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(doc));
+    const QString doc = QDir(helpFolder).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    // Say so rather than do nothing: a silent menu item looks like a hang.
+    if (!QFileInfo(doc).isFile())
+        showWarning(QStringLiteral("Die Hilfe-Datei wurde nicht gefunden:\n%1").arg(doc));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(doc)))
+        showWarning(QStringLiteral("Die Hilfe-Datei kann nicht geöffnet werden:\n%1").arg(doc));
 }
 
 void TFormMain::centreOnScreen()

@@ -6,6 +6,7 @@
 #include "FormStorage.h"
 #include "PacketHandler.h"
 
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -16,7 +17,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class TComComboBox;
 class TComDataPacket;
+class TComLed;
 class TComPort;
 class TComTerminal;
 class TBackgroundFill;
@@ -58,6 +61,8 @@ public:
     TPanelEditor *Editor() const { return editor.get(); }
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
+    // The folder of the help document: the program's own.
+    QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
 
@@ -68,7 +73,8 @@ public:
         *TabSheetOptionen, *TabSheetHilfe;
     TBackgroundFill *BackgroundFill1;
     TImage *Image1;
-    QComboBox *ComComboBoxPort;
+    TComComboBox *ComComboBoxPort;
+    TComLed *ComLed1, *ComLed2;
     TTextComboBox *ComboBoxBaud;
     TColorBox *ColorBoxShowFarbeVon;
     QPushButton *ButtonConnectComPort1, *ButtonDisConnectComPort1;
@@ -88,6 +94,7 @@ private:
     void buildShowPage();
     void buildInstrumentsPage();
     void buildInterfacePage();
+    TComLed *portLamp(QWidget *parent, const QString &name);
     void buildTerminalPage();
     void buildOptionsPage();
     void buildInfoPage();

@@ -80,6 +80,7 @@ int main(int argc, char **argv)
     gallery::roundTrend();
     gallery::numEdit();
     gallery::input();
+    gallery::comLed();
     gallery::configPages();
     gallery::displayPages();
     gallery::terminalPage();

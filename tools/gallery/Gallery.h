@@ -46,5 +46,6 @@ void roundTrend();
 void numEdit();
 void input();
 void terminalPage();
+void comLed();
 
 } // namespace gallery

@@ -37,6 +37,24 @@ QRect TRect::toQRect() const
     return QRect(l, t, std::max(0, r - l), std::max(0, b - t));
 }
 
+QImage KeyedOut(const QImage &img, const QColor &key)
+{
+    QImage masked = img.convertToFormat(QImage::Format_ARGB32);
+    const QRgb k = key.rgb() & 0xFFFFFFu;
+    for (int yy = 0; yy < masked.height(); ++yy) {
+        QRgb *line = reinterpret_cast<QRgb *>(masked.scanLine(yy));
+        for (int xx = 0; xx < masked.width(); ++xx)
+            if ((line[xx] & 0xFFFFFFu) == k)
+                line[xx] = 0;
+    }
+    return masked;
+}
+
+QColor AutoTransparentColor(const QImage &img)
+{
+    return img.isNull() ? QColor() : img.pixelColor(0, img.height() - 1);
+}
+
 QImage LoadBitmapResource(const QString &name)
 {
     const QString path = QStringLiteral(":/bitmaps/") + name + QStringLiteral(".png");
@@ -405,18 +423,8 @@ void TCanvas::Draw(int x, int y, const TBitmap &bmp)
         p.drawImage(QPoint(x, y), bmp.Image);
         return;
     }
-    const QColor key = bmp.TransparentColor.isValid()
-        ? bmp.TransparentColor
-        : bmp.Image.pixelColor(0, bmp.Image.height() - 1);
-    QImage masked = bmp.Image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb k = key.rgb() & 0xFFFFFFu;
-    for (int yy = 0; yy < masked.height(); ++yy) {
-        QRgb *line = reinterpret_cast<QRgb *>(masked.scanLine(yy));
-        for (int xx = 0; xx < masked.width(); ++xx)
-            if ((line[xx] & 0xFFFFFFu) == k)
-                line[xx] = 0;
-    }
-    p.drawImage(QPoint(x, y), masked);
+    p.drawImage(QPoint(x, y), KeyedOut(bmp.Image, bmp.TransparentColor.isValid() ? bmp.TransparentColor
+                                                                             : AutoTransparentColor(bmp.Image)));
 }
 
 void TCanvas::CopyRect(const TRect &dst, const QImage &src, const TRect &srcRect, TCopyMode mode)

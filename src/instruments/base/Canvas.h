@@ -52,6 +52,11 @@ struct TBitmap {
     QColor TransparentColor; // invalid: the bottom-left pixel decides
 };
 
+// img with every pixel of the key colour (alpha ignored) made fully transparent.
+QImage KeyedOut(const QImage &img, const QColor &key);
+// The colour a picture leaves out when none is given: its bottom-left pixel's.
+QColor AutoTransparentColor(const QImage &img);
+
 // Bitmap resource by name (":/bitmaps/<name>.png"); a null image when there is none.
 QImage LoadBitmapResource(const QString &name);
 

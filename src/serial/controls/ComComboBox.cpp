@@ -1,0 +1,178 @@
+#include "ComComboBox.h"
+
+#include "SerialPorts.h"
+
+using namespace Com;
+using namespace ComSelect;
+
+namespace {
+
+// Texts in the order of their enumeration values.
+const QStringList &FixedEntries(TComProperty property)
+{
+    static const QStringList none;
+    static const QStringList baud = {"Custom", "110",   "300",   "600",    "1200",   "2400",   "4800",   "9600",
+                                     "14400",  "19200", "38400", "56000",  "57600",  "115200", "128000", "256000"};
+    static const QStringList dataBits = {"5", "6", "7", "8"};
+    static const QStringList stopBits = {"1", "1.5", "2"};
+    static const QStringList parity = {"None", "Odd", "Even", "Mark", "Space"};
+    static const QStringList flow = {"Hardware", "Software", "None", "Custom"};
+    switch (property) {
+    case cpBaudRate: return baud;
+    case cpDataBits: return dataBits;
+    case cpStopBits: return stopBits;
+    case cpParity: return parity;
+    case cpFlowControl: return flow;
+    default: return none;
+    }
+}
+
+// The value a text stands for; fallback when the text is not an entry.
+template <typename E>
+E FromText(TComProperty property, const QString &text, E fallback)
+{
+    const QStringList &entries = FixedEntries(property);
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i].compare(text, Qt::CaseInsensitive) == 0)
+            return E(i);
+    return fallback;
+}
+
+int IndexOf(const QComboBox &items, const QString &text, Qt::CaseSensitivity cs)
+{
+    return items.findText(text, cs == Qt::CaseSensitive ? Qt::MatchFixedString | Qt::MatchCaseSensitive
+                                                        : Qt::MatchFixedString);
+}
+
+} // namespace
+
+QStringList TComSelect::Entries() const
+{
+    if (ComProperty != cpPort)
+        return FixedEntries(ComProperty);
+    return ListPorts ? ListPorts() : tg::platform::listSerialPorts();
+}
+
+void TComSelect::Fill()
+{
+    m_items->clear();
+    m_items->addItems(Entries());
+    if (m_items->count() == 0)
+        return;
+    if (ComPort)
+        SelectPortValue();
+    else
+        m_items->setCurrentIndex(0);
+}
+
+QString TComSelect::PortValueText() const
+{
+    switch (ComProperty) {
+    case cpPort: return ComPort->Port();
+    case cpBaudRate: return FixedEntries(ComProperty).value(int(ComPort->BaudRate()));
+    case cpDataBits: return FixedEntries(ComProperty).value(int(ComPort->DataBits()));
+    case cpStopBits: return FixedEntries(ComProperty).value(int(ComPort->StopBits()));
+    case cpParity: return FixedEntries(ComProperty).value(int(ComPort->Parity()->Bits()));
+    case cpFlowControl: return FixedEntries(ComProperty).value(int(ComPort->FlowControl()->FlowControl()));
+    case cpNone: break;
+    }
+    return QString();
+}
+
+void TComSelect::SelectPortValue()
+{
+    if (!ComPort || ComProperty == cpNone)
+        return;
+    const QString text = PortValueText();
+    // Device paths differ by case; the fixed entries do not.
+    const int i = IndexOf(*m_items, text, ComProperty == cpPort ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    m_items->setCurrentIndex(i);
+    if (i >= 0)
+        Change(m_items->itemText(i), false);
+}
+
+void TComSelect::Change(const QString &text, bool apply)
+{
+    switch (ComProperty) {
+    case cpPort: PendingPort = text; break;
+    case cpBaudRate: PendingBaudRate = FromText(ComProperty, text, br9600); break;
+    case cpDataBits: PendingDataBits = FromText(ComProperty, text, dbEight); break;
+    case cpStopBits: PendingStopBits = FromText(ComProperty, text, sbOneStopBit); break;
+    case cpParity: PendingParity = FromText(ComProperty, text, prNone); break;
+    case cpFlowControl: PendingFlowControl = FromText(ComProperty, text, fcCustom); break;
+    case cpNone: return;
+    }
+    if (apply && AutoApply)
+        Apply();
+}
+
+void TComSelect::Apply()
+{
+    if (!ComPort)
+        return;
+    switch (ComProperty) {
+    case cpPort: ComPort->SetPort(PendingPort); break;
+    case cpBaudRate: ComPort->SetBaudRate(PendingBaudRate); break;
+    case cpDataBits: ComPort->SetDataBits(PendingDataBits); break;
+    case cpStopBits: ComPort->SetStopBits(PendingStopBits); break;
+    case cpParity: ComPort->Parity()->SetBits(PendingParity); break;
+    case cpFlowControl: ComPort->FlowControl()->SetFlowControl(PendingFlowControl); break;
+    case cpNone: break;
+    }
+}
+
+TComComboBox::TComComboBox(QWidget *parent) : QComboBox(parent), m_select(this)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, [this] { Change(); });
+}
+
+void TComComboBox::SetComPort(TCustomComPort *port)
+{
+    if (m_select.ComPort == port)
+        return;
+    disconnect(m_portWatch);
+    m_select.ComPort = port;
+    if (!port)
+        return;
+    m_portWatch = connect(port, &QObject::destroyed, this, &TComComboBox::PortDestroyed);
+    m_select.SelectPortValue();
+}
+
+void TComComboBox::PortDestroyed()
+{
+    m_select.ComPort = nullptr;
+    if (count() > 0)
+        setCurrentIndex(0);
+}
+
+void TComComboBox::SetComProperty(TComProperty value)
+{
+    m_select.ComProperty = value;
+    m_select.Fill();
+}
+
+void TComComboBox::SetText(const QString &text)
+{
+    const int i = IndexOf(*this, text, Qt::CaseInsensitive);
+    if (i >= 0)
+        setCurrentIndex(i);
+}
+
+void TComComboBox::Change()
+{
+    m_select.Change(Text(), true);
+    if (OnChange)
+        OnChange(this);
+}
+
+void TComComboBox::showPopup()
+{
+    if (m_select.ComProperty == cpPort) {
+        const QString current = Text();
+        clear();
+        addItems(m_select.Entries());
+        setCurrentIndex(IndexOf(*this, current, Qt::CaseSensitive));
+    }
+    QComboBox::showPopup();
+}

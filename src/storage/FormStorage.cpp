@@ -1,5 +1,6 @@
 #include "FormStorage.h"
 
+#include "ControlBounds.h"
 #include "IniFileStorage.h"
 
 #include <QEvent>
@@ -9,8 +10,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int kGeometryLimit = 32767;
 
 // Splits "Component.Property" at its first "."; both parts trimmed and non-empty.
 bool splitEntry(const QString &entry, QString &component, QString &property)
@@ -305,7 +304,7 @@ TWindowPlacement FormStorage::readPlacement(const QWidget *w)
 
 void FormStorage::applyPlacementRect(QWidget *w, const TWindowPlacement &p)
 {
-    auto lim = [](int v) { return std::max(std::min(v, kGeometryLimit), -kGeometryLimit); };
+    auto lim = [](int v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
     const QRect frame = w->frameGeometry();
     const QRect client = w->geometry();
     const int mw = frame.width() - client.width();

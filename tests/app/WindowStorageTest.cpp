@@ -164,3 +164,31 @@ TEST(WindowStorage, TheFirstStartWritesTheWholeFileAndASecondSaveTheSameBytes)
     // so only its position may differ.
     expectSameLines(comparable(readAll(file)), comparable(first));
 }
+
+TEST(WindowStorage, HandEditedGeometryBeyondTheScreenIsHeldWithinBounds)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
+            "Instr1_Visible=TRUE\nInstr1_Left=2147483647\nInstr1_Width=2147483647\nInstr1_Height=-5\n"
+            "Instr35_Visible=TRUE\nInstr35_Top=-2147483648\nInstr35_Width=100000\n"
+            "CheckBox1_Checked=TRUE\nCheckBox35_Checked=TRUE\n");
+    f.close();
+    {
+        TFormMain w(file);
+        w.show();
+        QWidget *meter = qobject_cast<QWidget *>(w.instrument(1));
+        EXPECT_EQ(meter->x(), 32767);
+        EXPECT_LE(meter->width(), 32767);
+        QWidget *label = qobject_cast<QWidget *>(w.instrument(35));
+        EXPECT_EQ(label->y(), -32767);
+        EXPECT_EQ(label->width(), 32767);
+        // Painting the page with them in place must not overflow either.
+        EXPECT_FALSE(w.grab().isNull());
+        w.close();
+    }
+    const QByteArray saved = readAll(file);
+    EXPECT_TRUE(saved.contains("Instr1_Left=32767"));
+}

@@ -4,6 +4,7 @@
 #include "GvVMeter.h"
 #include "ColorBox.h"
 #include "FontButton.h"
+#include "GvNumEdit.h"
 #include "MeterFields.h"
 #include "SubPage.h"
 
@@ -13,22 +14,12 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 
-using tg::config::ColorOf;
-using tg::config::MakeEdit;
-using tg::config::MakeColorBox;
-using tg::config::SelectColor;
+using namespace tg::config;
 
 namespace {
 
-QSpinBox *MakeSpin(const char *name, int lo, int hi, QWidget *parent)
-{
-    auto *s = new QSpinBox(parent);
-    s->setObjectName(name);
-    s->setRange(lo, hi);
-    return s;
-}
+const QString DecimalFormat = QStringLiteral("#0.#######");
 
 void SetDefaultFont(TFont &f, int size)
 {
@@ -46,15 +37,15 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     auto *form = new QFormLayout(this);
 
     name = MakeEdit("EditName", this);
-    QPushButton *nameFont = tg::config::MakeFontButton("ButtonNameFont", this);
+    QPushButton *nameFont = MakeFontButton("ButtonNameFont", this);
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(name);
     nameRow->addWidget(nameFont);
     form->addRow(QStringLiteral("Name  "), nameRow);
 
-    from = MakeEdit("GvNumEditAWertVon", this);
-    to = MakeEdit("GvNumEditAWertBis", this);
-    factor = MakeEdit("GvNumEditSkalierungsfaktor", this);
+    from = MakeNumEdit("GvNumEditAWertVon", DecimalFormat, this);
+    to = MakeNumEdit("GvNumEditAWertBis", DecimalFormat, this);
+    factor = MakeNumEdit("GvNumEditSkalierungsfaktor", DecimalFormat, this);
     unit = MakeEdit("EditEinheit", this);
     format = MakeEdit("EditAnzeigeFormat", this);
     form->addRow(QStringLiteral("Anzeige Wert von"), from);
@@ -74,22 +65,23 @@ TAMeterPage::TAMeterPage(QWidget *parent) : QGroupBox(parent)
     form->addRow(QStringLiteral("Für Transparent:\nBeide nicht markiert"), static_cast<QWidget *>(nullptr));
 
     // Shown only: the size is changed with the mouse in edit mode, which allows any size from
-    // 30 pixels up, so the fields must not clamp what apply writes back.
-    width = MakeSpin("GvNumEditBreite", 0, QWIDGETSIZE_MAX, this);
-    height = MakeSpin("GvNumEditHoehe", 0, QWIDGETSIZE_MAX, this);
+    // 30 pixels up. Loading shows the size past the limits and apply never commits these two,
+    // so what apply writes back is the meter's own size, not a clamped one.
+    width = MakeIntSpin("GvNumEditBreite", 50, 1000, 0, this);
+    height = MakeIntSpin("GvNumEditHoehe", 50, 1000, 0, this);
     width->setEnabled(false);
     height->setEnabled(false);
     auto *sizeRow = new QHBoxLayout;
     sizeRow->addWidget(width);
     sizeRow->addWidget(height);
     form->addRow(QStringLiteral("Breite  / Höhe"), sizeRow);
-    steps = MakeSpin("GvNumEditSkalaSteps", 0, 100, this);
-    subSteps = MakeSpin("GvNumEditSkalaSubSteps", 0, 50, this);
+    steps = MakeIntSpin("GvNumEditSkalaSteps", 0, 100, 5, this);
+    subSteps = MakeIntSpin("GvNumEditSkalaSubSteps", 0, 50, 2, this);
     form->addRow(QStringLiteral("Skala Steps"), steps);
     form->addRow(QStringLiteral("Skala SubSteps"), subSteps);
 
     scaleColor = MakeColorBox("ColorBoxInstrumentSkala", this);
-    QPushButton *scaleFont = tg::config::MakeFontButton("ButtonSkalaFont", this);
+    QPushButton *scaleFont = MakeFontButton("ButtonSkalaFont", this);
     auto *scaleRow = new QHBoxLayout;
     scaleRow->addWidget(scaleColor);
     scaleRow->addWidget(scaleFont);
@@ -124,14 +116,14 @@ void TAMeterPage::ResetFields()
 {
     hide();
     name->clear();
-    from->setText(QStringLiteral("0"));
-    to->setText(QStringLiteral("100"));
+    LoadNumber(from, 0);
+    LoadNumber(to, 100);
     unit->clear();
-    width->setValue(0);
-    height->setValue(0);
-    factor->setText(QStringLiteral("1"));
-    steps->setValue(5);
-    subSteps->setValue(2);
+    LoadInt(width, 0);
+    LoadInt(height, 0);
+    LoadNumber(factor, 1);
+    LoadInt(steps, 5);
+    LoadInt(subSteps, 2);
     SelectColor(background, clBtnFace);
     SelectColor(pointerColor, clLime);
     SelectColor(scaleColor, clBlack);
@@ -142,27 +134,27 @@ bool TAMeterPage::Select(TGvVMeter *m, int id)
 {
     meter = m;
     show();
-    setTitle(tg::config::InstrumentCaption(id));
+    setTitle(InstrumentCaption(id));
     pendingScaleFont.Assign(*m->ScaleSettings()->Font());
     pendingNameFont.Assign(*m->Font());
     const QChar sep = FormatSettings().DecimalSeparator;
     bool hintValid = true;
-    factor->setText(tg::config::HintFromFactor(tg::config::FactorFromHint(m->Hint(), sep, &hintValid)));
+    LoadNumber(factor, FactorFromHint(m->Hint(), sep, &hintValid));
     const TSignalSettings *sig = m->SignalSettings();
     name->setText(sig->Name1());
-    from->setText(tg::config::HintFromFactor(sig->ValueFrom()));
-    to->setText(tg::config::HintFromFactor(sig->ValueTo()));
+    LoadNumber(from, sig->ValueFrom());
+    LoadNumber(to, sig->ValueTo());
     unit->setText(sig->ValueUnit());
     format->setText(m->ScaleSettings()->ValueFormat());
-    width->setValue(m->width());
-    height->setValue(m->height());
-    steps->setValue(m->ScaleSettings()->Steps());
-    subSteps->setValue(m->ScaleSettings()->SubSteps());
+    LoadInt(width, m->width());
+    LoadInt(height, m->height());
+    LoadInt(steps, m->ScaleSettings()->Steps());
+    LoadInt(subSteps, m->ScaleSettings()->SubSteps());
     SelectColor(background, m->BevelInner()->Color());
     SelectColor(instrColor, m->BevelOuter()->Color());
     SelectColor(pointerColor, m->ScaleSettings()->PointerColor());
     SelectColor(scaleColor, m->ScaleSettings()->Color());
-    if (const auto boxes = tg::config::FrameBoxesFromOptions(m->Options())) {
+    if (const auto boxes = FrameBoxesFromOptions(m->Options())) {
         frameOuter->setChecked(boxes->outer);
         frameInner->setChecked(boxes->inner);
     }
@@ -171,32 +163,27 @@ bool TAMeterPage::Select(TGvVMeter *m, int id)
 
 bool TAMeterPage::Apply()
 {
-    if (!meter)
+    // Width and height are not committed: a commit would clamp a size edit mode allowed.
+    if (!meter || !CommitNumbers({from, to, factor, steps, subSteps}))
         return false;
-    const QChar sep = FormatSettings().DecimalSeparator;
-    const auto f = tg::config::ParseDecimal(factor->text(), sep);
-    const auto lo = tg::config::ParseDecimal(from->text(), sep);
-    const auto hi = tg::config::ParseDecimal(to->text(), sep);
-    if (!f || !lo || !hi)
-        return false;
-    meter->SetHint(tg::config::HintFromFactor(*f));
+    meter->SetHint(HintFromFactor(factor->Value()));
     TSignalSettings *sig = meter->SignalSettings();
     sig->SetName1(name->text());
-    tg::config::WriteRange(sig, static_cast<float>(*lo), static_cast<float>(*hi));
+    WriteRange(sig, from->ValueAsSingle(), to->ValueAsSingle());
     sig->SetValueUnit(unit->text());
     sig->SetValueFormat(format->text());
     TScaleSettings *scale = meter->ScaleSettings();
     scale->SetValueFormat(format->text());
-    meter->resize(width->value(), height->value());
-    scale->SetSteps(steps->value());
-    scale->SetSubSteps(subSteps->value());
+    meter->resize(width->ValueAsInt(), height->ValueAsInt());
+    scale->SetSteps(steps->ValueAsInt());
+    scale->SetSubSteps(subSteps->ValueAsInt());
     meter->BevelInner()->SetColor(ColorOf(background));
     meter->BevelOuter()->SetColor(ColorOf(instrColor));
     scale->SetColor(ColorOf(scaleColor));
     scale->SetPointerColor(ColorOf(pointerColor));
     meter->SetFont(&pendingNameFont);
     scale->SetFont(&pendingScaleFont);
-    meter->SetOptions(tg::config::OptionsFromFrameBoxes({frameOuter->isChecked(), frameInner->isChecked()}));
+    meter->SetOptions(OptionsFromFrameBoxes({frameOuter->isChecked(), frameInner->isChecked()}));
     meter->raise();
     hide();
     return true;
@@ -204,22 +191,22 @@ bool TAMeterPage::Apply()
 
 void TAMeterPage::SetToDefault()
 {
-    steps->setValue(5);
-    subSteps->setValue(2);
+    LoadInt(steps, 5);
+    LoadInt(subSteps, 2);
     SetDefaultFont(pendingScaleFont, 14);
     SetDefaultFont(pendingNameFont, 8);
 }
 
 void TAMeterPage::ChooseNameFont()
 {
-    if (meter && tg::config::ChooseFont(pendingNameFont, this))
+    if (meter && ChooseFont(pendingNameFont, this))
         meter->SetFont(&pendingNameFont);
 }
 
 void TAMeterPage::ChooseScaleFont()
 {
     const int before = pendingScaleFont.Size();
-    if (!meter || !tg::config::ChooseFont(pendingScaleFont, this))
+    if (!meter || !ChooseFont(pendingScaleFont, this))
         return;
     // The scale is laid out for 6 to 48 points; a size left as it was is kept as stored.
     if (pendingScaleFont.Size() != before)

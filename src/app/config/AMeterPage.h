@@ -9,7 +9,8 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
+class TGvNumEdit;
+class TGvNumSpin;
 class TGvVMeter;
 
 class TAMeterPage : public QGroupBox {
@@ -39,9 +40,10 @@ private:
     TGvVMeter *meter = nullptr;
     TFont pendingNameFont;
     TFont pendingScaleFont;
-    QLineEdit *name, *from, *to, *factor, *unit, *format;
+    QLineEdit *name, *unit, *format;
+    TGvNumEdit *from, *to, *factor;
     QCheckBox *frameOuter, *frameInner;
-    QSpinBox *width, *height, *steps, *subSteps;
+    TGvNumSpin *width, *height, *steps, *subSteps;
     QComboBox *scaleColor, *pointerColor, *background, *instrColor;
     QPushButton *defaultButton, *showButton, *applyButton;
 };

@@ -16,8 +16,8 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
 {
     setObjectName(QStringLiteral("GroupBox7Seg"));
     auto *form = new QFormLayout(this);
-    digits = countField("GvEdit7SegStellen", 4);
-    decimals = countField("GvEdit7SegStellenNK", 2);
+    digits = MakeIntSpin("GvEdit7SegStellen", 0, 10, 4, this);
+    decimals = MakeIntSpin("GvEdit7SegStellenNK", 0, 10, 2, this);
     auto *row = new QHBoxLayout;
     row->addWidget(digits);
     row->addWidget(decimals);
@@ -38,19 +38,6 @@ TSevenSegPage::TSevenSegPage(QWidget *parent) : QGroupBox(parent)
     showButton = buttons.show;
     applyButton = buttons.apply;
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
-}
-
-TGvNumSpin *TSevenSegPage::countField(const char *name, int initial)
-{
-    auto *f = new TGvNumSpin(this);
-    f->setObjectName(QLatin1String(name));
-    f->SetEditBase(TGvNumEdit::ebInt);
-    f->SetMinValue(0);
-    f->SetMaxValue(10);
-    f->SetOptions(TGvNumEdit::eoLimitMin | TGvNumEdit::eoLimitMax);
-    f->SetValueAsInt(initial);
-    f->Loaded();
-    return f;
 }
 
 void TSevenSegPage::Select(TSevenSeg *d, int id)

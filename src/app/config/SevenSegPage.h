@@ -27,8 +27,6 @@ public:
     QPushButton *ShowButton() const { return showButton; }
 
 private:
-    TGvNumSpin *countField(const char *name, int initial);
-
     TSevenSeg *display = nullptr;
     TGvNumSpin *digits, *decimals;
     QComboBox *textColor, *background;

@@ -28,11 +28,32 @@ TGvNumEdit *MakeNumEdit(const char *name, const QString &format, QWidget *parent
     return e;
 }
 
+TGvNumSpin *MakeIntSpin(const char *name, int lo, int hi, int initial, QWidget *parent)
+{
+    auto *s = new TGvNumSpin(parent);
+    s->setObjectName(name);
+    s->SetEditBase(TGvNumEdit::ebInt);
+    s->SetMinValue(lo);
+    s->SetMaxValue(hi);
+    s->SetOptions(TGvNumEdit::eoLimitMin | TGvNumEdit::eoLimitMax);
+    s->SetValueAsInt(initial);
+    s->Loaded();
+    return s;
+}
+
 void LoadNumber(TGvNumEdit *field, double v)
 {
     field->SetValue(v);
     // Same value: the write above did nothing, so a typed text may still stand.
     field->SetValueAsSingle(static_cast<float>(v));
+}
+
+void LoadInt(TGvNumEdit *field, int v)
+{
+    // A pending entry that reads the same as v would turn the write below into a no-op.
+    if (field->State() != TGvNumEdit::esNormal)
+        field->setText(QString());
+    field->SetValueAsInt(v);
 }
 
 bool CommitNumber(TGvNumEdit *field)

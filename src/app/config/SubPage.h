@@ -10,6 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 class TGvNumEdit;
+class TGvNumSpin;
 
 namespace tg::config {
 
@@ -19,10 +20,14 @@ QString InstrumentCaption(int id);
 QLineEdit *MakeEdit(const char *name, QWidget *parent);
 // A decimal field shown with `format` ("#0.#######").
 TGvNumEdit *MakeNumEdit(const char *name, const QString &format, QWidget *parent);
+// An integer field with up/down buttons that keeps typed and stepped entries within lo...hi.
+TGvNumSpin *MakeIntSpin(const char *name, int lo, int hi, int initial, QWidget *parent);
 
 // Shows v in the field and makes it the value, discarding any entry not yet committed (a
 // plain Value write leaves a typed text standing when the value is unchanged).
 void LoadNumber(TGvNumEdit *field, double v);
+// The same for an integer field; v is shown as it is, even outside the field's limits.
+void LoadInt(TGvNumEdit *field, int v);
 // Commits what the field shows, as leaving it would (empty counts as 0); false when the text is
 // no number, which the field marks itself.
 bool CommitNumber(TGvNumEdit *field);

@@ -4,6 +4,7 @@
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvMiniTrend.h"
+#include "GvRMeter.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
 #include "LedPanel.h"
@@ -21,6 +22,7 @@ constexpr CatalogueEntry kEntries[] = {
     {5, Kind::Meter, {8, 472, 100, 150}},      {6, Kind::Meter, {112, 0, 100, 150}},
     {7, Kind::Meter, {112, 112, 100, 150}},    {8, Kind::Meter, {112, 232, 100, 150}},
     {9, Kind::Meter, {112, 352, 100, 150}},    {10, Kind::Meter, {112, 472, 100, 150}},
+    {20, Kind::RoundMeter, {1296, 136, 137, 193}},
     {35, Kind::Label, {512, 504, 137, 49}},    {36, Kind::Label, {512, 560, 137, 49}},
     {40, Kind::SevenSeg, {352, 176, 121, 49}}, {41, Kind::ValueInd, {232, 408, 96, 71}},
     {42, Kind::ValueInd, {232, 464, 96, 71}},  {43, Kind::ValueInd, {232, 512, 96, 71}},
@@ -51,6 +53,12 @@ QWidget *create(const CatalogueEntry &e, QWidget *parent)
     case Kind::Meter: {
         auto *m = new TGvVMeter(parent);
         panelMeter(*m, e.id);
+        m->loaded();
+        return m;
+    }
+    case Kind::RoundMeter: {
+        auto *m = new TGv270Meter(parent);
+        panelRoundMeter(*m);
         m->loaded();
         return m;
     }

@@ -10,7 +10,7 @@ class QWidget;
 
 namespace tg::app {
 
-enum class Kind { Meter, Label, SevenSeg, ValueInd, LedPanel, MiniTrend, Button, Dial };
+enum class Kind { Meter, RoundMeter, Label, SevenSeg, ValueInd, LedPanel, MiniTrend, Button, Dial };
 
 struct CatalogueEntry {
     int id;

@@ -4,6 +4,7 @@
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvLED.h"
+#include "GvRMeter.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
 
@@ -17,31 +18,24 @@ void setFont(TFont *f, const QString &name, int height, TColor color, bool bold)
     f->SetStyle(bold ? TFontStyles(fsBold) : TFontStyles());
 }
 
-void panelMeter(TGvVMeter &m, int id)
+namespace {
+
+// What the vertical meters and the round meter share.
+template <class M>
+void meterCommon(M &m, int id)
 {
     m.setObjectName(QStringLiteral("Instr%1").arg(id));
-    m.setGeometry(8, 2, 100, 150);
-    m.SetHint(QStringLiteral("1"));
     m.SetDigit(500);
     m.SetLimitUpper(90);
     m.SetLimitLower(10);
     m.SetHintOptions({});
-    m.SetValue(50);
     TSignalSettings &s = *m.SignalSettings();
     s.SetName1(QStringLiteral("SignalName1"));
     s.SetName2(QStringLiteral("#%1").arg(id, 2, 10, QLatin1Char('0')));
     s.SetValueFormat(QStringLiteral("##0.0"));
     s.SetValueTo(100);
     s.SetValueUnit(QStringLiteral("%"));
-    m.SectorSettings()->SetOffset(0);
-    m.SectorSettings()->SetWidthOffset(0);
-    m.MinMax()->SetUseSectorCol(false);
-    m.MinMax()->SetMinVisible(false);
-    m.MinMax()->SetMaxVisible(false);
-    m.SetOptions(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter | TGvVMeter::opValue | TGvVMeter::opName1 |
-                 TGvVMeter::opName2 | TGvVMeter::opUnit);
     setFont(m.Font(), QStringLiteral("Arial"), -13, clBlack, false);
-    setFont(m.FontValue(), QStringLiteral("System"), -17, clLime, true);
     TGvSBevel &bi = *m.BevelInner();
     bi.SetStyle(gv::bsLowered);
     bi.SetSpacing(5);
@@ -53,12 +47,6 @@ void panelMeter(TGvVMeter &m, int id)
     bo.SetBevelLine(gv::blOuter);
     bo.SetWidth(2);
     bo.SetColor(clSilver);
-    TGvSBevel &bv = *m.BevelValue();
-    bv.SetStyle(gv::bsLowered);
-    bv.SetSpacing(0);
-    bv.SetBevelLine(gv::blNone);
-    bv.SetWidth(2);
-    bv.SetColor(clBlack);
     TScaleSettings &sc = *m.ScaleSettings();
     sc.SetColor(clBlack);
     sc.SetPointerColor(clLime);
@@ -69,6 +57,46 @@ void panelMeter(TGvVMeter &m, int id)
     sc.SetSubSteps(2);
     sc.SetValueFormat(QStringLiteral("##0"));
     sc.SetValueFormatLog(QStringLiteral("0e-0"));
+}
+
+} // namespace
+
+void panelMeter(TGvVMeter &m, int id)
+{
+    meterCommon(m, id);
+    m.setGeometry(8, 2, 100, 150);
+    m.SetHint(QStringLiteral("1"));
+    m.SetValue(50);
+    m.SectorSettings()->SetOffset(0);
+    m.SectorSettings()->SetWidthOffset(0);
+    m.MinMax()->SetUseSectorCol(false);
+    m.MinMax()->SetMinVisible(false);
+    m.MinMax()->SetMaxVisible(false);
+    m.SetOptions(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter | TGvVMeter::opValue | TGvVMeter::opName1 |
+                 TGvVMeter::opName2 | TGvVMeter::opUnit);
+    setFont(m.FontValue(), QStringLiteral("System"), -17, clLime, true);
+    TGvSBevel &bv = *m.BevelValue();
+    bv.SetStyle(gv::bsLowered);
+    bv.SetSpacing(0);
+    bv.SetBevelLine(gv::blNone);
+    bv.SetWidth(2);
+    bv.SetColor(clBlack);
+}
+
+void panelRoundMeter(TGv270Meter &m)
+{
+    meterCommon(m, 20);
+    m.SetOptions(TGvRMeter::opBevelInner | TGvRMeter::opBevelOuter | TGvRMeter::opName1 | TGvRMeter::opName2 |
+                 TGvRMeter::opOverflow | TGvRMeter::opSector | TGvRMeter::opUnit);
+    TSectorSettings &sec = *m.SectorSettings();
+    sec.SetSector1To(1000);
+    sec.SetSector2Color(clLime);
+    sec.SetSector2From(1000);
+    sec.SetSector2To(1000);
+    sec.SetSector3From(1000);
+    setFont(m.FontUnit(), QStringLiteral("Arial"), -13, clBlack, false);
+    m.ScaleSettings()->SetSteps(10);
+    m.ScaleSettings()->SetSubSteps(5);
 }
 
 void panelValueInd(TGvValueInd &v, int id)

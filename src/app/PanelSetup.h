@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class TGv270Meter;
 class TGvVMeter;
 class TGvValueInd;
 class TGvLED;
@@ -17,6 +18,8 @@ namespace tg::app {
 void setFont(TFont *f, const QString &name, int height, TColor color, bool bold);
 // Vertical meter Instr<id> (1 ... 10).
 void panelMeter(TGvVMeter &m, int id);
+// The 270° meter Instr20, which the panel keeps hidden beyond its right edge.
+void panelRoundMeter(TGv270Meter &m);
 // Value indicator Instr<id> (41 ... 44).
 void panelValueInd(TGvValueInd &v, int id);
 // LED n (1 ... 8) of the LED block.

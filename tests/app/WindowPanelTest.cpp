@@ -4,7 +4,9 @@
 #include "ActiveLabel.h"
 #include "BackgroundFill.h"
 #include "ComPort.h"
+#include "ComDataPacket.h"
 #include "GvLED.h"
+#include "GvRMeter.h"
 #include "GvVMeter.h"
 #include "Image.h"
 #include "LedPanel.h"
@@ -114,4 +116,18 @@ TEST(WindowPanel, TheSecondDialsBoxFollowsTheRestoredDial)
     EXPECT_TRUE(w.findChild<QCheckBox *>("CheckBox81")->isChecked());
     EXPECT_TRUE(qobject_cast<QWidget *>(w.instrument(81))->isVisible());
     EXPECT_EQ(rules, 0);
+}
+
+TEST(WindowPanel, TheRoundMeterWaitsBeyondThePanelAndTakesNoValues)
+{
+    TFormMain w;
+    w.show();
+    auto *round = qobject_cast<TGv270Meter *>(w.instrument(20));
+    ASSERT_NE(round, nullptr);
+    EXPECT_EQ(round->geometry().topLeft(), QPoint(1296, 136));
+    EXPECT_TRUE(round->isHidden());
+    EXPECT_EQ(w.findChild<QCheckBox *>(QStringLiteral("CheckBox20")), nullptr);
+    const float before = round->Value();
+    w.ComDataPacket1->OnPacket(w.ComDataPacket1, QByteArray("#20M77<"));
+    EXPECT_EQ(round->Value(), before);
 }

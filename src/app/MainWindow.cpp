@@ -11,6 +11,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvMiniTrend.h"
@@ -175,6 +176,11 @@ void TFormMain::buildShowPage()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->resize(1156, 680);
     instruments = tg::app::createInstruments(TabSheetShow);
+    // The full trend frame waits hidden, without an id; edit mode can select it like an instrument.
+    TFrame11 = new TFrame1(TabSheetShow);
+    TFrame11->setObjectName(QStringLiteral("TFrame11"));
+    TFrame11->setGeometry(512, 8, 770, 480);
+    TFrame11->hide();
     wireInputs();
 }
 
@@ -291,6 +297,7 @@ void TFormMain::watchPanelMouse()
         qobject_cast<TGvControl *>(instruments[size_t(id)])->OnMouseDown =
             [this](QObject *s, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) { Instr1MouseDown(s, button); };
     Image1->installEventFilter(this);
+    TFrame11->installEventFilter(this);
 }
 
 QWidget *TFormMain::instrumentOf(QObject *o) const
@@ -306,7 +313,9 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *e)
     if (watched == Image1 && e->type() == QEvent::MouseButtonRelease) {
         editor->InstrDblClick(Image1);
     } else if (e->type() == QEvent::MouseButtonDblClick) {
-        if (QWidget *instrument = instrumentOf(watched))
+        if (watched == TFrame11)
+            editor->InstrDblClick(TFrame11);
+        else if (QWidget *instrument = instrumentOf(watched))
             editor->InstrDblClick(instrument);
     } else if (e->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(e)->button() == Qt::RightButton) {
         QWidget *instrument = instrumentOf(watched);

@@ -24,6 +24,7 @@ class TComPort;
 class TComTerminal;
 class TBackgroundFill;
 class TColorBox;
+class TFrame1;
 class TImage;
 class TInstrumentsPage;
 class TPanelEditor;
@@ -73,6 +74,7 @@ public:
         *TabSheetOptionen, *TabSheetHilfe;
     TBackgroundFill *BackgroundFill1;
     TImage *Image1;
+    TFrame1 *TFrame11;
     TComComboBox *ComComboBoxPort;
     TComLed *ComLed1, *ComLed2;
     TTextComboBox *ComboBoxBaud;

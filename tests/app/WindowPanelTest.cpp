@@ -5,6 +5,7 @@
 #include "BackgroundFill.h"
 #include "ComPort.h"
 #include "ComDataPacket.h"
+#include "FrameTrendFull.h"
 #include "GvLED.h"
 #include "GvRMeter.h"
 #include "GvVMeter.h"
@@ -118,7 +119,7 @@ TEST(WindowPanel, TheSecondDialsBoxFollowsTheRestoredDial)
     EXPECT_EQ(rules, 0);
 }
 
-TEST(WindowPanel, TheRoundMeterWaitsBeyondThePanelAndTakesNoValues)
+TEST(WindowPanel, TheHiddenRoundMeterAndTrendFrameTakeNoValues)
 {
     TFormMain w;
     w.show();
@@ -127,6 +128,8 @@ TEST(WindowPanel, TheRoundMeterWaitsBeyondThePanelAndTakesNoValues)
     EXPECT_EQ(round->geometry().topLeft(), QPoint(1296, 136));
     EXPECT_TRUE(round->isHidden());
     EXPECT_EQ(w.findChild<QCheckBox *>(QStringLiteral("CheckBox20")), nullptr);
+    EXPECT_TRUE(w.TFrame11->isHidden());
+    EXPECT_EQ(w.TFrame11->geometry(), QRect(512, 8, 770, 480));
     const float before = round->Value();
     w.ComDataPacket1->OnPacket(w.ComDataPacket1, QByteArray("#20M77<"));
     EXPECT_EQ(round->Value(), before);

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "ComComboBox.h"
 #include "ComPort.h"
 #include "Font.h"
 #include "IniFileStorage.h"
@@ -91,8 +92,11 @@ int main(int argc, char **argv)
         w->raise();
         w->activateWindow();
     };
-    if (cl.isSet(port))
+    if (cl.isSet(port)) {
         w->ComPort1->SetPort(cl.value(port));
+        // The Interface page shows the port given, when it is one of those listed.
+        w->ComComboBoxPort->SetText(cl.value(port));
+    }
     if (cl.isSet(baud))
         w->ComboBoxBaud->setCurrentText(cl.value(baud));
     w->show();

@@ -20,6 +20,14 @@ void setFont(TFont *f, const QString &name, int height, TColor color, bool bold)
 
 namespace {
 
+void setBevel(TGvSBevel &b, gv::TBevelStyle style, int spacing, gv::TBevelLine line, int width)
+{
+    b.SetStyle(style);
+    b.SetSpacing(spacing);
+    b.SetBevelLine(line);
+    b.SetWidth(width);
+}
+
 // What the vertical meters and the round meter share.
 template <class M>
 void meterCommon(M &m, int id)
@@ -36,17 +44,9 @@ void meterCommon(M &m, int id)
     s.SetValueTo(100);
     s.SetValueUnit(QStringLiteral("%"));
     setFont(m.Font(), QStringLiteral("Arial"), -13, clBlack, false);
-    TGvSBevel &bi = *m.BevelInner();
-    bi.SetStyle(gv::bsLowered);
-    bi.SetSpacing(5);
-    bi.SetBevelLine(gv::blInner);
-    bi.SetWidth(2);
-    TGvSBevel &bo = *m.BevelOuter();
-    bo.SetStyle(gv::bsRaised);
-    bo.SetSpacing(5);
-    bo.SetBevelLine(gv::blOuter);
-    bo.SetWidth(2);
-    bo.SetColor(clSilver);
+    setBevel(*m.BevelInner(), gv::bsLowered, 5, gv::blInner, 2);
+    setBevel(*m.BevelOuter(), gv::bsRaised, 5, gv::blOuter, 2);
+    m.BevelOuter()->SetColor(clSilver);
     TScaleSettings &sc = *m.ScaleSettings();
     sc.SetColor(clBlack);
     sc.SetPointerColor(clLime);
@@ -75,12 +75,8 @@ void panelMeter(TGvVMeter &m, int id)
     m.SetOptions(TGvVMeter::opBevelInner | TGvVMeter::opBevelOuter | TGvVMeter::opValue | TGvVMeter::opName1 |
                  TGvVMeter::opName2 | TGvVMeter::opUnit);
     setFont(m.FontValue(), QStringLiteral("System"), -17, clLime, true);
-    TGvSBevel &bv = *m.BevelValue();
-    bv.SetStyle(gv::bsLowered);
-    bv.SetSpacing(0);
-    bv.SetBevelLine(gv::blNone);
-    bv.SetWidth(2);
-    bv.SetColor(clBlack);
+    setBevel(*m.BevelValue(), gv::bsLowered, 0, gv::blNone, 2);
+    m.BevelValue()->SetColor(clBlack);
 }
 
 void panelRoundMeter(TGv270Meter &m)
@@ -162,12 +158,8 @@ void panelDial(TGvDial &d, int id)
     s.SetValueTo(100.0f);
     s.SetValueUnit(QStringLiteral("%"));
     d.SetValue(0.000001f);
-    TGvSBevel &bd = *d.BevelDial();
-    bd.SetStyle(gv::bsRaised);
-    bd.SetSpacing(1);
-    bd.SetBevelLine(gv::blOuter);
-    bd.SetWidth(2);
-    bd.SetColor(clCream);
+    setBevel(*d.BevelDial(), gv::bsRaised, 1, gv::blOuter, 2);
+    d.BevelDial()->SetColor(clCream);
     setFont(d.FontValue(), QStringLiteral("System"), -17, clLime, true);
     TScaleSettings &sc = *d.ScaleSettings();
     sc.SetColor(clBlack);

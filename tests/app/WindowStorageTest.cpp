@@ -20,6 +20,16 @@ struct Entry {
     QString component, property;
 };
 
+// A settings file as a user might have edited it.
+QString handEdited(const QTemporaryDir &dir, const char *text)
+{
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+    return file;
+}
+
 QList<Entry> entries(const QStringList &list)
 {
     QList<Entry> out;
@@ -64,25 +74,21 @@ TEST(WindowStorage, EveryListedPropertyExistsAndCanBeReadBack)
 TEST(WindowStorage, RestoredOptionsReachTheirControls)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("s.ini"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
-            "ColorBoxShowFarbeVon_Selected=1193046\n"
-            "ComboBoxBaud_Text=250000\n"
-            "Image1_Visible=FALSE\n"
-            "RadioButtonBildSichtbar_Checked=FALSE\n"
-            "Instr35_Alignment=taRightJustify\n"
-            "Instr60_Color=clYellow\n"
-            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject]\n"
-            "Brush=clRed\n"
-            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject\\Gradient]\n"
-            "ColorFrom=clAqua\n"
-            "Visible=FALSE\n"
-            "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\Instr35_Font]\n"
-            "Height=-40\n"
-            "Name=Liberation Serif\n");
-    f.close();
+    const QString file = handEdited(dir, "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
+                                         "ColorBoxShowFarbeVon_Selected=1193046\n"
+                                         "ComboBoxBaud_Text=250000\n"
+                                         "Image1_Visible=FALSE\n"
+                                         "RadioButtonBildSichtbar_Checked=FALSE\n"
+                                         "Instr35_Alignment=taRightJustify\n"
+                                         "Instr60_Color=clYellow\n"
+                                         "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject]\n"
+                                         "Brush=clRed\n"
+                                         "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\BackgroundFill1_FillObject\\Gradient]\n"
+                                         "ColorFrom=clAqua\n"
+                                         "Visible=FALSE\n"
+                                         "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\Instr35_Font]\n"
+                                         "Height=-40\n"
+                                         "Name=Liberation Serif\n");
     TFormMain w(file);
     w.show();
     EXPECT_EQ(w.ColorBoxShowFarbeVon->Selected().value, 0x123456u);
@@ -168,14 +174,10 @@ TEST(WindowStorage, TheFirstStartWritesTheWholeFileAndASecondSaveTheSameBytes)
 TEST(WindowStorage, HandEditedGeometryBeyondTheScreenIsHeldWithinBounds)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("s.ini"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
-            "Instr1_Visible=TRUE\nInstr1_Left=2147483647\nInstr1_Width=2147483647\nInstr1_Height=-5\n"
-            "Instr35_Visible=TRUE\nInstr35_Top=-2147483648\nInstr35_Width=100000\n"
-            "CheckBox1_Checked=TRUE\nCheckBox35_Checked=TRUE\n");
-    f.close();
+    const QString file = handEdited(dir, "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
+                                         "Instr1_Visible=TRUE\nInstr1_Left=2147483647\nInstr1_Width=2147483647\nInstr1_Height=-5\n"
+                                         "Instr35_Visible=TRUE\nInstr35_Top=-2147483648\nInstr35_Width=100000\n"
+                                         "CheckBox1_Checked=TRUE\nCheckBox35_Checked=TRUE\n");
     {
         TFormMain w(file);
         w.show();

@@ -117,6 +117,9 @@ TEST(WindowPanel, TheSecondDialsBoxFollowsTheRestoredDial)
     EXPECT_TRUE(w.findChild<QCheckBox *>("CheckBox81")->isChecked());
     EXPECT_TRUE(qobject_cast<QWidget *>(w.instrument(81))->isVisible());
     EXPECT_EQ(rules, 0);
+    // The next click on any box runs the rule over all boxes; the dial stays.
+    w.findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->click();
+    EXPECT_TRUE(qobject_cast<QWidget *>(w.instrument(81))->isVisible());
 }
 
 TEST(WindowPanel, TheHiddenRoundMeterAndTrendFrameTakeNoValues)

@@ -312,7 +312,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == Image1 && e->type() == QEvent::MouseButtonRelease) {
         editor->InstrDblClick(Image1);
-    } else if (e->type() == QEvent::MouseButtonDblClick) {
+    } else if (e->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
         if (watched == TFrame11)
             editor->InstrDblClick(TFrame11);
         else if (QWidget *instrument = instrumentOf(watched))

@@ -44,6 +44,9 @@ TEST(WindowPanel, DoubleClickSelectsAndAClickOnThePictureEndsIt)
     TFormMain w;
     w.show();
     QWidget *meter = shown(w, 3);
+    QTest::mouseDClick(meter, Qt::RightButton); // only the left button's double-click selects
+    EXPECT_EQ(selection(w), nullptr);
+    w.PageControl1->setCurrentWidget(w.TabSheetShow); // the right press went to the Instruments page
     QTest::mouseDClick(meter, Qt::LeftButton);
     ASSERT_NE(selection(w), nullptr);
     EXPECT_EQ(selection(w)->Selected(), meter);

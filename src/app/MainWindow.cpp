@@ -311,7 +311,10 @@ QWidget *TFormMain::instrumentOf(QObject *o) const
 bool TFormMain::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == Image1 && e->type() == QEvent::MouseButtonRelease) {
-        editor->InstrDblClick(Image1);
+        // A click: the left button let go over the picture.
+        const auto *m = static_cast<QMouseEvent *>(e);
+        if (m->button() == Qt::LeftButton && Image1->rect().contains(m->position().toPoint()))
+            editor->InstrDblClick(Image1);
     } else if (e->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
         if (watched == TFrame11)
             editor->InstrDblClick(TFrame11);

@@ -60,6 +60,10 @@ TEST(WindowPanel, DoubleClickSelectsAndAClickOnThePictureEndsIt)
 
     // A click on the background picture ends the selection.
     w.Image1->raise();
+    QTest::mouseClick(w.Image1, Qt::RightButton, {}, QPoint(900, 600));
+    QTest::mousePress(w.Image1, Qt::LeftButton, {}, QPoint(900, 600));
+    QTest::mouseRelease(w.Image1, Qt::LeftButton, {}, QPoint(-5, 600)); // let go outside
+    EXPECT_NE(selection(w), nullptr);
     QTest::mouseClick(w.Image1, Qt::LeftButton, {}, QPoint(900, 600));
     EXPECT_EQ(selection(w), nullptr);
 

@@ -72,6 +72,8 @@ public:
     int32_t WriteText(const QByteArray &text);
     int32_t Read(char *buffer, int32_t count);
     int32_t PendingInput();
+    // Received bytes dropped at a full input queue, since the port was made.
+    uint64_t DroppedInput() const { return m_device.droppedInput(); }
     uint32_t LineSignals();
 
     void AttachLink(TComLink *link);

@@ -377,7 +377,9 @@ bool parseInt64(QStringView text, qint64 &out)
     return true;
 }
 
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
+namespace {
+
+bool readDecimal(QStringView text, QChar decimalSeparator, bool tooLargeIsInfinite, double &out)
 {
     qsizetype i = 0, n = text.size();
     while (i < n && text[i].unicode() <= 0x20)
@@ -426,16 +428,33 @@ bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
     if (res.ptr != ascii.data() + ascii.size())
         return false;
     if (res.ec == std::errc::result_out_of_range) {
-        if (!negativeExponent)
-            return false; // too large
-        v = ascii[0] == '-' ? -0.0 : 0.0; // too small: underflows to zero
+        const double zero = ascii[0] == '-' ? -0.0 : 0.0;
+        if (!negativeExponent) {
+            if (!tooLargeIsInfinite)
+                return false;
+            v = std::copysign(std::numeric_limits<double>::infinity(), zero);
+        } else {
+            v = zero; // too small: underflows to zero
+        }
     } else if (res.ec != std::errc()) {
         return false;
     }
-    if (!std::isfinite(v))
+    if (!std::isfinite(v) && !tooLargeIsInfinite)
         return false;
     out = v;
     return true;
+}
+
+} // namespace
+
+bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
+{
+    return readDecimal(text, decimalSeparator, false, out);
+}
+
+bool parseDecimalUnbounded(QStringView text, QChar decimalSeparator, double &out)
+{
+    return readDecimal(text, decimalSeparator, true, out);
 }
 
 } // namespace tg

@@ -44,6 +44,7 @@ ActiveLabel *makeLabel(QWidget *parent, int id)
     l->setFrameStyle(QFrame::Box);
     l->Font()->SetName(QStringLiteral("Arial Narrow"));
     l->Font()->SetHeight(-27);
+    l->Font()->SetColor(clBlack);
     return l;
 }
 

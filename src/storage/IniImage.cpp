@@ -113,6 +113,7 @@ void IniImage::clear()
     m_index.clear();
     m_pool.clear();
     m_garbage = 0;
+    m_byteOrderMark = false;
 }
 
 IniImage::Section *IniImage::findSection(const QString &name)
@@ -221,7 +222,9 @@ void IniImage::parse(QByteArray data)
         return Slice{quint32(v.data() - all.data()), quint32(v.size())};
     };
     Section *current = nullptr;
-    qsizetype pos = 0;
+    // An editor's UTF-8 byte-order mark would hide the first section line.
+    m_byteOrderMark = all.startsWith(kByteOrderMark);
+    qsizetype pos = m_byteOrderMark ? kByteOrderMark.size() : 0;
     const qsizetype n = all.size();
     while (pos < n) {
         qsizetype end = pos;
@@ -261,6 +264,8 @@ QByteArray IniImage::serialize() const
 {
     QByteArray out;
     out.reserve(m_pool.size() - m_garbage + qsizetype(m_sections.size()) * 64);
+    if (m_byteOrderMark)
+        out += kByteOrderMark;
     for (const Section &s : m_sections) {
         out += '[';
         out += encodeCp1252(s.name);

@@ -113,6 +113,7 @@ void IniImage::clear()
     m_index.clear();
     m_pool.clear();
     m_garbage = 0;
+    m_byteOrderMark = false;
 }
 
 IniImage::Section *IniImage::findSection(const QString &name)
@@ -221,7 +222,9 @@ void IniImage::parse(QByteArray data)
         return Slice{quint32(v.data() - all.data()), quint32(v.size())};
     };
     Section *current = nullptr;
-    qsizetype pos = 0;
+    // An editor's UTF-8 byte-order mark would hide the first section line.
+    m_byteOrderMark = all.startsWith(kByteOrderMark);
+    qsizetype pos = m_byteOrderMark ? kByteOrderMark.size() : 0;
     const qsizetype n = all.size();
     while (pos < n) {
         qsizetype end = pos;
@@ -261,6 +264,8 @@ QByteArray IniImage::serialize() const
 {
     QByteArray out;
     out.reserve(m_pool.size() - m_garbage + qsizetype(m_sections.size()) * 64);
+    if (m_byteOrderMark)
+        out += kByteOrderMark;
     for (const Section &s : m_sections) {
         out += '[';
         out += encodeCp1252(s.name);
@@ -377,7 +382,9 @@ bool parseInt64(QStringView text, qint64 &out)
     return true;
 }
 
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
+namespace {
+
+bool readDecimal(QStringView text, QChar decimalSeparator, bool tooLargeIsInfinite, double &out)
 {
     qsizetype i = 0, n = text.size();
     while (i < n && text[i].unicode() <= 0x20)
@@ -426,16 +433,33 @@ bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
     if (res.ptr != ascii.data() + ascii.size())
         return false;
     if (res.ec == std::errc::result_out_of_range) {
-        if (!negativeExponent)
-            return false; // too large
-        v = ascii[0] == '-' ? -0.0 : 0.0; // too small: underflows to zero
+        const double zero = ascii[0] == '-' ? -0.0 : 0.0;
+        if (!negativeExponent) {
+            if (!tooLargeIsInfinite)
+                return false;
+            v = std::copysign(std::numeric_limits<double>::infinity(), zero);
+        } else {
+            v = zero; // too small: underflows to zero
+        }
     } else if (res.ec != std::errc()) {
         return false;
     }
-    if (!std::isfinite(v))
+    if (!std::isfinite(v) && !tooLargeIsInfinite)
         return false;
     out = v;
     return true;
+}
+
+} // namespace
+
+bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
+{
+    return readDecimal(text, decimalSeparator, false, out);
+}
+
+bool parseDecimalUnbounded(QStringView text, QChar decimalSeparator, double &out)
+{
+    return readDecimal(text, decimalSeparator, true, out);
 }
 
 } // namespace tg

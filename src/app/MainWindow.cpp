@@ -7,6 +7,7 @@
 #include "ComLed.h"
 #include "ComPort.h"
 #include "ComTerminal.h"
+#include "EComPort.h"
 #include "FramePacer.h"
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
@@ -115,6 +116,13 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
 
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
+    ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
+        // A lost device is reported as it is without a handler; other line errors pass unseen.
+        if (errors & Com::ceIO)
+            throw EComPort(Com::CE_WaitFailed, port->LostError());
+        if (errors & Com::ceRxOver)
+            overflowNotice.Report(port->Port(), port->DroppedInput());
+    };
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
 

@@ -4,6 +4,7 @@
 #include "Catalogue.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "OverflowNotice.h"
 #include "PacketHandler.h"
 
 #include <QCoreApplication>
@@ -66,6 +67,8 @@ public:
     QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
+    // Tells of received bytes dropped at a full input queue.
+    TOverflowNotice overflowNotice{this};
 
     TComPort *ComPort1;
     TComDataPacket *ComDataPacket1;

@@ -209,6 +209,7 @@ void TCustomComPort::ThreadEnded(uint64_t generation, int error)
 {
     if (generation != m_generation || !m_connected || error == 0)
         return;
+    m_lostError = error;
     // The device is gone: close the normal way first, so that whoever sees the report (and
     // the lamps) already sees the port closed; then say so once.
     try {

@@ -1,6 +1,7 @@
 #include "ValueProtocol.h"
 
 #include "IniImage.h"
+#include "NumberParse.h"
 
 #include <charconv>
 #include <cmath>

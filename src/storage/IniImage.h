@@ -97,10 +97,4 @@ private:
     QHash<QString, int> m_index; // folded section name -> section
 };
 
-// Strict decimal integer: optional sign and digits, nothing else; false on overflow.
-bool parseInt64(QStringView text, qint64 &out);
-// Strict decimal number with `decimalSeparator`: blanks, sign, digits, one separator, optional
-// exponent, blanks. No "nan", "inf", hex or group separators; false when not finite.
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out);
-
 } // namespace tg

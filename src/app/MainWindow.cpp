@@ -19,6 +19,7 @@
 #include "Image.h"
 #include "IniFileStorage.h"
 #include "IniImage.h"
+#include "NumberParse.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,6 +1,7 @@
 #include "ValueProtocol.h"
 
 #include "IniImage.h"
+#include "NumberParse.h"
 #include "Numeric.h"
 
 #include <charconv>
@@ -77,7 +78,7 @@ std::optional<double> parseValue(QString text, QChar decimalSeparator)
             text[k] = decimalSeparator;
     }
     double v = 0;
-    if (!parseDecimalUnbounded(text, decimalSeparator, v))
+    if (!parseDecimal(text, decimalSeparator, v, DecimalOverflow::Saturate))
         return std::nullopt;
     return v;
 }

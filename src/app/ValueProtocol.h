@@ -16,7 +16,8 @@ std::optional<int32_t> parseId(QStringView text);
 
 // The value conversion with the separator swap: with "." as separator the first "," becomes
 // "."; otherwise the first "." becomes the separator. Fails on anything the strict decimal
-// syntax rejects; a number too large for a double is infinity.
+// syntax rejects; a number too large for a double reads as the largest double (of its sign),
+// so that callers tell it from malformed text.
 std::optional<double> parseValue(QString text, QChar decimalSeparator);
 
 // A factor kept in a hint text; 1.0 when the text is not a number (also when empty).

@@ -101,13 +101,4 @@ private:
     QHash<QString, int> m_index; // folded section name -> section
 };
 
-// Strict decimal integer: optional sign and digits, nothing else; false on overflow.
-bool parseInt64(QStringView text, qint64 &out);
-// Strict decimal number with `decimalSeparator`: blanks, sign, digits, one separator, optional
-// exponent, blanks. No "nan", "inf", hex or group separators; false when not finite.
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out);
-// The same syntax, but a number too large for a double is no failure: it reads as infinity of
-// its sign, so that callers can tell it from malformed text.
-bool parseDecimalUnbounded(QStringView text, QChar decimalSeparator, double &out);
-
 } // namespace tg

@@ -270,3 +270,21 @@ TEST(FlashService, SleepsThroughTicksAtWhichNothingIsDue)
     }
     EXPECT_TRUE(slow.got.empty()) << "its time has not come on the stepped clock";
 }
+
+TEST(FlashService, RegisteringAgainAndAgainDoesNotHoldTheTicksBack)
+{
+    auto clock = std::make_shared<SteppedClock>();
+    TFlashService svc{clock, true};
+    Receiver blink, other;
+    svc.Register(&blink, 2);
+    // A control that registers at every value, as an alarm under a fast device does.
+    QElapsedTimer t;
+    t.start();
+    while (blink.got.size() < 3 && t.elapsed() < 5000) {
+        svc.Register(&other, 3);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    ASSERT_EQ(blink.got.size(), 3u);
+    for (size_t i = 0; i < blink.got.size(); ++i)
+        EXPECT_EQ(blink.got[i].counter, 4 * (i + 1));
+}

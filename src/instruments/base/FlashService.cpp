@@ -19,7 +19,7 @@ TFlashService::TFlashService(std::shared_ptr<TFlashClock> c, bool autoTick_, QOb
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, [this] {
-        counter += uint32_t(armedTicks - 1); // the ticks slept through, at which nothing was due
+        counter = armedCounter + uint32_t(armedTicks - 1); // the ticks slept through: nothing was due
         Tick();
         if (running && autoTick)
             arm();
@@ -52,6 +52,7 @@ int TFlashService::TicksToNextDue() const
 
 void TFlashService::arm()
 {
+    armedCounter = counter;
     armedTicks = TicksToNextDue();
     armedAt = clock->Milliseconds();
     timer.start(armedTicks * TickMs);
@@ -77,10 +78,16 @@ void TFlashService::Register(QObject *control, qint64 interval)
     if (!entries.isEmpty() && !running) {
         start();
     } else if (running && autoTick && !inTick) {
-        // The sleeping timer may be due later than the new entry: count the ticks slept so
-        // far and sleep again only as long as every entry allows.
-        counter += (now - armedAt) / uint32_t(TickMs);
-        arm();
+        // The sleeping timer may be due later than the new entry: then count the ticks slept
+        // so far and sleep again only as long as every entry allows. A flood of registrations
+        // that change nothing leaves the timer alone.
+        const uint32_t passed = (now - armedAt) / uint32_t(TickMs);
+        const uint32_t kept = counter;
+        counter = armedCounter + passed;
+        if (int64_t(passed) + TicksToNextDue() < armedTicks)
+            arm();
+        else
+            counter = kept;
     }
 }
 

@@ -92,8 +92,9 @@ private:
     QList<Entry> entries;
     uint32_t counter = 0;
     uint32_t nextSecond = 0;
-    // The ticks the armed timer stands for, and when it was armed.
+    // The ticks the armed timer stands for, the counter and the time when it was armed.
     int armedTicks = 1;
+    uint32_t armedCounter = 0;
     uint32_t armedAt = 0;
     bool running = false;
     bool inTick = false;

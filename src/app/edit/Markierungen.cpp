@@ -83,11 +83,8 @@ Markierungen::~Markierungen()
 void Markierungen::InstallHandlers()
 {
     gvControl = qobject_cast<TGvControl *>(control.data());
-    if (!gvControl) {
-        // Controls without handler slots lose their mouse input to the selection by a filter.
-        control->installEventFilter(this);
+    if (!gvControl)
         return;
-    }
     savedDown = std::exchange(gvControl->OnMouseDown, nullptr);
     savedUp = std::exchange(gvControl->OnMouseUp, nullptr);
     savedMove = std::exchange(gvControl->OnMouseMove, nullptr);
@@ -101,21 +98,23 @@ void Markierungen::InstallHandlers()
 
 void Markierungen::RestoreHandlers()
 {
-    if (!control)
+    if (!control || !gvControl)
         return;
-    if (!gvControl) {
-        control->removeEventFilter(this);
-        return;
-    }
     gvControl->OnMouseDown = std::move(savedDown);
     gvControl->OnMouseUp = std::move(savedUp);
     gvControl->OnMouseMove = std::move(savedMove);
     gvControl->OnClick = std::move(savedClick);
 }
 
-bool Markierungen::eventFilter(QObject *watched, QEvent *e)
+bool Markierungen::ControlEvent(QEvent *e)
 {
-    if (watched != control)
+    if (!control)
+        return false;
+    if (e->type() == QEvent::Move || e->type() == QEvent::Resize) {
+        PlaceHandles();
+        return false;
+    }
+    if (gvControl)
         return false;
     switch (e->type()) {
     case QEvent::MouseButtonPress:

@@ -2,8 +2,10 @@
 
 #include "FlashService.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPointer>
 
 TGvControl::TGvControl(QWidget *parent) : QWidget(parent), font(new TFont(this))
 {
@@ -116,19 +118,87 @@ void TGvControl::paintEvent(QPaintEvent *e)
 
 void TGvControl::FlashMessage(uint32_t, int) {}
 
+namespace {
+
+// Ends the held press when a popup takes the mouse: its release then goes to the popup, and
+// the control is told nothing. One for the program, on the application from the first press.
+class TPressWatch : public QObject {
+public:
+    static void Held(TGvControl *c)
+    {
+        static QPointer<TPressWatch> watch;
+        if (!watch) {
+            watch = new TPressWatch(QCoreApplication::instance());
+            QCoreApplication::instance()->installEventFilter(watch);
+        }
+        watch->holder = c;
+    }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && holder && o->isWidgetType() &&
+            static_cast<QWidget *>(o)->windowType() == Qt::Popup)
+            holder->EndPress();
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    QPointer<TGvControl> holder;
+};
+
+} // namespace
+
 bool TGvControl::event(QEvent *e)
 {
-    if (e->type() == TFlashEvent::Type) {
-        const auto *fe = static_cast<TFlashEvent *>(e);
-        FlashMessage(fe->Counter, fe->Param);
-        return true;
+    switch (e->type()) {
+    case QEvent::MouseButtonRelease:
+        if (pressEnded && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+            pressEnded = false;
+            return true;
+        }
+        break;
+    case QEvent::Hide:
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
+        EndPress();
+        break;
+    case QEvent::EnabledChange:
+        if (!isEnabled())
+            EndPress();
+        break;
+    default:
+        if (e->type() == TFlashEvent::Type) {
+            const auto *fe = static_cast<TFlashEvent *>(e);
+            FlashMessage(fe->Counter, fe->Param);
+            return true;
+        }
     }
     return QWidget::event(e);
+}
+
+void TGvControl::EndPress()
+{
+    if (!pressHeld)
+        return;
+    pressEnded = true;
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pressPos), mapToGlobal(QPointF(pressPos)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    endingPress = true;
+    mouseReleaseEvent(&release);
+    endingPress = false;
 }
 
 void TGvControl::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        pressHeld = true;
+        pressEnded = false;
+        pressPos = p;
+        TPressWatch::Held(this);
+    }
     if (OnMouseDown)
         OnMouseDown(this, e->button(), e->modifiers(), p.x(), p.y());
 }
@@ -136,9 +206,12 @@ void TGvControl::mousePressEvent(QMouseEvent *e)
 void TGvControl::mouseReleaseEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton)
+        pressHeld = false;
     if (OnMouseUp)
         OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
-    if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick)
+    // A press ended by other means is no click.
+    if (e->button() == Qt::LeftButton && !endingPress && rect().contains(p) && OnClick)
         OnClick(this);
 }
 
@@ -154,6 +227,8 @@ void TGvControl::mouseDoubleClickEvent(QMouseEvent *e)
 void TGvControl::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (pressHeld)
+        pressPos = p;
     if (OnMouseMove)
         OnMouseMove(this, e->modifiers(), p.x(), p.y());
 }

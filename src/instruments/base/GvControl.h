@@ -54,6 +54,13 @@ public:
     // A message of the flash service (counter, phase / lateness / 0).
     virtual void FlashMessage(uint32_t counter, int param);
 
+    // Ends a left press still held on the control as if the button were let go there (without
+    // a click), for a press whose release will never come: the control hidden or disabled,
+    // its window blocked or deactivated, or a popup taking the mouse. The real release, should
+    // it still arrive, is dropped, so the press ends exactly once.
+    void EndPress();
+    bool PressHeld() const { return pressHeld; }
+
     std::function<void(QObject *sender)> OnClick;
     std::function<void(QObject *sender)> OnDblClick;
     std::function<void(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> OnMouseDown;
@@ -97,6 +104,10 @@ private:
     bool loading = true;
     tg::TCachedLayer layer;
     QRegion dirty;
+    bool pressHeld = false;
+    bool pressEnded = false; // ended by EndPress: its own release is still to be dropped
+    bool endingPress = false;
+    QPoint pressPos;         // where the held press was last, relative to the control
 };
 
 class TGvGraphicControl : public TGvControl {

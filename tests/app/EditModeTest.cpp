@@ -184,6 +184,27 @@ TEST(EditMode, EachHandleResizesItsEdges)
     }
 }
 
+TEST(EditMode, ADragEndsWhenThePageGoesAwayUnderIt)
+{
+    enum Grip { OnTheMeter, OnAHandle, OnALabel };
+    for (const Grip grip : {OnTheMeter, OnAHandle, OnALabel}) {
+        Panel p;
+        auto *label = new QLabel(QStringLiteral("Instr #35"), &p.page); // a control without handler slots
+        label->setGeometry(300, 400, 120, 40);
+        label->show();
+        QWidget *selected = grip == OnALabel ? static_cast<QWidget *>(label) : p.meter1;
+        p.editor.InstrDblClick(selected);
+        Markierungen *sel = p.editor.Selection();
+        ASSERT_NE(sel, nullptr);
+        Drag(grip == OnAHandle ? sel->Handle(3) : selected, QPoint(4, 4), QPoint(10, 10), false);
+        ASSERT_TRUE(sel->Dragging()) << grip;
+        p.page.hide();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(sel->Dragging()) << grip;
+        EXPECT_TRUE(sel->PositionLabel()->isHidden()) << grip;
+    }
+}
+
 TEST(EditMode, HandlesNeverShrinkBelowThirtyPixels)
 {
     Panel p;

@@ -35,6 +35,13 @@ protected:
         owner->MouseMove(this, p.x(), p.y());
     }
     void mouseReleaseEvent(QMouseEvent *) override { owner->MouseUp(this); }
+    bool event(QEvent *e) override
+    {
+        // A drag whose release will not come here ends now.
+        if (tg::EndsHeldPress(this, e))
+            owner->MouseUp(this);
+        return QWidget::event(e);
+    }
 
 private:
     Markierungen *owner;
@@ -114,8 +121,13 @@ bool Markierungen::ControlEvent(QEvent *e)
         PlaceHandles();
         return false;
     }
+    // A control with handler slots ends its own press; this one is told here.
     if (gvControl)
         return false;
+    if (tg::EndsHeldPress(control, e)) {
+        MouseUp(control);
+        return false;
+    }
     switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {

@@ -246,14 +246,21 @@ void TGvAnalogCControl::focusOutEvent(QFocusEvent *e)
     endKeyChange();
 }
 
-// A held key whose release will not come here has completed its change. A drag ends with
-// its press instead.
+// A held key whose release will not come here has completed its change, reported from the
+// event loop as an ended press is. A drag ends with its press instead.
 void TGvAnalogCControl::endKeyChange()
 {
-    if (!keyHeld || dragging)
+    if (!keyHeld)
         return;
-    keyHeld = false;
-    finishChange();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!keyHeld || dragging)
+                return;
+            keyHeld = false;
+            finishChange();
+        },
+        Qt::QueuedConnection);
 }
 
 void TGvAnalogCControl::hideEvent(QHideEvent *e)

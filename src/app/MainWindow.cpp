@@ -95,7 +95,7 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     ComDataPacket1->SetIncludeStrings(true);
     ComDataPacket1->SetComPort(ComPort1);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new TPageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->tabBar()->hide();
@@ -111,8 +111,10 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     buildInfoPage();
     buildMenu();
 
-    editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
     watchPanelMouse();
+    // Made after the window watches the panel, so that a selection sees its control's mouse
+    // before the window's own routing does.
+    editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
 
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
@@ -175,7 +177,6 @@ void TFormMain::buildShowPage()
     BackgroundFill1->FillObject()->SetBrush(clMoneyGreen);
     Image1 = new TImage(TabSheetShow);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->resize(1156, 680);
     instruments = tg::app::createInstruments(TabSheetShow);
     // The full trend frame waits hidden, without an id; edit mode can select it like an instrument.
     TFrame11 = new TFrame1(TabSheetShow);

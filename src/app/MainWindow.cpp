@@ -11,6 +11,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
@@ -635,11 +636,12 @@ void TFormMain::HilfeClick()
 
 void TFormMain::centreOnScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        tg::placeFrame(this, [client = size(), area = screen->availableGeometry()](const QMargins &m) {
+            QRect frame(QPoint(), client.grownBy(m));
+            frame.moveCenter(area.center());
+            return frame;
+        });
 }
 
 void TFormMain::closeEvent(QCloseEvent *e)

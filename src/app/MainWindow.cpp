@@ -21,7 +21,6 @@
 #include "IniImage.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -128,6 +127,11 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         }
         if (!storages.Allgemein || !storages.Allgemein->PlacementRestored())
             centreOnScreen();
+    };
+    // Closing lets queued work run before the storages save (packets still queued, the
+    // minimise a restore posted), so that they save the state it leads to.
+    formEvents.OnCloseQuery = [](QWidget *, bool &) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     if (!settingsFile.isEmpty()) {
         settings = std::make_unique<IniFileStorage>(settingsFile);
@@ -644,8 +648,3 @@ void TFormMain::centreOnScreen()
         });
 }
 
-void TFormMain::closeEvent(QCloseEvent *e)
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    e->accept();
-}

@@ -65,10 +65,11 @@ struct Options {
     }
 };
 
-// Whether the command line asks only for the help or the version text. Read before the
-// application object exists, which needs a display; the display's own options are not known
-// here, so a word after one dash is read as one option, never as a run of letters.
-bool asksForText(int argc, char **argv)
+// Answers --help and --version, which must work without a display: read before the
+// application object exists, which needs one. The display's own options are not known here, so
+// a word after one dash is read as one option, never as a run of letters, and what is not
+// known is left alone. Returns only when neither was asked for.
+void answerHelpAndVersion(int argc, char **argv)
 {
     Options o;
     o.cl.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -76,8 +77,13 @@ bool asksForText(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     o.cl.parse(args);
-    return o.cl.isSet(QStringLiteral("help")) || o.cl.isSet(QStringLiteral("help-all"))
-        || o.cl.isSet(QStringLiteral("version"));
+    const bool version = o.cl.isSet(QStringLiteral("version"));
+    if (!version && !o.cl.isSet(QStringLiteral("help")) && !o.cl.isSet(QStringLiteral("help-all")))
+        return;
+    QCoreApplication textOnly(argc, argv); // names the program in the usage line
+    if (version)
+        o.cl.showVersion();
+    o.cl.showHelp(0);
 }
 
 } // namespace
@@ -86,11 +92,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tavelgrid"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVELGRID_VERSION));
-    if (asksForText(argc, argv)) {
-        QCoreApplication textOnly(argc, argv);
-        Options().cl.process(textOnly); // prints and ends
-        return 0;
-    }
+    answerHelpAndVersion(argc, argv);
 
     TApplication app(argc, argv);
     QPointer<TFormMain> mainWindow;

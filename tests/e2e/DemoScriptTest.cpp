@@ -1,4 +1,6 @@
 // scripts/demo's run, without its install and build step, ended as a user or a desktop ends it.
+#include "../instruments/QtPrint.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>

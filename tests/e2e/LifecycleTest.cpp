@@ -204,23 +204,32 @@ TEST(Lifecycle, TheGuardsModesAsALaterCopy)
     QGuiApplication::setApplicationDisplayName(title);
 }
 
+// The device lost is reported in a box: open when the signal comes, or opened while the
+// signal ends the program (Ctrl+C reaches the device's simulator at the same moment).
 TEST(Lifecycle, ASignalEndsTheProgramWithItsSaveWhileABoxIsOpen)
 {
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(testing::Message() << "signal " << sig);
-        QTemporaryDir dir;
-        const QString settings = dir.filePath(QStringLiteral("s.ini"));
-        Pty device;
-        ProgramRun r({QStringLiteral("--settings"), settings, QStringLiteral("--port"), device.slave,
-                      QStringLiteral("--connect")});
-        ASSERT_TRUE(r.started());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
-        // The device goes away: the port is closed, then the box that reports it opens.
-        device.closeMaster();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !r.holdsOpen(device.slave); }, 30000));
-        EXPECT_TRUE(r.endsNormallyOn(sig));
-        EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n"));
-    }
+    for (bool boxFirst : {true, false})
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(testing::Message() << "signal " << sig << (boxFirst ? " to the box" : " before the box"));
+            QTemporaryDir dir;
+            const QString settings = dir.filePath(QStringLiteral("s.ini"));
+            Pty device;
+            ProgramRun r({QStringLiteral("--settings"), settings, QStringLiteral("--port"), device.slave,
+                          QStringLiteral("--connect")});
+            ASSERT_TRUE(r.started());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+            if (boxFirst) {
+                // The port is closed, then the box that reports it opens.
+                device.closeMaster();
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !r.holdsOpen(device.slave); }, 30000));
+                ::kill(pid_t(r.p.processId()), sig);
+            } else {
+                ::kill(pid_t(r.p.processId()), sig);
+                device.closeMaster();
+            }
+            EXPECT_TRUE(r.endsNormally());
+            EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n"));
+        }
 }
 
 TEST(Lifecycle, HelpAndVersionNeedNoDisplay)

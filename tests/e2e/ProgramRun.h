@@ -56,9 +56,10 @@ struct ProgramRun {
                 return true;
         return false;
     }
+    bool endsNormally() { return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0; }
     bool endsNormallyOn(int sig)
     {
         ::kill(pid_t(p.processId()), sig);
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return endsNormally();
     }
 };

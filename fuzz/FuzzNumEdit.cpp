@@ -1,11 +1,13 @@
 // Random keystrokes into the numeric edit field, offscreen. Input: one byte of settings
-// (notation, limits, locale), then keystrokes. A commit never leaves the value outside its limits.
+// (notation, limits, locale), then keystrokes. A commit never leaves the value outside its limits
+// or makes it non-finite.
 #include "ApplicationException.h"
 #include "FormatSettings.h"
 #include "GvNumEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -37,6 +39,8 @@ constexpr double Min = -50, Max = 1000;
 
 void checkLimits(const TGvNumEdit &e)
 {
+    if (!std::isfinite(e.Value()))
+        std::abort();
     if ((e.Options() & TGvNumEdit::eoLimitMin) && e.Value() < Min)
         std::abort();
     if ((e.Options() & TGvNumEdit::eoLimitMax) && e.Value() > Max)

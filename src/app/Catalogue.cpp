@@ -44,6 +44,7 @@ ActiveLabel *makeLabel(QWidget *parent, int id)
     l->setFrameStyle(QFrame::Box);
     l->Font()->SetName(QStringLiteral("Arial Narrow"));
     l->Font()->SetHeight(-27);
+    l->Font()->SetColor(clBlack);
     return l;
 }
 
@@ -113,12 +114,8 @@ InstrumentTable createInstruments(QWidget *showPage)
         w->setObjectName(QStringLiteral("Instr%1").arg(e.id));
         w->setGeometry(e.geometry);
         w->setProperty("Tag", e.id);
-        if (auto *c = qobject_cast<TGvControl *>(w)) {
+        if (auto *c = qobject_cast<TGvControl *>(w))
             c->Tag = e.id;
-            // An instrument that needs more room than given takes it now rather than when
-            // first shown, so settings saved before that hold the size it will show at.
-            c->Change();
-        }
         w->hide();
         table[size_t(e.id)] = w;
     }

@@ -19,6 +19,7 @@
 #include "Image.h"
 #include "IniFileStorage.h"
 #include "IniImage.h"
+#include "NumberParse.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -113,7 +114,7 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
     watchPanelMouse();
 
-    handler = std::make_unique<tg::app::PacketHandler>(instruments);
+    handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);

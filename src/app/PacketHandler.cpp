@@ -6,16 +6,19 @@
 #include "GvMiniTrend.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
+#include "Numeric.h"
 #include "SevenSeg.h"
+#include "SevenSegPage.h"
 #include "ValueProtocol.h"
 
 namespace tg::app {
 
 namespace {
 
-float product(float number, double factor)
+// number × factor at single precision; nothing when the product leaves the single range.
+std::optional<float> product(float number, double factor)
 {
-    return float(double(number) * factor);
+    return toSingle(double(number) * factor);
 }
 
 } // namespace
@@ -32,20 +35,25 @@ void PacketHandler::handle(QByteArrayView packet)
     const int id = p->id;
     if (id >= 1 && id <= 10) {
         if (auto *m = qobject_cast<TGvVMeter *>(target))
-            m->SetValue(product(p->number, factorFromHint(m->Hint(), sep)));
+            if (const std::optional<float> v = product(p->number, factorFromHint(m->Hint(), sep)))
+                m->SetValue(*v);
     } else if (id == 35 || id == 36) {
         if (auto *l = qobject_cast<ActiveLabel *>(target))
             l->setText(p->valueText);
     } else if (id == 40) {
         auto *s = qobject_cast<TSevenSeg *>(target);
-        const long double v = (long double)p->number * (long double)float(sevenSeg.factor);
-        const std::optional<QString> caption =
-            s ? sevenSegCaption(v, sevenSeg.digits, sevenSeg.decimals, s->NumDigits(), sep) : std::nullopt;
-        if (caption)
+        const std::optional<float> factor = toSingle(sevenSegPage.Factor());
+        if (!s || !factor)
+            return;
+        // Formed at the wider precision, not rounded to single.
+        const long double v = (long double)p->number * (long double)*factor;
+        if (const std::optional<QString> caption = sevenSegCaption(v, sevenSegPage.Digits(), sevenSegPage.Decimals(),
+                                                                   s->NumDigits(), sep))
             s->SetCaption(*caption);
     } else if (id >= 41 && id <= 44) {
         if (auto *v = qobject_cast<TGvValueInd *>(target))
-            v->SetValue(product(p->number, v->LimitUpper()));
+            if (const std::optional<float> x = product(p->number, v->LimitUpper()))
+                v->SetValue(*x);
     } else if (id == 60) {
         const std::optional<uint8_t> byte = ledByte(p->number);
         if (!byte)
@@ -59,7 +67,8 @@ void PacketHandler::handle(QByteArrayView packet)
         }
     } else if (id == 90) {
         if (auto *t = qobject_cast<TGvMiniTrend *>(target))
-            t->SetValueCh1(product(p->number, factorFromHint(t->Hint(), sep)));
+            if (const std::optional<float> v = product(p->number, factorFromHint(t->Hint(), sep)))
+                t->SetValueCh1(*v);
     }
 }
 

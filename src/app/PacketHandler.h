@@ -7,26 +7,24 @@
 #include <array>
 
 class TGvLED;
+class TSevenSegPage;
 
 namespace tg::app {
 
-// The seven-segment format fields of the configuration page.
-struct SevenSegFormat {
-    double factor = 1.0;
-    int digits = 4;
-    int decimals = 2;
-};
-
 class PacketHandler {
 public:
-    explicit PacketHandler(const InstrumentTable &table) : table(table) {}
+    // The seven-segment display's format comes from the 7Seg page's fields, read at every
+    // packet so that what the user types there (or the settings restored) acts at once.
+    PacketHandler(const InstrumentTable &table, const TSevenSegPage &sevenSegPage)
+        : table(table), sevenSegPage(sevenSegPage)
+    {
+    }
 
     void handle(QByteArrayView packet);
 
-    SevenSegFormat sevenSeg;
-
 private:
     const InstrumentTable &table;
+    const TSevenSegPage &sevenSegPage;
     // The lamps of the lamp block, looked up at its first byte: a search by name for each of
     // eight lamps per packet cost more than the rest of the packet's handling.
     std::array<TGvLED *, 8> leds{};

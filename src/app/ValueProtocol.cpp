@@ -1,6 +1,8 @@
 #include "ValueProtocol.h"
 
 #include "IniImage.h"
+#include "NumberParse.h"
+#include "Numeric.h"
 
 #include <charconv>
 #include <cmath>
@@ -76,7 +78,7 @@ std::optional<double> parseValue(QString text, QChar decimalSeparator)
             text[k] = decimalSeparator;
     }
     double v = 0;
-    if (!parseDecimal(text, decimalSeparator, v))
+    if (!parseDecimal(text, decimalSeparator, v, DecimalOverflow::Saturate))
         return std::nullopt;
     return v;
 }
@@ -102,8 +104,12 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
     p.id = *id;
     p.valueText = decodeCp1252(body.sliced(m + 1).chopped(1));
     if (p.id < 35 || p.id > 39) {
-        const std::optional<double> v = parseValue(p.valueText, decimalSeparator);
-        p.number = v ? float(*v) : 1.0f;
+        if (const std::optional<double> v = parseValue(p.valueText, decimalSeparator)) {
+            const std::optional<float> number = toSingle(*v);
+            if (!number)
+                return std::nullopt;
+            p.number = *number;
+        }
     }
     return p;
 }
@@ -111,26 +117,21 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
 std::optional<QString> sevenSegCaption(long double value, int width, int decimals, int cells,
                                        QChar decimalSeparator)
 {
-    if (decimals < 0)
+    if (decimals < 0 || !std::isfinite(value))
         return std::nullopt;
     decimals = std::min(decimals, 18);
     const bool padRight = width < 0;
     const int w = std::min(std::abs(std::max(width, -64)), 64);
 
     char buf[128];
-    QString text;
-    if (!std::isfinite(value)) {
-        text = QString::fromLatin1(std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf");
-    } else {
-        // Numbers beyond the buffer cannot fit any display; every cell shows the overflow.
-        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-        if (r.ec != std::errc())
-            return QString(std::max(cells, 0), QLatin1Char('-'));
-        text = QString::fromLatin1(buf, r.ptr - buf);
-        const qsizetype dot = text.indexOf(QLatin1Char('.'));
-        if (dot >= 0)
-            text[dot] = decimalSeparator;
-    }
+    // Numbers beyond the buffer cannot fit any display; every cell shows the overflow.
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc())
+        return QString(std::max(cells, 0), QLatin1Char('-'));
+    QString text = QString::fromLatin1(buf, r.ptr - buf);
+    const qsizetype dot = text.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        text[dot] = decimalSeparator;
     if (text.size() < w) {
         const QString pad(w - text.size(), QLatin1Char(' '));
         text = padRight ? text + pad : pad + text;

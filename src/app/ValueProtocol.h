@@ -16,7 +16,8 @@ std::optional<int32_t> parseId(QStringView text);
 
 // The value conversion with the separator swap: with "." as separator the first "," becomes
 // "."; otherwise the first "." becomes the separator. Fails on anything the strict decimal
-// syntax rejects.
+// syntax rejects; a number too large for a double reads as the largest double (of its sign),
+// so that callers tell it from malformed text.
 std::optional<double> parseValue(QString text, QChar decimalSeparator);
 
 // A factor kept in a hint text; 1.0 when the text is not a number (also when empty).
@@ -29,14 +30,15 @@ struct Packet {
 };
 
 // Splits a framed packet ("#", id, "M", value, one closing character). Empty for a packet
-// that must be ignored: wrong start, too short, no valid id.
+// that must be ignored: wrong start, too short, no valid id, or a number beyond the single
+// range (which no instrument could show).
 std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator);
 
 // The seven-segment caption of value: fixed notation with `decimals` decimals and the given
 // separator, padded with blanks to |width| (on the left, or on the right for a negative
-// width). Empty for negative decimals. When the integer part with sign and padding needs more
-// than `cells` positions the caption is a dash in every cell, so a too large number never
-// reads as a smaller one.
+// width). Empty for negative decimals and for a value that is not finite. When the integer
+// part with sign and padding needs more than `cells` positions the caption is a dash in every
+// cell, so a too large number never reads as a smaller one.
 std::optional<QString> sevenSegCaption(long double value, int width, int decimals, int cells,
                                        QChar decimalSeparator);
 

@@ -1,9 +1,11 @@
 #pragma once
-// Arithmetic helpers shared by every subsystem: rounding as the panel defines it and
-// float-to-integer conversions that saturate instead of overflowing.
+// Arithmetic helpers shared by every subsystem: rounding as the panel defines it,
+// float-to-integer conversions that saturate instead of overflowing, and the narrowing to
+// single precision that fails instead of giving infinity.
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace tg {
 
@@ -28,6 +30,16 @@ T saturate(double v)
 // round() into T with saturation.
 template <typename T>
 T roundTo(double v) { return saturate<T>(roundEven(v)); }
+
+// v rounded to single precision; nothing when v is not finite or rounds beyond the single range.
+inline std::optional<float> toSingle(double v)
+{
+    // The largest single plus half its last step: from there on the rounding gives infinity.
+    constexpr double limit = 0x1.ffffffp+127;
+    if (!(std::fabs(v) < limit))
+        return std::nullopt;
+    return static_cast<float>(v);
+}
 
 // Saturating narrowing of a 64-bit integer.
 template <typename T>

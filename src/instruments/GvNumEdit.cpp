@@ -5,6 +5,7 @@
 #include "FlashService.h"
 #include "FormatSettings.h"
 #include "NumberFormat.h"
+#include "NumberParse.h"
 #include "Numeric.h"
 #include "SpinButton.h"
 
@@ -12,15 +13,16 @@
 #include <QKeyEvent>
 #include <array>
 #include <cfloat>
-#include <cstdlib>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
 namespace {
 
 constexpr double IntRange = 2147483647.0;
-// The float notation has no practical lower bound (its nominal lower end lies beyond double).
-constexpr double FloatLow = -std::numeric_limits<double>::infinity();
+// The float notation has no practical lower bound (its nominal lower end lies beyond double),
+// but a value is always finite.
+constexpr double FloatLow = std::numeric_limits<double>::lowest();
 constexpr double FloatHigh = 1.7e308;
 
 const QString Suffixes = QStringLiteral("EPTGMkmunpfa");
@@ -50,26 +52,23 @@ double clampToNotation(double x, TGvNumEdit::TEditBase b)
 
 // Hex digits accumulated in 64 bits; long entries saturate far beyond the 32-bit range that
 // the value is clamped to afterwards.
-double hexToNumber(const QString &t)
+qint64 hexToBits(const QString &t)
 {
     qint64 v = 0;
     for (QChar c : t) {
         v = v * 16 + QString(c).toInt(nullptr, 16);
         if (v > (qint64(1) << 40))
-            return double(v);
+            return v;
     }
-    return double(v);
+    return v;
 }
 
-// A checked decimal text (digits, '.', an exponent) to a number; overflow saturates.
-bool decimalToNumber(const QString &t, double &out)
+// Binary and hex texts of up to 32 significant bits are the field's own notation, the 32-bit
+// two's complement (FFFFFFFF is -1), so a shown negative value reads back unchanged; longer
+// ones lie beyond the range and are clamped later.
+double fromBits(qint64 bits)
 {
-    const QByteArray b = t.toLatin1();
-    if (b.isEmpty())
-        return false;
-    char *end = nullptr;
-    out = std::strtod(b.constData(), &end);
-    return end == b.constData() + b.size();
+    return bits <= qint64(0xFFFFFFFF) ? double(qint32(quint32(bits))) : double(bits);
 }
 
 } // namespace
@@ -183,7 +182,7 @@ void TGvNumEdit::setValueInternal(double x)
 
 void TGvNumEdit::SetValue(double v)
 {
-    if (v != value)
+    if (std::isfinite(v) && v != value)
         setValueInternal(clampToLimits(v));
 }
 
@@ -195,7 +194,7 @@ void TGvNumEdit::SetValueAsInt(int v)
 
 void TGvNumEdit::SetValueAsSingle(float v)
 {
-    if (FormatFloat(formatStr, v) != text())
+    if (std::isfinite(v) && FormatFloat(formatStr, v) != text())
         setValueInternal(v);
 }
 
@@ -235,9 +234,15 @@ void TGvNumEdit::SetFormatStr(const QString &f)
     CheckText(true);
 }
 
+void TGvNumEdit::SetIncrement(float f)
+{
+    if (std::isfinite(f))
+        increment = f;
+}
+
 void TGvNumEdit::SetMaxValue(double v)
 {
-    if (v != maxValue) {
+    if (std::isfinite(v) && v != maxValue) {
         maxValue = v;
         CheckText(true);
     }
@@ -245,7 +250,7 @@ void TGvNumEdit::SetMaxValue(double v)
 
 void TGvNumEdit::SetMinValue(double v)
 {
-    if (v != minValue) {
+    if (std::isfinite(v) && v != minValue) {
         minValue = v;
         CheckText(true);
     }
@@ -333,13 +338,12 @@ bool TGvNumEdit::CheckText(bool commit)
     bool ok = true;
     if (!part.isEmpty()) {
         switch (nb) {
-        case ebBin: x = double(tg::BinTextToInt(part)); break;
-        case ebHex: x = hexToNumber(part); break;
+        case ebBin: x = fromBits(tg::BinTextToInt(part)); break;
+        case ebHex: x = fromBits(hexToBits(part)); break;
         case ebFloat:
-            part.replace(fs.DecimalSeparator, u'.');
-            ok = decimalToNumber(part, x);
+        case ebInt:
+            ok = tg::parseDecimal(part, fs.DecimalSeparator, x, tg::DecimalOverflow::Saturate);
             break;
-        case ebInt: ok = decimalToNumber(part, x); break;
         }
     }
     // Clamped in the entry's own notation, so that long binary or hex entries saturate.

@@ -65,8 +65,9 @@ public:
     void SetEditBase(TEditBase b);
     QString FormatStr() const { return formatStr; }
     void SetFormatStr(const QString &f);
+    // The number setters below ignore NaN and infinities: the value is always finite.
     float Increment() const { return increment; }
-    void SetIncrement(float f) { increment = f; }
+    void SetIncrement(float f);
     double MaxValue() const { return maxValue; }
     void SetMaxValue(double v);
     double MinValue() const { return minValue; }

@@ -100,9 +100,20 @@ void TGvReadoutControl::resizeEvent(QResizeEvent *e)
         QMetaObject::invokeMethod(this, [this] { layoutAndResize(); }, Qt::QueuedConnection);
 }
 
+void TGvReadoutControl::setVisible(bool visible)
+{
+    TGvAnalogGControl::setVisible(visible);
+    if (visible && UpdateLock() == 0)
+        layoutAndResize();
+}
+
 void TGvReadoutControl::layoutAndResize()
 {
     measure();
+    // The size follows the contents only once the instrument is shown: one that stays hidden
+    // is never painted, so it keeps the size it was given whatever its fonts measure here.
+    if (isHidden())
+        return;
     if (autoSize) {
         if (neededWidth != width() || neededHeight != height())
             resize(neededWidth, neededHeight);

@@ -35,6 +35,8 @@ public:
     void ParamChange() override;
     void ValueChange() override;
     void loaded() override;
+    // Shown, the instrument takes the size its contents need (hidden it keeps its own).
+    void setVisible(bool visible) override;
 
 protected:
     // Which of the shared parts the instrument's options show.

@@ -2,6 +2,7 @@
 
 #include "ControlBounds.h"
 #include "IniFileStorage.h"
+#include "NumberParse.h"
 #include "WindowFrame.h"
 
 #include <QEvent>

@@ -3,6 +3,7 @@
 #include "Color.h"
 #include "Extended80.h"
 #include "Font.h"
+#include "NumberParse.h"
 #include "StoredObject.h"
 
 #include <QDateTime>

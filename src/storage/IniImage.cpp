@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <stdexcept>
-#include <string>
+#include <utility>
 
 namespace tg {
 
@@ -113,6 +110,7 @@ void IniImage::clear()
     m_index.clear();
     m_pool.clear();
     m_garbage = 0;
+    m_byteOrderMark = false;
 }
 
 IniImage::Section *IniImage::findSection(const QString &name)
@@ -221,7 +219,9 @@ void IniImage::parse(QByteArray data)
         return Slice{quint32(v.data() - all.data()), quint32(v.size())};
     };
     Section *current = nullptr;
-    qsizetype pos = 0;
+    // An editor's UTF-8 byte-order mark would hide the first section line.
+    m_byteOrderMark = all.startsWith(kByteOrderMark);
+    qsizetype pos = m_byteOrderMark ? kByteOrderMark.size() : 0;
     const qsizetype n = all.size();
     while (pos < n) {
         qsizetype end = pos;
@@ -261,6 +261,8 @@ QByteArray IniImage::serialize() const
 {
     QByteArray out;
     out.reserve(m_pool.size() - m_garbage + qsizetype(m_sections.size()) * 64);
+    if (m_byteOrderMark)
+        out += kByteOrderMark;
     for (const Section &s : m_sections) {
         out += '[';
         out += encodeCp1252(s.name);
@@ -347,95 +349,6 @@ std::vector<IniImage::Entry> IniImage::entries(qsizetype section) const
         out.push_back(Entry{decodeCp1252(bytes(item.key)), decodeCp1252(bytes(item.value)),
                             item.hasValue});
     return out;
-}
-
-bool parseInt64(QStringView text, qint64 &out)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    if (i >= text.size())
-        return false;
-    // Accumulate as a negative number so that the minimum fits.
-    qint64 v = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        const int d = c - u'0';
-        if (v < (std::numeric_limits<qint64>::min() + d) / 10)
-            return false;
-        v = v * 10 - d;
-    }
-    if (!negative) {
-        if (v == std::numeric_limits<qint64>::min())
-            return false;
-        v = -v;
-    }
-    out = v;
-    return true;
-}
-
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out)
-{
-    qsizetype i = 0, n = text.size();
-    while (i < n && text[i].unicode() <= 0x20)
-        ++i;
-    while (n > i && text[n - 1].unicode() <= 0x20)
-        --n;
-    std::string ascii;
-    auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-')
-            ascii += '-';
-        ++i;
-    }
-    int digits = 0;
-    while (digit(i)) {
-        ascii += char(text[i++].unicode());
-        ++digits;
-    }
-    if (i < n && text[i] == decimalSeparator) {
-        ascii += '.';
-        ++i;
-        while (digit(i)) {
-            ascii += char(text[i++].unicode());
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    bool negativeExponent = false;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        ascii += 'e';
-        ++i;
-        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-            negativeExponent = text[i] == u'-';
-            ascii += char(text[i++].unicode());
-        }
-        if (!digit(i))
-            return false;
-        while (digit(i))
-            ascii += char(text[i++].unicode());
-    }
-    if (i != n)
-        return false;
-    double v = 0;
-    const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
-    if (res.ptr != ascii.data() + ascii.size())
-        return false;
-    if (res.ec == std::errc::result_out_of_range) {
-        if (!negativeExponent)
-            return false; // too large
-        v = ascii[0] == '-' ? -0.0 : 0.0; // too small: underflows to zero
-    } else if (res.ec != std::errc()) {
-        return false;
-    }
-    if (!std::isfinite(v))
-        return false;
-    out = v;
-    return true;
 }
 
 } // namespace tg

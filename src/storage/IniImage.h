@@ -32,11 +32,13 @@ public:
 
     // Replaces the image by the contents of a file. Lines end in CR LF, LF or CR; each line is
     // trimmed; empty lines, ";" comments and lines before the first section are skipped. A
-    // section or key that occurs again adds nothing: the first occurrence wins. The bytes are
-    // kept as they are, and keys and values refer into them, so the image costs little more
-    // than the file.
+    // section or key that occurs again adds nothing: the first occurrence wins. A UTF-8
+    // byte-order mark at the very start is no part of the first line. The bytes are kept as
+    // they are, and keys and values refer into them, so the image costs little more than the
+    // file.
     void parse(QByteArray data);
-    // The file text: each section, its keys, then an empty line; CR LF line ends.
+    // The file text: each section, its keys, then an empty line; CR LF line ends. A file read
+    // with a byte-order mark gets it back at its start.
     QByteArray serialize() const;
 
     // The value of a key; nothing when the key is missing or has no "=".
@@ -93,14 +95,10 @@ private:
     // since. Replaced texts stay until the pool is compacted.
     QByteArray m_pool;
     qsizetype m_garbage = 0;
+    static constexpr QByteArrayView kByteOrderMark{"\xEF\xBB\xBF"};
+    bool m_byteOrderMark = false;
     std::vector<Section> m_sections;
     QHash<QString, int> m_index; // folded section name -> section
 };
-
-// Strict decimal integer: optional sign and digits, nothing else; false on overflow.
-bool parseInt64(QStringView text, qint64 &out);
-// Strict decimal number with `decimalSeparator`: blanks, sign, digits, one separator, optional
-// exponent, blanks. No "nan", "inf", hex or group separators; false when not finite.
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out);
 
 } // namespace tg

@@ -59,7 +59,7 @@ TEST(NumDisplayPage, LoadsTheIndicatorAndApplyWritesEveryField)
     EXPECT_FALSE(s.page.PageControl()->isEnabled());
     EXPECT_EQ(s.Instr<TGvValueInd>(41)->SignalSettings()->Name1(), "SignalName1");
     // The device's values are scaled by the applied factor.
-    tg::app::PacketHandler(s.instruments).handle("#42M4<");
+    tg::app::PacketHandler(s.instruments, *s.page.SevenSegPage()).handle("#42M4<");
     EXPECT_FLOAT_EQ(v->Value(), 10.0f);
 
     // Showing the page again resets the fields; the next selection enables the page.
@@ -188,7 +188,7 @@ TEST(MiniTrendPage, LoadsChannelOneAndApplyWritesEveryField)
     EXPECT_EQ(ch1->ValueUnit(), "mV");
     EXPECT_EQ(t->BevelOuter()->Color(), clNavy);
     EXPECT_EQ(t->SignalSettingsCh2()->ValueUnit(), "%");
-    tg::app::PacketHandler(s.instruments).handle("#90M50<");
+    tg::app::PacketHandler(s.instruments, *s.page.SevenSegPage()).handle("#90M50<");
     EXPECT_NEAR(t->ValueCh1(), 5.0f, 1e-5);
     EXPECT_TRUE(s.page.MiniTrendPage()->isHidden());
     EXPECT_FALSE(s.page.PageControl()->isEnabled());

@@ -5,6 +5,7 @@
 #include "FormatSettings.h"
 #include "GvLED.h"
 #include "GvMiniTrend.h"
+#include "GvNumEdit.h"
 #include "GvVMeter.h"
 #include "GvValueInd.h"
 #include "MainWindow.h"
@@ -12,6 +13,8 @@
 #include "ValueProtocol.h"
 
 #include <gtest/gtest.h>
+#include <cfloat>
+#include <limits>
 
 using namespace tg::app;
 
@@ -68,6 +71,9 @@ TEST(ValueProtocol, EdgeCasesAsSpecified)
         {"#2M1,5<", 2, 1.5f},      {"#2M1.000,5<", 2, 1.0f}, {"#3Mabc<", 3, 1.0f},
         {"#4M1e2<", 4, 100.0f},    {"#6Mnan<", 6, 1.0f},     {"#7M 2.5 <", 7, 2.5f},
         {"#99999999999M1<", 1, 50.0f}, {"X1M5<", 1, 50.0f},
+        // Well-formed numbers beyond the single range change nothing; the largest single is a number.
+        {"#4M1e39<", 4, 50.0f},    {"#4M-1e39<", 4, 50.0f},  {"#4M1e400<", 4, 50.0f},
+        {"#4M3.4028235e38<", 4, FLT_MAX}, {"#4M1e-50<", 4, 0.0f},
     };
     for (const Case &c : cases) {
         Panel p;
@@ -99,6 +105,56 @@ TEST(ValueProtocol, FactorsAndCommaLocale)
     p.feed("#35M3,14<#40M3.14159<");
     EXPECT_EQ(p.label(35), QStringLiteral("3,14"));
     EXPECT_EQ(p.seg(), QStringLiteral("3,14"));
+}
+
+TEST(ValueProtocol, SevenSegmentFollowsThePageFieldsAsTheyStand)
+{
+    TScopedFormatSettings fs(TFormatSettings::dot());
+    struct Case {
+        int digits, decimals;
+        double factor;
+        const char *packet, *caption;
+    };
+    // Set as a restore sets them: the page's limits do not hold there.
+    const Case cases[] = {
+        {6, 2, 1, "#40M3.14159<", "  3.14"}, {4, 0, 2.5, "#40M3<", "   8"},
+        {-6, 1, 1, "#40M-1<", "-1.0  "},     {8, 2, 1, "#40M1234567<", "------"},
+        {4, -1, 1, "#40M5<", "0"},           {4, 2, 1e39, "#40M1<", "0"},
+    };
+    for (const Case &c : cases) {
+        Panel p;
+        p.w.findChild<TGvNumEdit *>(QStringLiteral("GvEdit7SegStellen"))->SetValueAsInt(c.digits);
+        p.w.findChild<TGvNumEdit *>(QStringLiteral("GvEdit7SegStellenNK"))->SetValueAsInt(c.decimals);
+        p.w.findChild<TGvNumEdit *>(QStringLiteral("GvEdit7SegSkalFaktor"))->SetValue(c.factor);
+        p.feed(c.packet);
+        EXPECT_EQ(p.seg(), QString::fromLatin1(c.caption)) << c.digits << " " << c.decimals << " " << c.packet;
+    }
+}
+
+TEST(ValueProtocol, NumbersBeyondTheSingleRangeChangeNoInstrument)
+{
+    TScopedFormatSettings fs(TFormatSettings::dot());
+    Panel p;
+    p.feed("#40M12.5<#41M7<#60M5<#90M12.5<");
+    auto *indicator = qobject_cast<TGvValueInd *>(p.w.instrument(42));
+    auto *trend = qobject_cast<TGvMiniTrend *>(p.w.instrument(90));
+    // Factors that take a product beyond the range.
+    p.meter(2)->SetHint(QStringLiteral("1e30"));
+    indicator->SetLimitUpper(1e38f);
+    trend->SetHint(QStringLiteral("1e400"));
+    for (const char *packet : {"#40M1e39<", "#40M-1e400<", "#1M1e39<", "#41M-1e39<", "#60M1e39<", "#90M1e39<",
+                               "#2M1e10<", "#42M100<", "#90M1<"})
+        p.feed(packet);
+    EXPECT_EQ(p.seg(), QStringLiteral("12.50"));
+    EXPECT_FLOAT_EQ(p.meter(1)->Value(), 50.0f);
+    EXPECT_FLOAT_EQ(p.meter(2)->Value(), 50.0f);
+    EXPECT_FLOAT_EQ(qobject_cast<TGvValueInd *>(p.w.instrument(41))->Value(), 7.0f);
+    EXPECT_FLOAT_EQ(indicator->Value(), 50.0f);
+    EXPECT_EQ(p.leds(), QStringLiteral("00000101"));
+    EXPECT_FLOAT_EQ(trend->ValueCh1(), 12.5f);
+    // Malformed text still reads as 1.0.
+    p.feed("#40Mabc<");
+    EXPECT_EQ(p.seg(), QStringLiteral("1.00"));
 }
 
 TEST(ValueProtocol, LedByte)
@@ -142,6 +198,8 @@ TEST(ValueProtocol, SevenSegmentCaptions)
     EXPECT_EQ(sevenSegCaption(-123456.0L, 4, 0, 6, dot), QStringLiteral("------"));
     EXPECT_EQ(sevenSegCaption(12345.678L, 4, 2, 6, QChar(u',')), QStringLiteral("12345,68"));
     EXPECT_EQ(sevenSegCaption(1.0L, 4, -1, 6, dot), std::nullopt);
+    EXPECT_EQ(sevenSegCaption(std::numeric_limits<long double>::infinity(), 4, 2, 6, dot), std::nullopt);
+    EXPECT_EQ(sevenSegCaption(std::numeric_limits<long double>::quiet_NaN(), 4, 2, 6, dot), std::nullopt);
     EXPECT_EQ(sevenSegCaption(1.0L, 1000000, 2, 6, dot), QStringLiteral("------"));
     EXPECT_EQ(sevenSegCaption(1.0L, 2, 40, 6, dot)->size(), 20); // decimals capped at 18
 }

@@ -2,11 +2,13 @@
 #include "ActiveLabel.h"
 #include "BackgroundFill.h"
 #include "ColorBox.h"
+#include "GvVMeter.h"
 #include "Image.h"
 #include "IniFileStorage.h"
 #include "LedPanel.h"
 #include "MainWindow.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QMetaProperty>
 #include <QRadioButton>
@@ -169,6 +171,30 @@ TEST(WindowStorage, TheFirstStartWritesTheWholeFileAndASecondSaveTheSameBytes)
     // A window larger than the test screen is centred anew each time instead of being put back,
     // so only its position may differ.
     expectSameLines(comparable(readAll(file)), comparable(first));
+}
+
+TEST(WindowStorage, AMeterKeepsItsGivenSizeUntilShownWhateverItsFonts)
+{
+    QTemporaryDir dir;
+    const QString file = handEdited(dir, "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local]\n"
+                                         "Instr2_Visible=TRUE\nCheckBox2_Checked=TRUE\n"
+                                         "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\Instr1_ScaleSettings\\Font]\n"
+                                         "Height=-60\n"
+                                         "[FormMain\\C:\\Users\\Kalbrino\\AppData\\Local\\Instr2_ScaleSettings\\Font]\n"
+                                         "Height=-60\n");
+    TFormMain w(file);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto *hidden = qobject_cast<TGvVMeter *>(w.instrument(1));
+    auto *shown = qobject_cast<TGvVMeter *>(w.instrument(2));
+    EXPECT_EQ(hidden->ScaleSettings()->Font()->Height(), -60);
+    // What the file would keep for the hidden meter is the size it was given.
+    EXPECT_EQ(QSize(hidden->Width(), hidden->Height()), QSize(100, 150));
+    // A shown meter takes the room its fonts need, and so does the hidden one once shown.
+    EXPECT_GT(shown->width(), 125);
+    EXPECT_EQ(shown->size(), QSize(shown->NeededWidth(), shown->NeededHeight()));
+    w.findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->click();
+    EXPECT_EQ(hidden->size(), shown->size());
 }
 
 TEST(WindowStorage, HandEditedGeometryBeyondTheScreenIsHeldWithinBounds)

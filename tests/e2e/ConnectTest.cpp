@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -236,4 +237,57 @@ TEST(Connect, InputPagesChangeWhatTheButtonAndTheDialSend)
     EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetShow);
     QTest::keyClick(r.dial(), Qt::Key_End);
     EXPECT_EQ(r.device.read(64, 300), QByteArray("#80M250<"));
+}
+
+namespace {
+
+// One run of the program on the settings file, connected to the device.
+struct Session {
+    TFormMain w;
+    Session(const QString &file, const Pty &device) : w(file)
+    {
+        w.ComPort1->SetPort(device.slave);
+        w.show();
+        w.ButtonConnectComPort1Click();
+    }
+    QString display() { return qobject_cast<TSevenSeg *>(w.instrument(40))->Caption(); }
+    void type(const char *field, const char *text)
+    {
+        auto *e = w.findChild<QLineEdit *>(QString::fromLatin1(field));
+        e->selectAll();
+        QTest::keyClicks(e, QString::fromLatin1(text));
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+};
+
+} // namespace
+
+TEST(Connect, SevenSegmentFieldsFormatTheValuesAtOnceAndAfterARestart)
+{
+    TScopedFormatSettings fs(TFormatSettings::dot());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.ini"));
+    Pty device;
+    {
+        Session s(file, device);
+        ASSERT_TRUE(s.w.ComPort1->Connected());
+        s.w.PageControl1->setCurrentWidget(s.w.TabSheetInstrumente);
+        clickOn(findButton(s.w, "CButton40"));
+        s.type("GvEdit7SegStellen", "7");
+        s.type("GvEdit7SegStellenNK", "3");
+        s.type("GvEdit7SegSkalFaktor", "2");
+        device.write("#40M1.5<");
+        EXPECT_TRUE(waitFor([&] { return s.display() == QStringLiteral("  3.000"); })) << qPrintable(s.display());
+        // Each field acts on the next value, without an apply.
+        s.type("GvEdit7SegStellenNK", "1");
+        device.write("#40M1.25<");
+        EXPECT_TRUE(waitFor([&] { return s.display() == QStringLiteral("    2.5"); })) << qPrintable(s.display());
+        s.w.close();
+    }
+    {
+        Session s(file, device);
+        ASSERT_TRUE(s.w.ComPort1->Connected());
+        device.write("#40M2.25<");
+        EXPECT_TRUE(waitFor([&] { return s.display() == QStringLiteral("    4.5"); })) << qPrintable(s.display());
+    }
 }

@@ -127,9 +127,13 @@ TEST(AnalogControl, NonFiniteValuesAreIgnored)
     m.SetValue(-INFINITY);
     m.SetLimitUpper(std::nanf(""));
     m.SetLimitLower(INFINITY);
+    m.MinMax()->SetMax(std::nanf(""));
+    m.MinMax()->SetMin(-INFINITY);
     EXPECT_EQ(m.Value(), 42.0f);
     EXPECT_EQ(m.LimitUpper(), 90.0f);
     EXPECT_EQ(m.LimitLower(), 10.0f);
+    EXPECT_EQ(m.MinMax()->Max(), 42.0f);
+    EXPECT_EQ(m.MinMax()->Min(), 42.0f);
     EXPECT_TRUE(m.take().isEmpty());
 }
 

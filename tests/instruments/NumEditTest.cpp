@@ -1,3 +1,4 @@
+#include "CommaCLocale.h"
 #include "FormatSettings.h"
 #include "GvNumEdit.h"
 #include "ManualFlash.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cfloat>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,7 +56,7 @@ TEST(NumEdit, TypedTextsByNotationAndSuffix)
         {E::ebFloat, ".", false, E::esError, err, ""},
         {E::ebFloat, "-", true, E::esEditing, 0, "0"},
         {E::ebFloat, "1e400", true, E::esEditing, 1.7e308, nullptr},
-        {E::ebFloat, "-1e400", true, E::esEditing, -HUGE_VAL, nullptr},
+        {E::ebFloat, "-1e400", true, E::esEditing, -DBL_MAX, nullptr}, // a value is always finite
         {E::ebInt, "2k", true, E::esEditing, 2000, "2000"},
         {E::ebInt, "!2.5", true, E::esEditing, 2.5, "2"},
         {E::ebInt, "!3.5", true, E::esEditing, 3.5, "4"},
@@ -62,6 +64,13 @@ TEST(NumEdit, TypedTextsByNotationAndSuffix)
         {E::ebInt, "&101", true, E::esEditing, 5, "5"},
         {E::ebInt, "5m", false, E::esError, err, ""},
         {E::ebInt, "99999999999", true, E::esEditing, 2147483647, "2147483647"},
+        // Up to 32 bits, hex and binary are the 32-bit two's complement the field shows.
+        {E::ebInt, "$FFFFFFFE", true, E::esEditing, -2, "-2"},
+        {E::ebInt, "&11111111111111111111111111111101", true, E::esEditing, -3, "-3"},
+        {E::ebHex, "80000000", true, E::esEditing, -2147483647, "80000001"},
+        {E::ebHex, "0FFFFFFFF", true, E::esEditing, -1, "FFFFFFFF"},
+        {E::ebBin, "1000000000000000000000000000000000000000000000000000000000000000", true, E::esEditing,
+         2147483647, "1111111111111111111111111111111"},
         {E::ebHex, "ff", true, E::esEditing, 255, "FF"},
         {E::ebHex, "1g", false, E::esError, err, ""},
         {E::ebHex, "123456789A", true, E::esEditing, 2147483647, "7FFFFFFF"},
@@ -82,6 +91,7 @@ TEST(NumEdit, TypedTextsByNotationAndSuffix)
             EXPECT_EQ(f.e->Value(), 0);
         } else {
             EXPECT_EQ(f.e->State(), E::esNormal);
+            EXPECT_TRUE(std::isfinite(f.e->Value()));
             EXPECT_DOUBLE_EQ(f.e->Value(), t.value);
             if (t.shown) {
                 EXPECT_EQ(f.e->text(), QString::fromLatin1(t.shown));
@@ -136,6 +146,120 @@ TEST(NumEdit, CommaLocaleAndLongBinaryEntry)
     QTest::keyClick(f.e, Qt::Key_Return);
     EXPECT_EQ(f.e->Value(), 2147483647.0);
     EXPECT_EQ(f.e->ValueAsInt(), 2147483647);
+}
+
+// Qt takes the C library's locale from the environment; on a German desktop the conversion
+// must still read what the field's own separators say.
+TEST(NumEdit, EntriesUnderACommaCLocale)
+{
+    ScopedCommaCLocale german;
+    if (!german.problem().isEmpty())
+        GTEST_SKIP() << "no comma-decimal C locale: " << german.problem().toStdString();
+    const struct {
+        bool comma; // the field's separators
+        E::TEditBase base;
+        const char *typed;
+        double value;
+        const char *shown;
+    } table[] = {
+        {true, E::ebFloat, "1,5", 1.5, "1,5"},
+        {true, E::ebFloat, "1.234,5k", 1234500, "1234500"},
+        {true, E::ebFloat, "-2,5e-1", -0.25, "-0,3"},
+        {true, E::ebInt, "!7,5", 7.5, "8"},
+        {true, E::ebInt, "1.234", 1234, "1234"},
+        {false, E::ebFloat, "0.5", 0.5, "0.5"},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.typed);
+        TScopedFormatSettings fs(row.comma ? TFormatSettings::comma() : TFormatSettings::dot());
+        Field f(row.base);
+        QTest::keyClicks(f.e, QString::fromLatin1(row.typed));
+        EXPECT_EQ(f.e->State(), E::esEditing);
+        QTest::keyClick(f.e, Qt::Key_Return);
+        EXPECT_EQ(f.e->State(), E::esNormal);
+        EXPECT_DOUBLE_EQ(f.e->Value(), row.value);
+        EXPECT_EQ(f.e->text(), QString::fromLatin1(row.shown));
+    }
+}
+
+// A negative value shown in hex or binary commits back unchanged, without a change event.
+TEST(NumEdit, NegativeHexAndBinaryTextsReadBack)
+{
+    const struct {
+        E::TEditBase base;
+        int digits; // DigitsHex or DigitsBool
+        double value;
+        const char *shown;
+    } table[] = {
+        {E::ebHex, 0, -1, "FFFFFFFF"},
+        {E::ebHex, 10, -1, "00FFFFFFFF"},
+        {E::ebHex, 0, -2147483647, "80000001"},
+        {E::ebBin, 0, -1, "11111111111111111111111111111111"},
+        {E::ebBin, 40, -6, "11111111111111111111111111111010"},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.shown);
+        Field f(row.base);
+        f.e->SetDigitsHex(row.digits);
+        f.e->SetDigitsBool(row.digits);
+        f.e->SetValue(row.value);
+        ASSERT_EQ(f.e->text(), QString::fromLatin1(row.shown));
+        int changed = 0;
+        f.e->OnValueChanged = [&](QObject *) { ++changed; };
+        QTest::keyClick(f.e, Qt::Key_Return);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(f.e, &out);
+        EXPECT_EQ(f.e->Value(), row.value);
+        EXPECT_EQ(f.e->text(), QString::fromLatin1(row.shown));
+        EXPECT_EQ(changed, 0);
+    }
+    // The text setters of the two notations take the same reading.
+    Field f(E::ebInt);
+    f.e->SetValueAsHex(QStringLiteral("FFFFFFFE"));
+    EXPECT_EQ(f.e->Value(), -2);
+    f.e->SetValueAsBool(QString(32, u'1'));
+    EXPECT_EQ(f.e->Value(), -1);
+}
+
+TEST(NumEdit, NonFiniteNumbersAreIgnored)
+{
+    Field f(E::ebFloat);
+    f.e->SetValue(5);
+    f.e->SetMinValue(-10);
+    f.e->SetMaxValue(10);
+    int changed = 0, limits = 0;
+    f.e->OnValueChanged = [&](QObject *) { ++changed; };
+    f.e->OnLimit = [&](QObject *) { ++limits; };
+    for (const double x : {double(NAN), double(INFINITY), -double(INFINITY)}) {
+        SCOPED_TRACE(x);
+        f.e->SetValue(x);
+        f.e->SetValueAsSingle(float(x));
+        f.e->SetMinValue(x);
+        f.e->SetMaxValue(x);
+        f.e->SetIncrement(float(x));
+        EXPECT_EQ(f.e->Value(), 5);
+        EXPECT_EQ(f.e->ValueAsInt(), 5);
+        EXPECT_EQ(f.e->text(), QStringLiteral("5"));
+        EXPECT_EQ(f.e->MinValue(), -10);
+        EXPECT_EQ(f.e->MaxValue(), 10);
+        EXPECT_EQ(f.e->Increment(), 1.0f);
+    }
+    // The limits stay usable: a value below the minimum is raised to it.
+    f.e->SetOptions(E::eoLimitMin | E::eoLimitMax);
+    f.e->SetValue(-20);
+    EXPECT_EQ(f.e->Value(), -10);
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(limits, 1);
+
+    // Steps that overflow double end at its largest finite value.
+    f.e->SetOptions(E::eoMultiply);
+    f.e->SetIncrement(1e38f);
+    f.e->SetValue(-1e300);
+    f.e->Increase();
+    EXPECT_EQ(f.e->Value(), -DBL_MAX);
+    f.e->SetValue(1e300);
+    f.e->Increase();
+    EXPECT_EQ(f.e->Value(), 1.7e308);
 }
 
 TEST(NumEdit, EmptyBecomesZeroAndEventsFollowCommits)

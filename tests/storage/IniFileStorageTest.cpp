@@ -285,6 +285,26 @@ TEST_F(Files, ChangedFileIsReReadOutsideBrackets)
     EXPECT_EQ(s.LoadInt("S\\A", 0), 30);
 }
 
+TEST_F(Files, AByteOrderMarkHidesNoSectionAndIsWrittenBack)
+{
+    writeFile(path(), "\xEF\xBB\xBF[FormMain]\r\nLeft=8\r\n\r\n[Other]\r\nA=1\r\n\r\n");
+    {
+        IniFileStorage s(path());
+        EXPECT_EQ(s.LoadInt("FormMain\\Left", 0), 8);
+        s.StoreInt("FormMain\\Top", 5);
+    }
+    EXPECT_EQ(readAll(path()), QByteArray("\xEF\xBB\xBF[FormMain]\r\nLeft=8\r\nTop=5\r\n\r\n[Other]\r\nA=1\r\n\r\n"));
+
+    // Only at the very start is it a mark; a file without one gets none.
+    writeFile(path(), "[FormMain]\r\nLeft=8\r\n\xEF\xBB\xBFTop=1\r\n\r\n");
+    {
+        IniFileStorage s(path());
+        EXPECT_EQ(s.LoadInt("FormMain\\Top", 0), 0);
+        s.StoreInt("FormMain\\Top", 5);
+    }
+    EXPECT_EQ(readAll(path()), QByteArray("[FormMain]\r\nLeft=8\r\n\xEF\xBB\xBFTop=1\r\nTop=5\r\n\r\n"));
+}
+
 TEST_F(Files, SavingCreatesFoldersAndSkipsReadOnlyFiles)
 {
     const QString deep = dir.filePath("a/b/c/Tavelgrid.ini");

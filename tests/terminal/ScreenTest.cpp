@@ -96,14 +96,14 @@ TEST(TermScreen, SwitchingEmulationMidStream)
     s.SetEmulation(teVT100orANSI); // a half sequence of the old set is dropped
     feed(s, "Bq");
     EXPECT_EQ(s.RowText(2), "  Bq");
-    s.SetEmulation(teNone);
-    bool asked = false;
+    int asked = 0;
     s.OnGetEscapeCodes = [&](std::unique_ptr<TEscapeCodes> &c) {
-        asked = true;
+        ++asked;
         c = std::make_unique<TEscapeCodesVT52>();
     };
     s.SetEmulation(teNone);
-    EXPECT_TRUE(asked);
+    s.SetEmulation(teNone);
+    EXPECT_EQ(asked, 1);
     feed(s, "\x1bH");
     EXPECT_EQ(s.CaretRow(), 1);
 }
@@ -141,6 +141,49 @@ TEST(TermScreen, NoiseStaysBounded)
     feed(s, bin);
     EXPECT_GE(s.CaretRow(), 1);
     EXPECT_LE(s.CaretColumn(), s.Columns());
+}
+
+TEST(TermScreen, AfterACutSequenceCodesAreReadAfresh)
+{
+    TTermScreen s;
+    std::string replies;
+    s.SendBack = [&](const std::string &bytes) { replies += bytes; };
+    feed(s, "\x1b[" + std::string(TEscapeCodes::MaxSequence + 10, '7'));
+    feed(s, "\x1b" "c"); // a reset, not an identify request
+    EXPECT_EQ(replies, "");
+    feed(s, "\x1b#8");
+    EXPECT_EQ(s.RowText(s.Rows()), std::string(size_t(s.Columns()), 'E'));
+    feed(s, "\x1b[5;6H\x1b" "7\x1b[H\x1b" "8");
+    EXPECT_EQ(s.CaretRow(), 5);
+    EXPECT_EQ(s.CaretColumn(), 6);
+}
+
+TEST(TermScreen, SettersWithTheCurrentValueKeepScreenAndSequence)
+{
+    TTermScreen s;
+    feed(s, "abc\x1b[2");
+    s.SetEmulation(teVT100orANSI);
+    s.SetColumns(s.Columns());
+    s.SetRows(s.Rows());
+    feed(s, "0C"); // completes the sequence begun before
+    feed(s, "x");
+    EXPECT_EQ(s.RowText(1), "abc" + std::string(20, ' ') + "x");
+    s.SetColumns(1000); // held to 256, then asked for again
+    feed(s, "\x1b[Hkeep");
+    s.SetColumns(256);
+    EXPECT_EQ(s.RowText(1), "keep");
+    s.SetColumns(80);
+    feed(s, "\x1b[Hsame\x1b[?3l");
+    EXPECT_EQ(s.RowText(1), "same");
+    feed(s, "\x1b[?3h\x1b[Hwide\x1b[?3h");
+    EXPECT_EQ(s.Columns(), 132);
+    EXPECT_EQ(s.RowText(1), "wide");
+    s.SetEmulation(teVT52);
+    feed(s, "\x1bY");
+    s.SetEmulation(teVT52);
+    feed(s, "%&");
+    EXPECT_EQ(s.CaretRow(), 6);
+    EXPECT_EQ(s.CaretColumn(), 7);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "PortArgs.h"
 
-#include "IniImage.h"
+#include "NumberParse.h"
 
 QString parsePortArgs(const QStringList &args, QString &port, int32_t &baud)
 {

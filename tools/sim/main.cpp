@@ -2,7 +2,7 @@
 // it, sends the demo messages and prints every message the program sends back. Like a device
 // on a real line, what it sends while no program has the port open is lost.
 #include "DemoStream.h"
-#include "IniImage.h"
+#include "NumberParse.h"
 #include "PortLinks.h"
 #include "Printable.h"
 

@@ -2,9 +2,8 @@
 
 #include "FormatSettings.h"
 #include "NumberFormat.h"
+#include "NumberParse.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -17,24 +16,6 @@ using Options = TGvVMeter::TGvVMeterOptions;
 constexpr Options BaseOptions = TGvVMeter::opValue | TGvVMeter::opName1 | TGvVMeter::opName2 | TGvVMeter::opUnit;
 
 } // namespace
-
-std::optional<double> ParseDecimal(QString text, QChar separator)
-{
-    text = text.trimmed();
-    if (separator != QLatin1Char('.')) {
-        if (text.contains(QLatin1Char('.')))
-            return std::nullopt;
-        text.replace(separator, QLatin1Char('.'));
-    }
-    static const QRegularExpression syntax(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
-    if (!syntax.match(text).hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(text, &ok);
-    if (!ok)
-        return std::nullopt;
-    return v;
-}
 
 double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
 {
@@ -52,8 +33,9 @@ double FactorFromHint(const QString &hint, QChar decimalSeparator, bool *valid)
         if (i >= 0)
             text[i] = decimalSeparator;
     }
-    if (const auto v = ParseDecimal(text, decimalSeparator))
-        return *v;
+    double v = 0;
+    if (tg::parseDecimal(text, decimalSeparator, v))
+        return v;
     if (valid)
         *valid = false;
     return 1.0;

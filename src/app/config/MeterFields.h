@@ -9,10 +9,6 @@
 
 namespace tg::config {
 
-// Strict decimal syntax with the given separator: blanks, sign, digits with one separator,
-// optional exponent, blanks; nothing else ("nan", "inf", hex and grouping fail).
-std::optional<double> ParseDecimal(QString text, QChar separator);
-
 // The factor of a hint text, after the separator swap (with "." as separator the first ","
 // becomes "."; otherwise the first "." becomes the separator). An empty hint is 1. A hint that
 // is not a number also gives 1, as the packet handler reads it, so loading a page never stops

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace tg {
 
@@ -412,8 +413,11 @@ qint64 BinTextToInt(const QString &t)
     const qsizetype len = t.size();
     for (qsizetype i = 0; i < len; ++i) {
         const qsizetype k = len - 1 - i;
-        if (t[i] == u'1' && k < 62)
-            v += qint64(1) << k;
+        if (t[i] != u'1')
+            continue;
+        if (k >= 62) // too high for 64 bits: saturate rather than drop the bit
+            return std::numeric_limits<qint64>::max();
+        v += qint64(1) << k;
     }
     return v;
 }

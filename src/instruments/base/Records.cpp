@@ -386,12 +386,16 @@ TMinMax::TMinMax(QObject *parent) : TGvPersistent(parent), maxTime(Now()), minTi
 
 void TMinMax::SetMax(float v)
 {
+    if (!std::isfinite(v))
+        return;
     max = v;
     maxTime = Now();
 }
 
 void TMinMax::SetMin(float v)
 {
+    if (!std::isfinite(v))
+        return;
     min = v;
     minTime = Now();
 }

@@ -470,7 +470,7 @@ public:
     bool MinVisible() const { return minVisible; }
     bool MaxVisible() const { return maxVisible; }
 
-    // Store and stamp the time, without Changed.
+    // Store and stamp the time, without Changed; non-finite values ignored.
     void SetMax(float v);
     void SetMin(float v);
     void SetMaxColor(TColor c);

@@ -128,16 +128,13 @@ std::string TEscapeCodesVT52::EncodeCode(TEscapeCode code, const std::vector<std
 TEscapeCode TEscapeCodesVT100::Classify()
 {
     const std::string &s = Data;
-    if (s.size() == 1 && s[0] == '[') {
-        InBracket = true;
-        return ecNotCompleted;
-    }
-    if (InBracket) {
+    // The sequence's own first byte says whether it is a bracket sequence, so nothing of a
+    // sequence cut short lingers into the next one.
+    if (s[0] == '[') {
         // Only the newest byte can end a bracket sequence, so classification stays linear.
         const char last = s.back();
-        if (!isLetter(last))
+        if (s.size() == 1 || !isLetter(last))
             return ecNotCompleted;
-        InBracket = false;
         return ClassifyBracket(last);
     }
     if (s.size() == 1) {

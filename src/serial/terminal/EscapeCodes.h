@@ -51,7 +51,6 @@ protected:
 class TEscapeCodesVT100 : public TEscapeCodes {
 public:
     std::string EncodeCode(TEscapeCode code, const std::vector<std::string> &params) const override;
-    bool InBracket = false;
 
 protected:
     TEscapeCode Classify() override;

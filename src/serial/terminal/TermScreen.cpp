@@ -12,18 +12,26 @@ constexpr TTermRgb Palette[10] = {0x000000, 0xFF0000, 0x008000, 0xFFFF00, 0x0000
 TTermScreen::TTermScreen()
 {
     FBuffer.Init(80, 24);
-    SetEmulation(teVT100orANSI);
+    CreateEscapeCodes();
     ResetAttributes();
     FSavedAttr = FAttr;
 }
 
+// The same value again keeps the escape-code object, and with it a half-received sequence.
 void TTermScreen::SetEmulation(TTermEmulation value)
 {
+    if (value == FEmulation)
+        return;
     FEmulation = value;
+    CreateEscapeCodes();
+}
+
+void TTermScreen::CreateEscapeCodes()
+{
     FEscapeCodes.reset();
-    if (value == teVT100orANSI)
+    if (FEmulation == teVT100orANSI)
         FEscapeCodes = std::make_unique<TEscapeCodesVT100>();
-    else if (value == teVT52)
+    else if (FEmulation == teVT52)
         FEscapeCodes = std::make_unique<TEscapeCodesVT52>();
     else if (OnGetEscapeCodes)
         OnGetEscapeCodes(FEscapeCodes);
@@ -39,14 +47,19 @@ void TTermScreen::Reinit(int columns, int rows)
     ++FChanges;
 }
 
+// A size asked for again (also by the "?3" mode) keeps the screen: only a change clears it.
 void TTermScreen::SetColumns(int value)
 {
-    Reinit(std::clamp(value, 2, 256), Rows());
+    value = std::clamp(value, 2, 256);
+    if (value != Columns())
+        Reinit(value, Rows());
 }
 
 void TTermScreen::SetRows(int value)
 {
-    Reinit(Columns(), std::clamp(value, 2, 100));
+    value = std::clamp(value, 2, 100);
+    if (value != Rows())
+        Reinit(Columns(), value);
 }
 
 void TTermScreen::ClearView()

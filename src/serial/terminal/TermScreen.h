@@ -81,6 +81,7 @@ private:
     void Send(TEscapeCode code, const std::vector<std::string> &params);
     void LineFeed();
     void Reinit(int columns, int rows);
+    void CreateEscapeCodes();
 
     TComTermBuffer FBuffer;
     std::unique_ptr<TEscapeCodes> FEscapeCodes;

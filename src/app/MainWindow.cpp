@@ -11,6 +11,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
@@ -21,7 +22,6 @@
 #include "NumberParse.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -130,6 +130,11 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         }
         if (!storages.Allgemein || !storages.Allgemein->PlacementRestored())
             centreOnScreen();
+    };
+    // Closing lets queued work run before the storages save (packets still queued, the
+    // minimise a restore posted), so that they save the state it leads to.
+    formEvents.OnCloseQuery = [](QWidget *, bool &) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     if (!settingsFile.isEmpty()) {
         settings = std::make_unique<IniFileStorage>(settingsFile);
@@ -637,15 +642,11 @@ void TFormMain::HilfeClick()
 
 void TFormMain::centreOnScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        tg::placeFrame(this, [client = size(), area = screen->availableGeometry()](const QMargins &m) {
+            QRect frame(QPoint(), client.grownBy(m));
+            frame.moveCenter(area.center());
+            return frame;
+        });
 }
 
-void TFormMain::closeEvent(QCloseEvent *e)
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    e->accept();
-}

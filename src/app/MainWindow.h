@@ -87,7 +87,6 @@ public:
     TMainFormStorages storages{};
 
 protected:
-    void closeEvent(QCloseEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:

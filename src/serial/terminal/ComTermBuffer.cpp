@@ -1,6 +1,8 @@
 #include "ComTermBuffer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 void TComTermBuffer::Init(int columns, int rows)
 {
@@ -27,8 +29,10 @@ void TComTermBuffer::ScrollDown()
 
 void TComTermBuffer::ClearRow(int row, int fromColumn)
 {
-    TTermCell *first = &Cell(1, row);
-    std::fill(first + (fromColumn - 1), first + FColumns, TTermCell{});
+    // An empty cell is all zero bytes; one memset clears a row far faster than a cell loop.
+    static_assert(std::is_trivially_copyable_v<TTermCell>);
+    TTermCell *first = Row(row) + (fromColumn - 1);
+    std::memset(static_cast<void *>(first), 0, std::size_t(FColumns - fromColumn + 1) * sizeof(TTermCell));
 }
 
 void TComTermBuffer::ClearAllTabs()

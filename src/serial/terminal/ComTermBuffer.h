@@ -23,6 +23,9 @@ public:
     // 1-based column and row, both within the screen.
     TTermCell &Cell(int column, int row) { return FCells[index(column, row)]; }
     const TTermCell &Cell(int column, int row) const { return FCells[index(column, row)]; }
+    // The cells of one row lie together: column 1 first.
+    TTermCell *Row(int row) { return &FCells[index(1, row)]; }
+    const TTermCell *Row(int row) const { return &FCells[index(1, row)]; }
 
     void ScrollUp();
     void ScrollDown();
@@ -37,7 +40,9 @@ public:
 private:
     std::size_t index(int column, int row) const
     {
-        const int physical = (FTop + row - 1) % FRows;
+        int physical = FTop + row - 1;
+        if (physical >= FRows)
+            physical -= FRows;
         return std::size_t(physical) * std::size_t(FColumns) + std::size_t(column - 1);
     }
 

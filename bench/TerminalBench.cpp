@@ -1,7 +1,7 @@
-// The terminal under device load: the screen model alone with plain and escape-heavy text, fed
-// in the blocks the port hands on and one byte at a time, and the real window's Terminal page
-// while a device floods the port: bytes per second through the view, paints, frame times and
-// the longest stall of the event loop.
+// The terminal under device load: the screen model alone with plain text, escape-heavy text and
+// status pages, fed in the blocks the port hands on and one byte at a time, and the real
+// window's Terminal page while a device floods the port: bytes per second through the view,
+// paints, frame times and the longest stall of the event loop.
 #include "LoopWatch.h"
 #include "PtyFlood.h"
 #include "ComPort.h"
@@ -33,9 +33,23 @@ std::string escapeHeavy(std::size_t bytes)
     return s;
 }
 
+// A device that shows a short status page, cleared by a form feed each time.
+std::string statusPages(std::size_t bytes)
+{
+    std::string s;
+    for (int i = 0; s.size() < bytes; ++i)
+        s += "\fKanal " + std::to_string(i % 8) + ": " + std::to_string(i * 37 % 1000) + " mV\r\n";
+    return s;
+}
+
+// Stream kinds: 0 plain text, 1 escape-heavy, 2 status pages.
 std::string streamFor(const benchmark::State &state, std::size_t bytes)
 {
-    return state.range(0) ? escapeHeavy(bytes) : plainText(bytes);
+    switch (state.range(0)) {
+    case 1: return escapeHeavy(bytes);
+    case 2: return statusPages(bytes);
+    default: return plainText(bytes);
+    }
 }
 
 // The screen of the Terminal page, fed in blocks of the given size.
@@ -53,7 +67,7 @@ void BM_Model(benchmark::State &state)
     benchmark::DoNotOptimize(screen.CaretRow());
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
-BENCHMARK(BM_Model)->ArgNames({"esc", "block"})->Args({0, kPortBlock})->Args({1, kPortBlock})->Args({0, 1});
+BENCHMARK(BM_Model)->ArgNames({"kind", "block"})->Args({0, kPortBlock})->Args({1, kPortBlock})->Args({2, kPortBlock})->Args({0, 1});
 
 // The whole path: a device floods the pty, the port reads, the framer and the terminal of the
 // shown Terminal page take every byte, the window paints.
@@ -93,7 +107,7 @@ void BM_TerminalPageOverPty(benchmark::State &state)
     state.counters["MB/s"] = benchmark::Counter(double(total) / 1e6, benchmark::Counter::kIsRate);
     watch.report(state);
 }
-BENCHMARK(BM_TerminalPageOverPty)->ArgName("esc")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TerminalPageOverPty)->ArgName("kind")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace
 

@@ -428,9 +428,10 @@ bool TTermScreen::DoCode(TEscapeCode code)
         MoveCaret(FSavedCol, FSavedRow);
         return true;
     case ecTest:
-        for (int r = 1; r <= Rows(); ++r)
-            for (int c = 1; c <= Columns(); ++c)
-                FBuffer.Cell(c, r) = TTermCell{'E', FFontColor, FBackgroundColor, false};
+        for (int r = 1; r <= Rows(); ++r) {
+            TTermCell *row = FBuffer.Row(r);
+            std::fill(row, row + Columns(), TTermCell{'E', FFontColor, FBackgroundColor, false});
+        }
         AllRowsChanged();
         return true;
     default:

@@ -107,7 +107,7 @@ void BM_TerminalPageOverPty(benchmark::State &state)
     state.counters["MB/s"] = benchmark::Counter(double(total) / 1e6, benchmark::Counter::kIsRate);
     watch.report(state);
 }
-BENCHMARK(BM_TerminalPageOverPty)->ArgName("kind")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TerminalPageOverPty)->ArgName("kind")->Arg(0)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace
 

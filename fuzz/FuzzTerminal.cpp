@@ -1,7 +1,8 @@
 // The terminal screen sees whatever a device sends. Input: the stream, in which 0xFF followed by
 // one byte is a command (switch emulation, change the screen size) rather than data. The same
-// stream fed in one block and byte by byte must give the same screen, and the caret must stay
-// on the screen and the sequence text within its cap.
+// stream fed in one block (printable runs in bulk) and byte by byte to a screen whose OnChar
+// handler makes it take every byte singly must give the same cells, and the caret must stay on
+// the screen and the sequence text within its cap.
 #include "TermScreen.h"
 
 #include <cstdint>
@@ -13,8 +14,13 @@ namespace {
 std::string snapshot(const TTermScreen &s)
 {
     std::string out = std::to_string(s.CaretColumn()) + "," + std::to_string(s.CaretRow()) + ";";
-    for (int r = 1; r <= s.Rows(); ++r)
-        out += s.RowText(r) + "\n";
+    for (int r = 1; r <= s.Rows(); ++r) {
+        for (int c = 1; c <= s.Columns(); ++c) {
+            const TTermCell &cell = s.Buffer().Cell(c, r);
+            for (TTermRgb v : {TTermRgb(cell.Ch), cell.FrontColor, cell.BackColor, TTermRgb(cell.Underline)})
+                out.append(reinterpret_cast<const char *>(&v), sizeof v);
+        }
+    }
     return out;
 }
 
@@ -44,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string sentWhole, sentSingle;
     whole.SendBack = [&](const std::string &b) { sentWhole += b; };
     single.SendBack = [&](const std::string &b) { sentSingle += b; };
+    single.OnChar = [](unsigned char) {};
     size_t i = 0;
     while (i < size) {
         if (data[i] == 0xFF && i + 1 < size) {

@@ -1,6 +1,7 @@
 #pragma once
-// The Show page's background picture. The picture itself is not kept in the settings (it has
-// nothing the file could hold); its visibility is.
+// The Show page's background picture: it covers the whole page, stretched, whatever the page's
+// size. The picture itself is not kept in the settings (it has nothing the file could hold);
+// its visibility is.
 #include "ControlBounds.h"
 
 #include <QImage>
@@ -15,6 +16,9 @@ public:
 
     QImage Picture() const { return picture; }
     void SetPicture(const QImage &img);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     QImage picture;

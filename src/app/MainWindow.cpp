@@ -12,6 +12,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
 #include "GvDial.h"
@@ -22,7 +23,6 @@
 #include "NumberParse.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -96,7 +96,7 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     ComDataPacket1->SetIncludeStrings(true);
     ComDataPacket1->SetComPort(ComPort1);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new TPageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->tabBar()->hide();
@@ -112,8 +112,10 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     buildInfoPage();
     buildMenu();
 
-    editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
     watchPanelMouse();
+    // Made after the window watches the panel, so that a selection sees its control's mouse
+    // before the window's own routing does.
+    editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
 
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
@@ -136,6 +138,11 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         }
         if (!storages.Allgemein || !storages.Allgemein->PlacementRestored())
             centreOnScreen();
+    };
+    // Closing lets queued work run before the storages save (packets still queued, the
+    // minimise a restore posted), so that they save the state it leads to.
+    formEvents.OnCloseQuery = [](QWidget *, bool &) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     if (!settingsFile.isEmpty()) {
         settings = std::make_unique<IniFileStorage>(settingsFile);
@@ -183,7 +190,6 @@ void TFormMain::buildShowPage()
     BackgroundFill1->FillObject()->SetBrush(clMoneyGreen);
     Image1 = new TImage(TabSheetShow);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->resize(1156, 680);
     instruments = tg::app::createInstruments(TabSheetShow);
     // The full trend frame waits hidden, without an id; edit mode can select it like an instrument.
     TFrame11 = new TFrame1(TabSheetShow);
@@ -644,15 +650,11 @@ void TFormMain::HilfeClick()
 
 void TFormMain::centreOnScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        tg::placeFrame(this, [client = size(), area = screen->availableGeometry()](const QMargins &m) {
+            QRect frame(QPoint(), client.grownBy(m));
+            frame.moveCenter(area.center());
+            return frame;
+        });
 }
 
-void TFormMain::closeEvent(QCloseEvent *e)
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    e->accept();
-}

@@ -90,7 +90,6 @@ public:
     TMainFormStorages storages{};
 
 protected:
-    void closeEvent(QCloseEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:

@@ -1,91 +1,49 @@
 #include "SingleInstanceGuard.h"
 
-#include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include "InstanceLock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QGuiApplication>
+#include <QMessageBox>
 
 namespace {
-
-constexpr char kActivate[] = "activate\n";
-
+int g_guards = 0;
 } // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const QString &name, const QString &folder, QObject *parent)
-    : QObject(parent), m_name(name), m_folder(folder.isEmpty() ? runtimeFolder() : folder)
+SingleInstanceGuard::SingleInstanceGuard(const InstanceLock &check, QObject *parent)
+    : QObject(parent), m_check(check)
 {
+    if (g_guards > 0) {
+        const std::string c = metaObject()->className();
+        throw SingleInstanceError(c + ":\rAlready one " + c + " control in this project!");
+    }
+    ++g_guards;
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
+    --g_guards;
 }
 
-QString SingleInstanceGuard::runtimeFolder()
+bool SingleInstanceGuard::Loaded()
 {
-    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!xdg.isEmpty() && QDir(xdg).exists())
-        return xdg;
-    const QByteArray path = QByteArray("/tmp/tavelgrid-") + QByteArray::number(uint(::getuid()));
-    ::mkdir(path.constData(), 0700);
-    struct stat st {};
-    // Someone else's folder of that name must not be trusted with our lock.
-    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return QDir::tempPath();
-    return QString::fromLocal8Bit(path);
-}
-
-QString SingleInstanceGuard::socketName() const
-{
-    // The abstract namespace leaves no socket file behind a killed copy.
-    return m_name + QLatin1Char('-') + QString::number(qHash(m_folder));
-}
-
-bool SingleInstanceGuard::claim()
-{
-    if (m_server)
-        return true;
-    const QByteArray lockPath = QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return true; // without a lock file every copy runs rather than none
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (!m_enabled || !m_check.anotherCopyRunning())
         return false;
+    switch (m_mode) {
+    case oiDefaultMessage:
+        QMessageBox::information(nullptr, QGuiApplication::applicationDisplayName(),
+                                 QLatin1Char('"') + QGuiApplication::applicationDisplayName()
+                                     + QStringLiteral("\" was already started..."));
+        m_check.activateFirst();
+        break;
+    case oiCustom:
+        if (OnCustom)
+            OnCustom(this);
+        else
+            m_check.activateFirst();
+        break;
+    case oiActivateOnly:
+        m_check.activateFirst();
+        break;
     }
-    m_lockFd = fd;
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *s = m_server->nextPendingConnection()) {
-            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            const auto check = [this, s] {
-                if (s->canReadLine() && s->readLine() == kActivate && OnActivate)
-                    OnActivate();
-            };
-            connect(s, &QLocalSocket::readyRead, this, check);
-            check(); // the request may have arrived with the connection
-
-        }
-    });
-    m_server->listen(socketName());
     return true;
-}
-
-bool SingleInstanceGuard::activateFirst() const
-{
-    QLocalSocket s;
-    s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    s.connectToServer(socketName());
-    if (!s.waitForConnected(2000))
-        return false;
-    s.write(kActivate);
-    const bool ok = s.waitForBytesWritten(2000);
-    s.disconnectFromServer();
-    return ok;
 }

@@ -1,37 +1,44 @@
 #pragma once
-// Keeps the program to one copy per user: the first copy holds a lock file and listens on a
-// local socket; a later copy asks the first to come to the front and then ends. The kernel
-// drops the lock when a copy dies, however it dies, so a crash never blocks the next start.
+// The window's single-instance component: once the window is read, a later copy of the program
+// acts on what the start-up check (InstanceLock) found, in one of three modes, and then ends.
 #include <QObject>
-#include <QString>
 #include <functional>
+#include <stdexcept>
 
-class QLocalServer;
+class InstanceLock;
+
+// Raised when a second guard is created in one process.
+class SingleInstanceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class SingleInstanceGuard : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+    Q_PROPERTY(SingleInstanceMode Mode READ Mode WRITE SetMode)
+
 public:
-    // name: the instance name (the upper-cased program name); folder: where the lock file
-    // lives (the user's runtime folder when empty).
-    explicit SingleInstanceGuard(const QString &name, const QString &folder = QString(),
-                                 QObject *parent = nullptr);
+    enum SingleInstanceMode { oiActivateOnly, oiDefaultMessage, oiCustom };
+    Q_ENUM(SingleInstanceMode)
+
+    // check: this process's start-up check, made before the window exists.
+    explicit SingleInstanceGuard(const InstanceLock &check, QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // True when this is the first copy; it then listens for later copies.
-    bool claim();
-    // Asks the first copy to come to the front; false when none answered.
-    bool activateFirst() const;
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool v) { m_enabled = v; }
+    SingleInstanceMode Mode() const { return m_mode; }
+    void SetMode(SingleInstanceMode v) { m_mode = v; }
 
-    // Called in the first copy when a later copy starts.
-    std::function<void()> OnActivate;
+    // Replaces the activation in oiCustom mode.
+    std::function<void(QObject *sender)> OnCustom;
 
-    // The user's runtime folder, or a private folder under /tmp when there is none.
-    static QString runtimeFolder();
+    // Acts once the window is read: true when another copy runs and this one must end.
+    bool Loaded();
 
 private:
-    QString socketName() const;
-
-    QString m_name;
-    QString m_folder;
-    int m_lockFd = -1;
-    QLocalServer *m_server = nullptr;
+    const InstanceLock &m_check;
+    bool m_enabled = true;
+    SingleInstanceMode m_mode = oiActivateOnly;
 };

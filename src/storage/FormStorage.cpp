@@ -3,6 +3,7 @@
 #include "ControlBounds.h"
 #include "IniFileStorage.h"
 #include "NumberParse.h"
+#include "WindowFrame.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -287,35 +288,19 @@ TWindowPlacement FormStorage::readPlacement(const QWidget *w)
 {
     TWindowPlacement p;
     p.showCmd = w->isMinimized() ? 2 : w->isMaximized() ? 3 : 1;
-    QRect normal = w->normalGeometry();
-    if (!normal.isValid())
-        normal = w->geometry();
-    const QRect frame = w->frameGeometry();
-    const QRect client = w->geometry();
-    const int ml = client.left() - frame.left();
-    const int mt = client.top() - frame.top();
-    const int mr = frame.right() - client.right();
-    const int mb = frame.bottom() - client.bottom();
-    p.left = normal.x() - ml;
-    p.top = normal.y() - mt;
-    p.right = p.left + normal.width() + ml + mr;
-    p.bottom = p.top + normal.height() + mt + mb;
+    const QRect frame = tg::normalFrame(w);
+    p.left = frame.left();
+    p.top = frame.top();
+    p.right = frame.left() + frame.width();
+    p.bottom = frame.top() + frame.height();
     return p;
 }
 
 void FormStorage::applyPlacementRect(QWidget *w, const TWindowPlacement &p)
 {
     auto lim = [](int v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
-    const QRect frame = w->frameGeometry();
-    const QRect client = w->geometry();
-    const int mw = frame.width() - client.width();
-    const int mh = frame.height() - client.height();
-    const int width = std::max(lim(p.right) - lim(p.left) - mw, 1);
-    const int height = std::max(lim(p.bottom) - lim(p.top) - mh, 1);
-    // A Wayland compositor places windows itself: only the size is restored there.
-    if (QGuiApplication::platformName() != QLatin1String("wayland"))
-        w->move(lim(p.left), lim(p.top));
-    w->resize(width, height);
+    const QRect frame(QPoint(lim(p.left), lim(p.top)), QPoint(lim(p.right) - 1, lim(p.bottom) - 1));
+    tg::placeFrame(w, [frame](const QMargins &) { return frame; });
 }
 
 void FormStorage::restorePlacement(const QString &formPath)

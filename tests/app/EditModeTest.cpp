@@ -1,4 +1,6 @@
+#include "GvMiniTrend.h"
 #include "GvVMeter.h"
+#include "GvValueInd.h"
 #include "PanelEditor.h"
 
 #include <QLabel>
@@ -182,6 +184,27 @@ TEST(EditMode, EachHandleResizesItsEdges)
     }
 }
 
+TEST(EditMode, ADragEndsWhenThePageGoesAwayUnderIt)
+{
+    enum Grip { OnTheMeter, OnAHandle, OnALabel };
+    for (const Grip grip : {OnTheMeter, OnAHandle, OnALabel}) {
+        Panel p;
+        auto *label = new QLabel(QStringLiteral("Instr #35"), &p.page); // a control without handler slots
+        label->setGeometry(300, 400, 120, 40);
+        label->show();
+        QWidget *selected = grip == OnALabel ? static_cast<QWidget *>(label) : p.meter1;
+        p.editor.InstrDblClick(selected);
+        Markierungen *sel = p.editor.Selection();
+        ASSERT_NE(sel, nullptr);
+        Drag(grip == OnAHandle ? sel->Handle(3) : selected, QPoint(4, 4), QPoint(10, 10), false);
+        ASSERT_TRUE(sel->Dragging()) << grip;
+        p.page.hide();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(sel->Dragging()) << grip;
+        EXPECT_TRUE(sel->PositionLabel()->isHidden()) << grip;
+    }
+}
+
 TEST(EditMode, HandlesNeverShrinkBelowThirtyPixels)
 {
     Panel p;
@@ -192,4 +215,49 @@ TEST(EditMode, HandlesNeverShrinkBelowThirtyPixels)
     EXPECT_EQ(p.meter1->pos(), QPoint(100, 100));
     // The handles follow the raised size.
     EXPECT_EQ(p.editor.Selection()->Handle(3)->pos(), QPoint(128, 128));
+}
+
+TEST(EditMode, HandlesSitOnTheBoundsOfAControlThatSizesItself)
+{
+    struct HandleDrag {
+        int tag;
+        QPoint by;
+    };
+    // Growing, shrinking from the bottom right and moving the top left edge in.
+    const HandleDrag drags[] = {{3, {40, 40}}, {3, {-200, -200}}, {0, {20, 20}}, {7, {60, 0}}};
+    const std::function<TGvControl *(QWidget *)> makers[] = {
+        [](QWidget *page) -> TGvControl * { return new TGvVMeter(page); },   // auto-sized meter
+        [](QWidget *page) -> TGvControl * { return new TGvValueInd(page); }, // auto-sized indicator
+        [](QWidget *page) -> TGvControl * { return new TGvMiniTrend(page); }, // never under 150 x 150
+    };
+    for (const auto &make : makers) {
+        for (const HandleDrag &d : drags) {
+            Panel p;
+            TGvControl *c = make(&p.page);
+            c->move(300, 300);
+            c->loaded();
+            c->show();
+            const QString what = QString::fromLatin1(c->metaObject()->className()) + QStringLiteral(" handle %1").arg(d.tag);
+            p.editor.InstrDblClick(c);
+            Markierungen *sel = p.editor.Selection();
+            ASSERT_NE(sel, nullptr);
+            Drag(sel->Handle(d.tag), QPoint(4, 4), d.by);
+            // The control takes its own size once the drag is done.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents();
+            const QRect g = c->geometry();
+            const int l = g.x(), t = g.y(), w = g.width(), h = g.height();
+            const QPoint expected[8] = {{l - 2, t - 2},         {l + w / 2, t - 2},     {l + w - 2, t - 2},
+                                        {l + w - 2, t + h - 2}, {l + w / 2, t + h - 2}, {l - 2, t + h - 2},
+                                        {l - 2, t + h / 2 - 1}, {l + w - 2, t + h / 2 - 1}};
+            for (int i = 0; i < 8; ++i)
+                EXPECT_EQ(sel->Handle(i)->pos(), expected[i]) << what.toStdString() << ", marker " << i;
+
+            // A move leaves them there too.
+            Drag(c, QPoint(10, 10), QPoint(25, -15));
+            QCoreApplication::sendPostedEvents();
+            EXPECT_EQ(sel->Handle(0)->pos(), c->pos() - QPoint(2, 2)) << what.toStdString();
+            EXPECT_EQ(sel->Handle(3)->pos(), c->geometry().bottomRight() - QPoint(1, 1)) << what.toStdString();
+        }
+    }
 }

@@ -17,7 +17,9 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -143,4 +145,93 @@ TEST(WindowPanel, TheHiddenRoundMeterAndTrendFrameTakeNoValues)
     const float before = round->Value();
     w.ComDataPacket1->OnPacket(w.ComDataPacket1, QByteArray("#20M77<"));
     EXPECT_EQ(round->Value(), before);
+}
+
+TEST(WindowPanel, EverySelectableControlSelectsOnTheFirstDoubleClick)
+{
+    struct Case {
+        const char *name;
+        QPoint at; // where on it the double-click lands; the centre when null
+    };
+    // The lamp block is double-clicked on its own surface, the trend frame on free space.
+    const Case cases[] = {
+        {"Instr1", {}},  {"Instr2", {}},  {"Instr3", {}},  {"Instr4", {}},       {"Instr5", {}},
+        {"Instr6", {}},  {"Instr7", {}},  {"Instr8", {}},  {"Instr9", {}},       {"Instr10", {}},
+        {"Instr20", {}}, {"Instr35", {}}, {"Instr36", {}}, {"Instr40", {}},      {"Instr41", {}},
+        {"Instr42", {}}, {"Instr43", {}}, {"Instr44", {}}, {"Instr60", {3, 3}},  {"Instr70", {}},
+        {"Instr71", {}}, {"Instr72", {}}, {"Instr73", {}}, {"Instr80", {}},      {"Instr81", {}},
+        {"Instr90", {}}, {"TFrame11", {760, 474}},
+    };
+    TFormMain w;
+    w.resize(1500, 900);
+    w.show();
+    for (const Case &c : cases) {
+        auto *control = w.findChild<QWidget *>(QString::fromLatin1(c.name));
+        ASSERT_NE(control, nullptr) << c.name;
+        // Shown, on top and inside the page, as the user arranges it.
+        control->move(std::min(control->x(), 600), control->y());
+        control->show();
+        control->raise();
+        const QPoint at = c.at.isNull() ? control->rect().center() : c.at;
+        QTest::mouseDClick(control, Qt::LeftButton, {}, at);
+        ASSERT_NE(selection(w), nullptr) << c.name;
+        EXPECT_EQ(selection(w)->Selected(), control) << c.name;
+        QTest::mouseDClick(control, Qt::LeftButton, {}, at);
+        EXPECT_EQ(selection(w), nullptr) << c.name;
+        control->hide();
+    }
+}
+
+TEST(WindowPanel, ThePictureFillsTheShowPageAndEndsASelectionAnywhere)
+{
+    TFormMain w;
+    w.show();
+    for (const QSize size : {QSize(1600, 1000), QSize(700, 560), QSize(1164, 740)}) {
+        w.resize(size);
+        EXPECT_EQ(w.Image1->geometry(), w.TabSheetShow->rect()) << size.width();
+    }
+    w.resize(1600, 1000);
+    ASSERT_GT(w.TabSheetShow->width(), 1300);
+    QWidget *meter = shown(w, 4);
+    QTest::mouseDClick(meter, Qt::LeftButton);
+    ASSERT_NE(selection(w), nullptr);
+    QTest::mouseClick(w.Image1, Qt::LeftButton, {}, QPoint(w.TabSheetShow->width() - 20, w.TabSheetShow->height() - 20));
+    EXPECT_EQ(selection(w), nullptr);
+}
+
+TEST(WindowPanel, PagesAndSubPagesIgnoreThePageSwitchingKeys)
+{
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_PageDown, Qt::ControlModifier},
+        {Qt::Key_PageUp, Qt::ControlModifier},
+    };
+    TFormMain w;
+    w.show();
+    auto *subPages = w.findChild<QTabWidget *>(QStringLiteral("PageControl2"));
+    w.PageControl1->setCurrentWidget(w.TabSheetInstrumente);
+    // Meter 3 selected, then dial 80: the dial's fields are up.
+    QTest::mouseClick(w.findChild<QToolButton *>(QStringLiteral("CButton3")), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QToolButton *>(QStringLiteral("CButton80")), Qt::LeftButton);
+    QWidget *dialFields = subPages->currentWidget();
+    ASSERT_EQ(dialFields->objectName(), QStringLiteral("TabSheetAnalogSlider"));
+    auto *name = w.findChild<QLineEdit *>(QStringLiteral("EditADrehSliderName"));
+    for (const auto &[key, mods] : keys) {
+        name->setFocus();
+        QTest::keyClick(name, key, mods);
+        QTest::keyClick(name, key, mods);
+        EXPECT_EQ(subPages->currentWidget(), dialFields) << key << ' ' << mods;
+        EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheetInstrumente) << key << ' ' << mods;
+    }
+
+    // On the Show page the keys reach the focused dial and leave the page where it is.
+    w.PageControl1->setCurrentWidget(w.TabSheetShow);
+    QWidget *dial = shown(w, 81);
+    for (const auto &[key, mods] : keys) {
+        dial->setFocus();
+        QTest::keyClick(dial, key, mods);
+        EXPECT_EQ(w.PageControl1->currentWidget(), w.TabSheetShow) << key << ' ' << mods;
+    }
 }

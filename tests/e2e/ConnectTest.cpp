@@ -14,7 +14,10 @@
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +128,12 @@ struct InputRig : Rig {
     QWidget *widget(int id) { return qobject_cast<QWidget *>(w.instrument(id)); }
     TGvColBitBtn *button() { return qobject_cast<TGvColBitBtn *>(w.instrument(70)); }
     TGvDial *dial() { return qobject_cast<TGvDial *>(w.instrument(80)); }
+    // The window takes the keyboard again, after a box that had it.
+    void activate()
+    {
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &w; }));
+    }
     void click(Qt::MouseButton b)
     {
         QTest::mousePress(widget(70), b);
@@ -157,6 +166,125 @@ TEST(Connect, PushButtonsSendPressAndRelease)
     EXPECT_EQ(r.device.read(1, 300), QByteArray());
     r.click(Qt::RightButton);
     EXPECT_EQ(r.w.PageControl1->currentWidget(), r.w.TabSheetInstrumente);
+}
+
+namespace {
+
+// The ways a press can end without its release reaching the instrument. Each ends the press
+// of instrument id and returns what puts the panel back.
+using Undo = std::function<void()>;
+struct PressEnd {
+    const char *what;
+    std::function<Undo(InputRig &, int id)> end;
+};
+const PressEnd pressEnds[] = {
+    {"its box unchecked",
+     [](InputRig &r, int id) -> Undo {
+         auto *box = r.w.findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(id));
+         box->click();
+         return [box] { box->click(); };
+     }},
+    {"another page",
+     [](InputRig &r, int) -> Undo {
+         r.w.PageControl1->setCurrentWidget(r.w.TabSheetSchnittstelle);
+         return [&r] { r.w.PageControl1->setCurrentWidget(r.w.TabSheetShow); };
+     }},
+    {"the page disabled",
+     [](InputRig &r, int) -> Undo {
+         r.w.TabSheetShow->setEnabled(false);
+         return [&r] { r.w.TabSheetShow->setEnabled(true); };
+     }},
+    {"a modal box",
+     [](InputRig &r, int) -> Undo {
+         auto box = std::make_shared<QDialog>(&r.w);
+         box->setModal(true);
+         box->show();
+         return [box] { box->hide(); };
+     }},
+    // How the menu's Edit Mode or Disconnect is reached while a button is held: from the
+    // keyboard, through the popup menu, which takes the mouse.
+    {"the Show menu opened",
+     [](InputRig &r, int) -> Undo {
+         QMenu *show = nullptr;
+         for (QMenu *m : r.w.menuBar()->findChildren<QMenu *>())
+             if (m->title() == QLatin1String("Show "))
+                 show = m;
+         show->popup(r.w.mapToGlobal(QPoint(600, 300)));
+         return [show] { show->close(); };
+     }},
+};
+
+} // namespace
+
+TEST(Connect, APushButtonPressEndedAnyOtherWaySendsItsReleaseOnce)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    for (const PressEnd &way : pressEnds) {
+        for (const char *hint : {"0", "1"}) {
+            r.button()->SetHint(QString::fromLatin1(hint));
+            QTest::mousePress(r.widget(70), Qt::LeftButton);
+            EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<")) << way.what;
+            const Undo undo = way.end(r, 70);
+            EXPECT_EQ(r.device.read(64, 300), *hint == '0' ? QByteArray("#70M0<") : QByteArray()) << way.what;
+            EXPECT_FALSE(r.button()->Checked()) << way.what;
+            // The release itself, should it still come, sends nothing more.
+            QTest::mouseRelease(r.widget(70), Qt::LeftButton);
+            undo();
+            EXPECT_EQ(r.device.read(64, 300), QByteArray()) << way.what;
+            ASSERT_TRUE(r.w.ComPort1->Connected()) << way.what;
+        }
+    }
+    // Pressed and released as usual afterwards.
+    r.button()->SetHint(QStringLiteral("0"));
+    r.click(Qt::LeftButton);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<#70M0<"));
+
+    // Nothing is sent while the port is closed.
+    QTest::mousePress(r.widget(70), Qt::LeftButton);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<"));
+    r.w.ButtonDisConnectComPort1Click();
+    r.w.PageControl1->setCurrentWidget(r.w.TabSheetHilfe);
+    EXPECT_EQ(r.device.read(1, 300), QByteArray());
+}
+
+TEST(Connect, ADialChangeInProgressIsSentOnceWhenThePressOrTheKeyIsLost)
+{
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    TGvDial *d = r.dial();
+    const QPoint centre = d->SlideArea.center();
+    const int radius = d->SlideArea.width() / 2 - 4;
+    const QPoint left = centre - QPoint(radius, 0), top = centre - QPoint(0, radius);
+    for (const PressEnd &way : pressEnds) {
+        r.activate();
+        // A drag of a quarter turn, towards the other end of the scale, the button still held.
+        const float before = d->Value();
+        const bool up = before < 50.0f;
+        QTest::mousePress(d, Qt::LeftButton, {}, up ? left : top);
+        QTest::mouseMove(d, centre - QPoint(radius / 2, radius / 2));
+        QTest::mouseMove(d, up ? top : left);
+        ASSERT_NE(d->Value(), before) << way.what;
+        EXPECT_EQ(r.device.read(1, 200), QByteArray()) << way.what;
+        Undo undo = way.end(r, 80);
+        EXPECT_EQ(r.device.read(64, 300), "#80M" + d->ValueText().toLatin1() + "<") << way.what;
+        QTest::mouseRelease(d, Qt::LeftButton, {}, up ? top : left);
+        undo();
+        EXPECT_EQ(r.device.read(64, 300), QByteArray()) << way.what;
+
+        // A key held down on the dial, whose release then goes elsewhere.
+        r.activate();
+        d->setFocus();
+        ASSERT_TRUE(d->hasFocus()) << way.what;
+        const Qt::Key key = d->Value() > 50.0f ? Qt::Key_Home : Qt::Key_End;
+        QTest::keyPress(d, key);
+        EXPECT_EQ(r.device.read(1, 200), QByteArray()) << way.what;
+        undo = way.end(r, 80);
+        EXPECT_EQ(r.device.read(64, 300), "#80M" + d->ValueText().toLatin1() + "<") << way.what;
+        QTest::keyRelease(d, key);
+        undo();
+        EXPECT_EQ(r.device.read(64, 300), QByteArray()) << way.what;
+    }
 }
 
 TEST(Connect, DialSendsItsValueText)

@@ -1,6 +1,13 @@
 // The real program started and ended as a user or a service manager would.
+#include "../serial/Pty.h"
+#include "InstanceLock.h"
 #include "ProgramRun.h"
+#include "SingleInstanceGuard.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +31,28 @@ QByteArray runUntil(const QString &settings, int sig)
     EXPECT_TRUE(r.started());
     EXPECT_TRUE(r.endsNormallyOn(sig)) << "signal " << sig;
     return contents(settings);
+}
+
+void write(const QString &file, const QByteArray &data)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+// The value of a window placement key in the settings file.
+QByteArray placement(const QString &settings, const char *key)
+{
+    const QRegularExpression re(QStringLiteral("\\n%1=([^\\n]*)\\n").arg(QLatin1String(key)));
+    return re.match(QString::fromLatin1(text(contents(settings)))).captured(1).toLatin1();
+}
+
+// A settings file as the program writes it, with the window's show command changed.
+void settingsShowing(const QString &settings, int showCmd)
+{
+    const QByteArray ini = text(runUntil(settings, SIGTERM));
+    ASSERT_TRUE(ini.contains("\nShowCmd=1\n"));
+    write(settings, QByteArray(ini).replace("\nShowCmd=1\n", "\nShowCmd=" + QByteArray::number(showCmd) + "\n"));
 }
 
 } // namespace
@@ -51,11 +80,7 @@ TEST(Lifecycle, TheLayoutSurvivesARestartAndASecondSaveWritesTheSameBytes)
         .replace("Instr8_Visible=FALSE\n", "Instr8_Visible=TRUE\n")
         .replace("CheckBox8_Checked=FALSE\n", "CheckBox8_Checked=TRUE\n")
         .replace("ComboBoxBaud_Text=115200\n", "ComboBoxBaud_Text=250000\n");
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(ini);
-    }
+    write(file, ini);
     const QByteArray second = runUntil(file, SIGTERM);
     for (const char *kept : {"Instr8_Left=420\n", "Instr8_Visible=TRUE\n", "CheckBox8_Checked=TRUE\n",
                              "ComboBoxBaud_Text=250000\n"})
@@ -94,4 +119,136 @@ TEST(Lifecycle, ASecondCopyEndsAtOnceAndACrashedCopyDoesNotBlockTheNext)
     ASSERT_TRUE(next.waitForFinished(30000));
     EXPECT_EQ(next.exitCode(), 0);
     EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n"));
+}
+
+TEST(Lifecycle, ASecondStartBringsBackOnlyAMinimisedWindow)
+{
+    const struct {
+        int before, after;
+    } rows[] = {{3, 3}, {2, 1}, {1, 1}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << "ShowCmd " << row.before);
+        QTemporaryDir dir;
+        const QString settings = dir.filePath(QStringLiteral("s.ini"));
+        settingsShowing(settings, row.before);
+        ProgramRun first({QStringLiteral("--settings"), settings});
+        ASSERT_TRUE(first.started());
+        QProcess second;
+        second.setProcessEnvironment(first.p.processEnvironment());
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--settings"), settings});
+        // It ends once the first copy has answered.
+        ASSERT_TRUE(second.waitForFinished(30000));
+        EXPECT_EQ(second.exitCode(), 0);
+        ASSERT_TRUE(first.endsNormallyOn(SIGTERM));
+        EXPECT_EQ(placement(settings, "ShowCmd"), QByteArray::number(row.after));
+    }
+}
+
+// This test process as the later copy, its guard in each mode, the real program as the first.
+TEST(Lifecycle, TheGuardsModesAsALaterCopy)
+{
+    const QString title = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Panel \"7\""));
+    const struct {
+        bool enabled;
+        SingleInstanceGuard::SingleInstanceMode mode;
+        bool withHandler;
+        bool ends;
+        const char *box;     // the message shown first, if any
+        bool handlerRuns;
+        int showCmd;         // of the first copy, which runs minimised: 1 once it was brought back
+    } rows[] = {
+        {true, SingleInstanceGuard::oiActivateOnly, false, true, "", false, 1},
+        {true, SingleInstanceGuard::oiDefaultMessage, false, true, "\"Panel \"7\"\" was already started...", false, 1},
+        {true, SingleInstanceGuard::oiCustom, true, true, "", true, 2},
+        {true, SingleInstanceGuard::oiCustom, false, true, "", false, 1},
+        {false, SingleInstanceGuard::oiActivateOnly, false, false, "", false, 2},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << "mode " << row.mode << (row.enabled ? "" : ", disabled")
+                                        << (row.withHandler ? ", with handler" : ""));
+        QTemporaryDir dir;
+        const QString settings = dir.filePath(QStringLiteral("s.ini"));
+        settingsShowing(settings, 2);
+        ProgramRun first({QStringLiteral("--settings"), settings});
+        ASSERT_TRUE(first.started());
+
+        InstanceLock check(QStringLiteral("TAVELGRID"), first.runtime.path());
+        EXPECT_FALSE(check.claim());
+        SingleInstanceGuard guard(check);
+        guard.SetEnabled(row.enabled);
+        guard.SetMode(row.mode);
+        int handled = 0;
+        if (row.withHandler)
+            guard.OnCustom = [&](QObject *sender) {
+                EXPECT_EQ(sender, &guard);
+                ++handled;
+            };
+        QStringList boxes;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->accept();
+            }
+        });
+        answer.start(10);
+        EXPECT_EQ(guard.Loaded(), row.ends);
+        answer.stop();
+        EXPECT_EQ(boxes, *row.box ? QStringList{QString::fromUtf8(row.box)} : QStringList());
+        EXPECT_EQ(handled, row.handlerRuns ? 1 : 0);
+        ASSERT_TRUE(first.endsNormallyOn(SIGTERM));
+        EXPECT_EQ(placement(settings, "ShowCmd"), QByteArray::number(row.showCmd));
+    }
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+// The device lost is reported in a box: open when the signal comes, or opened while the
+// signal ends the program (Ctrl+C reaches the device's simulator at the same moment).
+TEST(Lifecycle, ASignalEndsTheProgramWithItsSaveWhileABoxIsOpen)
+{
+    for (bool boxFirst : {true, false})
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(testing::Message() << "signal " << sig << (boxFirst ? " to the box" : " before the box"));
+            QTemporaryDir dir;
+            const QString settings = dir.filePath(QStringLiteral("s.ini"));
+            Pty device;
+            ProgramRun r({QStringLiteral("--settings"), settings, QStringLiteral("--port"), device.slave,
+                          QStringLiteral("--connect")});
+            ASSERT_TRUE(r.started());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+            if (boxFirst) {
+                // The port is closed, then the box that reports it opens.
+                device.closeMaster();
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !r.holdsOpen(device.slave); }, 30000));
+                ::kill(pid_t(r.p.processId()), sig);
+            } else {
+                ::kill(pid_t(r.p.processId()), sig);
+                device.closeMaster();
+            }
+            EXPECT_TRUE(r.endsNormally());
+            EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n"));
+        }
+}
+
+TEST(Lifecycle, HelpAndVersionNeedNoDisplay)
+{
+    const struct {
+        const char *option;
+        const char *says;
+    } rows[] = {{"--help", "--settings <FILE>"}, {"-h", "Usage:"}, {"--version", "Tavelgrid " TAVELGRID_VERSION}, {"-v", "Tavelgrid"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.option);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TG_APP_PATH), {QString::fromLatin1(row.option)});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_TRUE(p.readAllStandardOutput().contains(row.says)) << p.readAllStandardError().constData();
+    }
 }

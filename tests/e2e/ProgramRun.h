@@ -18,12 +18,16 @@ struct ProgramRun {
     QProcess p;
 
     // With a uid the program runs as that user (root passes every permission check, so
-    // "cannot write" needs another user); the runtime folder is handed to it.
+    // "cannot write" needs another user); the runtime folder is handed to it. With a display
+    // it shows on that X server, offscreen otherwise.
     explicit ProgramRun(const QStringList &args, std::optional<uid_t> uid = std::nullopt,
-                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels)
+                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels,
+                        const QString &display = QString())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(channels);
@@ -52,9 +56,10 @@ struct ProgramRun {
                 return true;
         return false;
     }
+    bool endsNormally() { return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0; }
     bool endsNormallyOn(int sig)
     {
         ::kill(pid_t(p.processId()), sig);
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return endsNormally();
     }
 };

@@ -1,5 +1,6 @@
 #pragma once
 // Readable gtest output for Qt strings.
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -11,4 +12,8 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
     for (qsizetype i = 0; i < l.size(); ++i)
         *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
     *os << '}';
+}
+inline void PrintTo(const QRect &r, std::ostream *os)
+{
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
 }

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,7 +124,10 @@ TEST_F(Forms, RestoreReadsPlacementStateAndEntries)
                       "CheckBox1.Checked"};
     fs.RestoreSettings();
     EXPECT_TRUE(fs.PlacementRestored());
-    EXPECT_EQ(w.form.geometry(), QRect(10, 20, 300, 200));
+    // The stored rectangle is the outer frame; the client is what the frame leaves of it.
+    EXPECT_EQ(w.form.geometry(), QRect(10, 20, 300, 200).marginsRemoved(w.form.windowHandle()->frameMargins()));
+    const TWindowPlacement p = FormStorage::readPlacement(&w.form);
+    EXPECT_EQ(QRect(QPoint(p.left, p.top), QPoint(p.right - 1, p.bottom - 1)), QRect(10, 20, 300, 200));
     EXPECT_TRUE(w.form.windowState() & Qt::WindowMaximized);
     // Malformed values abandon their entry only; what was read before stays.
     EXPECT_EQ(w.instr2->Left, 8);

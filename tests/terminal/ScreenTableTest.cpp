@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,10 @@ std::vector<Row> rows()
         {"unhandled replies", E + "[0n" + E + "OB", teVT100orANSI, {}, 1, 1, "", "23:[0n|12:OB|"},
         {"erase line moves caret", "abc" + E + "[2K", teVT100orANSI, {}, 1, 1},
         {"erase from caret", "abcdef" + E + "[1;3H" + E + "[K", teVT100orANSI, {{1, "ab"}}, 3, 1},
+        {"erased row written again shows nothing old", "abcdef" + E + "[2K" + E + "[1;4Hx" + E + "[4;1Hq\fyz",
+         teVT100orANSI, {{1, "yz"}}, 3, 1},
+        {"erased row written again mid-row", "abcdef" + E + "[2K" + E + "[1;4Hx", teVT100orANSI,
+         {{1, "   x"}}, 5, 1},
         {"erase screen from caret", "ab\r\ncd\r\nef" + E + "[2;2H" + E + "[J", teVT100orANSI,
          {{1, "ab"}, {2, "c"}}, 2, 2},
         {"erase to start of line or screen is not acted on", "abc" + E + "[1K" + E + "[1J",
@@ -152,5 +157,125 @@ INSTANTIATE_TEST_SUITE_P(Codes, ScreenTable, testing::ValuesIn(rows()),
                                      c = '_';
                              return n;
                          });
+
+// Printable text goes to the screen in bulk unless an OnChar handler wants to see every byte.
+// Random mixes of text, control bytes and escape codes must leave the same cells, caret, replies
+// and events both ways, however the stream is cut into blocks (text across the wrap column and
+// sequences across blocks included).
+struct Mix {
+    const char *name;
+    TTermEmulation emulation;
+    bool wrap;
+    int columns, rows;
+    unsigned seed;
+    bool appendLf = false;
+};
+
+void PrintTo(const Mix &m, std::ostream *os) { *os << m.name; }
+
+std::string randomStream(const Mix &m, std::mt19937 &rng)
+{
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    auto num = [&] { return std::to_string(pick(m.columns + 3)); };
+    const std::vector<std::string> vt100 = {"[H", "[A", "[B", "[C", "[D", "[K", "[2K", "[J", "[2J", "[0m",
+                                            "[7h", "[7l", "[6n", "[c", "7", "8", "(B", "H", "[g",
+                                            "[12X", "c", "[s", "[u"};
+    const std::vector<std::string> vt52 = {"A", "B", "C", "D", "H", "I", "J", "K", "Z"};
+    std::string s;
+    while (s.size() < 20000) {
+        switch (pick(10)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            for (int n = 1 + pick(2 * m.columns + 2); n > 0; --n)
+                s += char(32 + pick(224));
+            break;
+        case 4: s += pick(2) ? "\r\n" : "\n"; break;
+        case 5: s += char(pick(32) == 12 ? 13 : pick(32) % 27); break; // a form feed now and then
+        case 6: s += "\x1b" + (m.emulation == teVT52 ? vt52 : vt100)[std::size_t(pick(m.emulation == teVT52 ? 9 : 23))]; break;
+        case 7: s += "\x1b[" + num() + ";" + num() + (pick(2) ? "H" : "f"); break;
+        case 8: s += "\x1b[" + num() + "ABCD"[pick(4)]; break;
+        default:
+            if (m.emulation == teVT52)
+                s += std::string("\x1bY") + char(32 + pick(m.rows + 2)) + char(32 + pick(m.columns + 2));
+            else
+                s += "\x1b[" + std::to_string(pick(50)) + ";" + std::to_string(pick(50)) + "m";
+            break;
+        }
+    }
+    return s;
+}
+
+std::string snapshot(const TTermScreen &s)
+{
+    std::string out = std::to_string(s.CaretColumn()) + "," + std::to_string(s.CaretRow()) + " wrap " +
+                      std::to_string(s.WrapLines) + " last " +
+                      std::to_string(s.EscapeCodes() ? s.EscapeCodes()->Character : 0) + "\n";
+    for (int r = 1; r <= s.Rows(); ++r) {
+        for (int c = 1; c <= s.Columns(); ++c) {
+            const TTermCell &cell = s.Buffer().Cell(c, r);
+            out += std::to_string(cell.Ch) + "/" + std::to_string(cell.FrontColor) + "/" +
+                   std::to_string(cell.BackColor) + (cell.Underline ? "_ " : " ");
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+class BulkFeeding : public testing::TestWithParam<Mix> {};
+
+TEST_P(BulkFeeding, LeavesTheScreenThatSingleBytesLeave)
+{
+    const Mix &m = GetParam();
+    std::mt19937 rng(m.seed);
+    const std::string stream = randomStream(m, rng);
+    auto screen = [&](std::string &log) {
+        auto s = std::make_unique<TTermScreen>();
+        s->SetEmulation(m.emulation);
+        s->SetColumns(m.columns);
+        s->SetRows(m.rows);
+        s->WrapLines = m.wrap;
+        s->AppendLF = m.appendLf;
+        s->SetFontColor(0x102030);
+        s->SetBackgroundColor(0xF0E0D0);
+        s->SendBack = [&log](const std::string &b) { log += "sent " + b + "|"; };
+        s->OnUnhandledCode = [&log](TEscapeCode c, const std::string &d) {
+            log += "unhandled " + std::to_string(int(c)) + ":" + d + "|";
+        };
+        return s;
+    };
+    std::string singleLog;
+    auto single = screen(singleLog);
+    std::string chars;
+    single->OnChar = [&](unsigned char c) { chars += char(c); };
+    single->ReceiveBytes(stream.data(), int(stream.size()));
+    ASSERT_GT(chars.size(), 1000u); // the handler really took the bytes singly
+    const std::string expected = snapshot(*single);
+
+    for (const bool whole : {true, false}) {
+        SCOPED_TRACE(whole ? "one block" : "random blocks");
+        std::string log;
+        auto bulk = screen(log);
+        for (std::size_t pos = 0; pos < stream.size();) {
+            const std::size_t n = whole ? stream.size() : 1 + rng() % 300;
+            bulk->ReceiveBytes(stream.data() + pos, int(std::min(n, stream.size() - pos)));
+            pos += n;
+        }
+        EXPECT_EQ(snapshot(*bulk), expected);
+        EXPECT_EQ(log, singleLog);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mixes, BulkFeeding,
+    testing::Values(Mix{"vt100_panel_size", teVT100orANSI, true, 60, 100, 1},
+                    Mix{"vt100_no_wrap", teVT100orANSI, false, 80, 24, 2},
+                    Mix{"vt100_smallest_screen", teVT100orANSI, true, 2, 2, 3},
+                    Mix{"vt100_append_lf", teVT100orANSI, true, 13, 5, 4, true},
+                    Mix{"vt52", teVT52, true, 20, 5, 5},
+                    Mix{"vt52_no_wrap", teVT52, false, 9, 3, 6},
+                    Mix{"no_escape_codes", teNone, true, 7, 4, 7}),
+    [](const testing::TestParamInfo<Mix> &info) { return std::string(info.param.name); });
 
 } // namespace

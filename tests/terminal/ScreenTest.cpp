@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -156,6 +158,55 @@ TEST(TermScreen, AfterACutSequenceCodesAreReadAfresh)
     feed(s, "\x1b[5;6H\x1b" "7\x1b[H\x1b" "8");
     EXPECT_EQ(s.CaretRow(), 5);
     EXPECT_EQ(s.CaretColumn(), 6);
+}
+
+// A view repaints only the rows the screen reports as changed: a change left out shows stale
+// text until something else repaints that row.
+TEST(TermScreen, ReportsTheRowsEachChangeTouched)
+{
+    using Rows = std::vector<std::pair<int, int>>;
+    const Rows all{{1, 24}};
+    const struct {
+        const char *name;
+        TTermEmulation emulation;
+        std::string bytes; // fed with the caret at column 5, row 7
+        Rows changed;
+    } cases[] = {
+        {"caret moves and attributes", teVT100orANSI, "\x1b[10;10H\x1b[A\r\b\t\x1b[1;31m\x1b" "7\x1b" "8", {}},
+        {"text", teVT100orANSI, "x", {{7, 7}}},
+        {"text on two rows", teVT100orANSI, "x\x1b[9;1Hy\x1b[10;1Hz", {{7, 7}, {9, 10}}},
+        {"text across the wrap column", teVT100orANSI, "\x1b[7h\x1b[7;79Habcd", {{7, 8}}},
+        {"line feed above the last row", teVT100orANSI, "\n\n", {}},
+        {"line feed on the last row", teVT100orANSI, "\x1b[24;1H\n", all},
+        {"wrap on the last row", teVT100orANSI, "\x1b[7h\x1b[24;80Hab", all},
+        {"erase line from caret", teVT100orANSI, "\x1b[K", {{7, 7}}},
+        {"erase line", teVT100orANSI, "\x1b[2K", {{7, 7}}},
+        {"erase screen from caret", teVT100orANSI, "\x1b[J", {{7, 24}}},
+        {"erase screen", teVT100orANSI, "\x1b[2J", all},
+        {"test pattern", teVT100orANSI, "\x1b#8", all},
+        {"form feed", teVT100orANSI, "\f", all},
+        {"132 columns", teVT100orANSI, "\x1b[?3h", all},
+        {"vt52 erase to end of screen", teVT52, "\x1bJ", {{7, 24}}},
+        {"vt52 reverse line feed", teVT52, "\x1bI", {}},
+        {"vt52 reverse line feed on row 1", teVT52, "\x1bH\x1bI", all},
+    };
+    for (const auto &c : cases) {
+        // Text goes in bulk, or byte by byte when an OnChar handler wants every byte.
+        for (const bool singly : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (singly ? ", singly" : ""));
+            TTermScreen s;
+            s.SetEmulation(c.emulation);
+            if (singly)
+                s.OnChar = [](unsigned char) {};
+            for (int r = 1; r <= 24; ++r)
+                feed(s, "row " + std::to_string(r) + (r < 24 ? "\r\n" : ""));
+            s.MoveCaret(5, 7);
+            s.TakeChangedRows();
+            feed(s, c.bytes);
+            EXPECT_EQ(s.TakeChangedRows(), c.changed);
+            EXPECT_EQ(s.TakeChangedRows(), Rows{}); // taken
+        }
+    }
 }
 
 TEST(TermScreen, SettersWithTheCurrentValueKeepScreenAndSequence)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -82,6 +83,38 @@ TEST(TermView, ViewFollowsCaretUnlessUserScrolledAway)
     rig.pty.write("x\r\n");
     EXPECT_TRUE(waitFor([&] { return rig.term.Screen().CaretRow() == 63; }));
     EXPECT_TRUE(waitFor([&] { return rig.term.TopRow() > 40; }));
+}
+
+// Everything the viewport is asked to paint.
+struct PaintLog : QObject {
+    QRegion painted;
+    explicit PaintLog(QWidget *w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(e)->region();
+        return false;
+    }
+};
+
+TEST(TermView, DeviceTextRepaintsOnlyTheRowsItChanged)
+{
+    Rig rig;
+    rig.term.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.term));
+    PaintLog log(rig.term.viewport());
+    const int w = rig.term.CellSize().width();
+    const int h = rig.term.CellSize().height();
+    auto row = [&](int r) { return QRect(0, (r - 1) * h, rig.term.viewport()->width(), h); };
+    rig.pty.write("hello");
+    EXPECT_TRUE(waitFor([&] { return (QRegion(0, 0, 5 * w, h) - log.painted).isEmpty(); }));
+
+    log.painted = QRegion();
+    rig.pty.write("\x1b[3;5Hx");
+    EXPECT_TRUE(waitFor([&] { return log.painted.intersects(QRect(4 * w, 2 * h, w, h)); }));
+    EXPECT_EQ(rig.term.Screen().RowText(3), "    x");
+    // Row 1 holds the caret's old cell (and may still be finishing "hello").
+    EXPECT_TRUE((log.painted - row(1) - row(3)).isEmpty()) << log.painted.boundingRect().height() / h << " rows";
 }
 
 TEST(TermView, DeviceBytesShowUnchangedAndResizeAnAutoSizedView)

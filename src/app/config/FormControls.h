@@ -2,7 +2,9 @@
 // Standard controls of the window's pages with the property names the settings file keeps.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QRadioButton>
+#include <QTabWidget>
 
 // An editable combo box whose typed or chosen text is kept as "Text".
 class TTextComboBox : public QComboBox {
@@ -33,4 +35,15 @@ class TCheckBox : public QCheckBox {
     Q_PROPERTY(bool Checked READ isChecked WRITE setChecked)
 public:
     using QCheckBox::QCheckBox;
+};
+
+// Pages whose tabs are hidden: they change only by menu and selection, so the keys a tab
+// widget switches pages with (Ctrl+Tab, Ctrl+Shift+Tab) pass it by.
+class TPageControl : public QTabWidget {
+    Q_OBJECT
+public:
+    using QTabWidget::QTabWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override { e->ignore(); }
 };

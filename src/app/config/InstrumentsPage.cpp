@@ -79,7 +79,7 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
     scroll->setMinimumWidth(left->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     layout->addWidget(scroll);
 
-    pageControl = new QTabWidget(this);
+    pageControl = new TPageControl(this);
     pageControl->setObjectName(QStringLiteral("PageControl2"));
     // Sub-pages change only through selection.
     pageControl->tabBar()->hide();

@@ -35,6 +35,13 @@ protected:
         owner->MouseMove(this, p.x(), p.y());
     }
     void mouseReleaseEvent(QMouseEvent *) override { owner->MouseUp(this); }
+    bool event(QEvent *e) override
+    {
+        // A drag whose release will not come here ends now.
+        if (tg::EndsHeldPress(this, e))
+            owner->MouseUp(this);
+        return QWidget::event(e);
+    }
 
 private:
     Markierungen *owner;
@@ -83,11 +90,8 @@ Markierungen::~Markierungen()
 void Markierungen::InstallHandlers()
 {
     gvControl = qobject_cast<TGvControl *>(control.data());
-    if (!gvControl) {
-        // Controls without handler slots lose their mouse input to the selection by a filter.
-        control->installEventFilter(this);
+    if (!gvControl)
         return;
-    }
     savedDown = std::exchange(gvControl->OnMouseDown, nullptr);
     savedUp = std::exchange(gvControl->OnMouseUp, nullptr);
     savedMove = std::exchange(gvControl->OnMouseMove, nullptr);
@@ -101,22 +105,29 @@ void Markierungen::InstallHandlers()
 
 void Markierungen::RestoreHandlers()
 {
-    if (!control)
+    if (!control || !gvControl)
         return;
-    if (!gvControl) {
-        control->removeEventFilter(this);
-        return;
-    }
     gvControl->OnMouseDown = std::move(savedDown);
     gvControl->OnMouseUp = std::move(savedUp);
     gvControl->OnMouseMove = std::move(savedMove);
     gvControl->OnClick = std::move(savedClick);
 }
 
-bool Markierungen::eventFilter(QObject *watched, QEvent *e)
+bool Markierungen::ControlEvent(QEvent *e)
 {
-    if (watched != control)
+    if (!control)
         return false;
+    if (e->type() == QEvent::Move || e->type() == QEvent::Resize) {
+        PlaceHandles();
+        return false;
+    }
+    // A control with handler slots ends its own press; this one is told here.
+    if (gvControl)
+        return false;
+    if (tg::EndsHeldPress(control, e)) {
+        MouseUp(control);
+        return false;
+    }
     switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {

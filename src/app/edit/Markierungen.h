@@ -31,12 +31,17 @@ public:
     void MouseMove(QWidget *sender, int x, int y);
     void MouseUp(QWidget *sender);
 
+    // An event of the selected control, passed on by the editor's filter: the handles follow
+    // every move and resize (also one the control makes itself, such as an auto-sized
+    // indicator going back to its needed size), and a control without handler slots gives its
+    // mouse to the selection. True when the event is used up.
+    bool ControlEvent(QEvent *e);
+
 private:
     void PlaceHandles();
     void RaiseToMinimum();
     void InstallHandlers();
     void RestoreHandlers();
-    bool eventFilter(QObject *watched, QEvent *e) override;
 
     QPointer<QWidget> control;
     TGvControl *gvControl = nullptr; // the control when it has swappable handlers

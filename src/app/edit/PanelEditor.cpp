@@ -2,9 +2,23 @@
 
 #include "GvMiniTrend.h"
 
+#include <QChildEvent>
+
 TPanelEditor::TPanelEditor(QWidget *panel, std::function<bool()> connected)
     : panel(panel), connected(std::move(connected))
 {
+    for (QObject *child : panel->children())
+        Watch(child);
+    panel->installEventFilter(this);
+}
+
+// The selection ends first, while the filter that feeds it is whole.
+TPanelEditor::~TPanelEditor() { selection.reset(); }
+
+void TPanelEditor::Watch(QObject *child)
+{
+    if (child->isWidgetType())
+        child->installEventFilter(this);
 }
 
 void TPanelEditor::InstrDblClick(QObject *sender)
@@ -30,4 +44,14 @@ void TPanelEditor::EditModeClick(const std::function<void()> &closePort)
         trend->SetFlow(false);
     if (closePort)
         closePort();
+}
+
+bool TPanelEditor::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == panel) {
+        if (e->type() == QEvent::ChildAdded)
+            Watch(static_cast<QChildEvent *>(e)->child());
+        return false;
+    }
+    return selection && watched == selection->Selected() && selection->ControlEvent(e);
 }

@@ -7,11 +7,12 @@
 #include <functional>
 #include <memory>
 
-class TPanelEditor {
+class TPanelEditor : public QObject {
 public:
     // panel: the page that holds the instruments, BackgroundFill1 and Image1.
     // connected: whether the serial port is open at the moment.
     TPanelEditor(QWidget *panel, std::function<bool()> connected);
+    ~TPanelEditor() override;
 
     // The double-click handler of every instrument and the click handler of Image1.
     void InstrDblClick(QObject *sender);
@@ -21,7 +22,16 @@ public:
 
     Markierungen *Selection() const { return selection.get(); }
 
+protected:
+    // The selection follows its control's mouse and geometry through this one filter, which
+    // watches every control of the panel from the moment it is added. A filter installed on
+    // a control while one of its events is being filtered makes Qt filter that event again,
+    // so a selection must not install its own when a double-click creates it.
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
 private:
+    void Watch(QObject *child);
+
     QWidget *panel;
     std::function<bool()> connected;
     std::unique_ptr<Markierungen> selection;

@@ -126,6 +126,7 @@ void TGvAnalogCControl::keyPressEvent(QKeyEvent *e)
         return;
     // Handled here: the key must not also act on the parent (page scrolling, focus moves).
     e->accept();
+    keyHeld = true;
     const TSignalSettings &s = *signalSettings;
     switch (e->key()) {
     case Qt::Key_PageUp: ChangeDigitBy(changeLarge, 0); break;
@@ -175,6 +176,7 @@ void TGvAnalogCControl::keyReleaseEvent(QKeyEvent *e)
     // Qt reports a release for every auto-repeat; only the real release ends the change.
     if (e->isAutoRepeat())
         return;
+    keyHeld = false;
     if (OnKeyUp)
         OnKeyUp(this, e->key(), e->modifiers());
     finishChange();
@@ -241,11 +243,38 @@ void TGvAnalogCControl::focusOutEvent(QFocusEvent *e)
 {
     TGvCustomControl::focusOutEvent(e);
     ValueChange();
+    endKeyChange();
+}
+
+// A held key whose release will not come here has completed its change, reported from the
+// event loop as an ended press is. A drag ends with its press instead.
+void TGvAnalogCControl::endKeyChange()
+{
+    if (!keyHeld)
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!keyHeld || dragging)
+                return;
+            keyHeld = false;
+            finishChange();
+        },
+        Qt::QueuedConnection);
+}
+
+void TGvAnalogCControl::hideEvent(QHideEvent *e)
+{
+    TGvCustomControl::hideEvent(e);
+    endKeyChange();
 }
 
 void TGvAnalogCControl::changeEvent(QEvent *e)
 {
     TGvCustomControl::changeEvent(e);
-    if (e->type() == QEvent::EnabledChange)
+    if (e->type() == QEvent::EnabledChange) {
         ValueChange();
+        if (!isEnabled())
+            endKeyChange();
+    }
 }

@@ -81,12 +81,14 @@ protected:
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
 
     QPoint lastMousePos;
     int SavedCursor = 0;
 
 private:
     void finishChange();
+    void endKeyChange();
     // Whether key is one of the enabled keys that change the value.
     bool handlesKey(int key) const;
 
@@ -102,5 +104,6 @@ private:
     bool valueChangedPending = false;
     QString valueText, digitText;
     bool dragging = false;
+    bool keyHeld = false; // a key that changes the value is down
     bool inSlideArea = false;
 };

@@ -2,11 +2,47 @@
 
 #include "FlashService.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPointer>
+
+namespace {
+
+// Ends the held press when a popup takes the mouse: its release then goes to the popup, and
+// the control is told nothing. One for the program, on the application from the first control
+// on (not from a press: a filter installed while an event is being filtered sees it again).
+class TPressWatch : public QObject {
+public:
+    static TPressWatch *Instance()
+    {
+        static QPointer<TPressWatch> watch;
+        if (!watch) {
+            watch = new TPressWatch(QCoreApplication::instance());
+            QCoreApplication::instance()->installEventFilter(watch);
+        }
+        return watch;
+    }
+    QPointer<TGvControl> holder; // the control a left press was last made on
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && holder && o->isWidgetType() &&
+            static_cast<QWidget *>(o)->windowType() == Qt::Popup)
+            holder->EndPress();
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+};
+
+} // namespace
 
 TGvControl::TGvControl(QWidget *parent) : QWidget(parent), font(new TFont(this))
 {
+    TPressWatch::Instance();
     // Nothing is laid out or drawn until the control has been loaded.
     BeginUpdate();
 }
@@ -118,6 +154,17 @@ void TGvControl::paintEvent(QPaintEvent *e)
 
 void TGvControl::FlashMessage(uint32_t, int) {}
 
+bool tg::EndsHeldPress(const QWidget *w, const QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::Hide:
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate: return true;
+    case QEvent::EnabledChange: return !w->isEnabled();
+    default: return false;
+    }
+}
+
 bool TGvControl::event(QEvent *e)
 {
     if (e->type() == TFlashEvent::Type) {
@@ -125,12 +172,45 @@ bool TGvControl::event(QEvent *e)
         FlashMessage(fe->Counter, fe->Param);
         return true;
     }
+    if (e->type() == QEvent::MouseButtonRelease && pressEnded &&
+        static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+        pressEnded = false;
+        return true;
+    }
+    if (tg::EndsHeldPress(this, e))
+        EndPress();
     return QWidget::event(e);
+}
+
+void TGvControl::EndPress()
+{
+    if (!pressHeld)
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, press = pressCount] {
+            if (!pressHeld || press != pressCount)
+                return;
+            pressEnded = true;
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pressPos), mapToGlobal(QPointF(pressPos)),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            endingPress = true;
+            mouseReleaseEvent(&release);
+            endingPress = false;
+        },
+        Qt::QueuedConnection);
 }
 
 void TGvControl::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        pressHeld = true;
+        ++pressCount;
+        pressEnded = false;
+        pressPos = p;
+        TPressWatch::Instance()->holder = this;
+    }
     if (OnMouseDown)
         OnMouseDown(this, e->button(), e->modifiers(), p.x(), p.y());
 }
@@ -138,9 +218,12 @@ void TGvControl::mousePressEvent(QMouseEvent *e)
 void TGvControl::mouseReleaseEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton)
+        pressHeld = false;
     if (OnMouseUp)
         OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
-    if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick)
+    // A press ended by other means is no click.
+    if (e->button() == Qt::LeftButton && !endingPress && rect().contains(p) && OnClick)
         OnClick(this);
 }
 
@@ -156,6 +239,8 @@ void TGvControl::mouseDoubleClickEvent(QMouseEvent *e)
 void TGvControl::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (pressHeld)
+        pressPos = p;
     if (OnMouseMove)
         OnMouseMove(this, e->modifiers(), p.x(), p.y());
 }

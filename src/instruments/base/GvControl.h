@@ -12,6 +12,12 @@
 #include <cstdint>
 #include <functional>
 
+namespace tg {
+// Whether e, sent to w, means that a mouse press held on w will get no release: w hidden or
+// disabled, or its window blocked by a modal box or deactivated.
+bool EndsHeldPress(const QWidget *w, const QEvent *e);
+} // namespace tg
+
 class TGvControl : public QWidget, public TControlBounds<TGvControl> {
     Q_OBJECT
     TG_CONTROL_BOUNDS_PROPERTIES
@@ -66,6 +72,13 @@ public:
     // A message of the flash service (counter, phase / lateness / 0).
     virtual void FlashMessage(uint32_t counter, int param);
 
+    // Ends a left press still held on the control as if the button were let go there (without
+    // a click), for a press whose release will never come: the control hidden or disabled,
+    // its window blocked or deactivated, or a popup taking the mouse. The real release, should
+    // it still arrive, is dropped, so the press ends exactly once. It ends from the event
+    // loop, once the event in hand is done: no handler runs while a window is torn down.
+    void EndPress();
+
     std::function<void(QObject *sender)> OnClick;
     std::function<void(QObject *sender)> OnDblClick;
     std::function<void(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> OnMouseDown;
@@ -113,6 +126,11 @@ private:
     bool loading = true;
     tg::TCachedLayer layer;
     QRegion dirty;
+    bool pressHeld = false;
+    uint32_t pressCount = 0; // left presses so far: EndPress ends only the one it was asked for
+    bool pressEnded = false; // ended by EndPress: its own release is still to be dropped
+    bool endingPress = false;
+    QPoint pressPos;         // where the held press was last, relative to the control
 };
 
 class TGvGraphicControl : public TGvControl {

@@ -1,16 +1,51 @@
 #include "ComTermBuffer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+// An empty cell is all zero bytes: a memset wipes cells far faster than a loop over them.
+static_assert(std::is_trivially_copyable_v<TTermCell>);
+void wipe(TTermCell *first, int count)
+{
+    std::memset(static_cast<void *>(first), 0, std::size_t(count) * sizeof(TTermCell));
+}
+
+} // namespace
 
 void TComTermBuffer::Init(int columns, int rows)
 {
-    FColumns = columns;
-    FRows = rows;
+    // The same size again keeps the storage: every row is only marked empty.
+    if (columns != FColumns || rows != FRows) {
+        FColumns = columns;
+        FRows = rows;
+        FCells.resize(std::size_t(columns) * std::size_t(rows));
+        FEmptyRow.assign(std::size_t(columns), TTermCell{});
+    }
     FTop = 0;
-    FCells.assign(std::size_t(columns) * std::size_t(rows), TTermCell{});
+    FEmpty.assign(std::size_t(rows), 1);
     FTabs.assign(std::size_t(columns), false);
     for (int c = 1; c <= columns; c += 8)
         SetTab(c, true);
+}
+
+TTermCell *TComTermBuffer::Row(int row)
+{
+    const std::size_t p = physical(row);
+    TTermCell *cells = &FCells[p * std::size_t(FColumns)];
+    if (FEmpty[p]) {
+        wipe(cells, FColumns);
+        FEmpty[p] = 0;
+    }
+    return cells;
+}
+
+const TTermCell *TComTermBuffer::Row(int row) const
+{
+    const std::size_t p = physical(row);
+    return FEmpty[p] ? FEmptyRow.data() : &FCells[p * std::size_t(FColumns)];
 }
 
 void TComTermBuffer::ScrollUp()
@@ -27,8 +62,11 @@ void TComTermBuffer::ScrollDown()
 
 void TComTermBuffer::ClearRow(int row, int fromColumn)
 {
-    TTermCell *first = &Cell(1, row);
-    std::fill(first + (fromColumn - 1), first + FColumns, TTermCell{});
+    const std::size_t p = physical(row);
+    if (fromColumn <= 1)
+        FEmpty[p] = 1;
+    else if (!FEmpty[p])
+        wipe(&FCells[p * std::size_t(FColumns)] + (fromColumn - 1), FColumns - fromColumn + 1);
 }
 
 void TComTermBuffer::ClearAllTabs()

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +19,11 @@ constexpr char16_t Cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 QColor rgb(TTermRgb c) { return QColor::fromRgb(QRgb(c)); }
+
+bool sameLook(const TTermCell &a, const TTermCell &b)
+{
+    return a.FrontColor == b.FrontColor && a.BackColor == b.BackColor && a.Underline == b.Underline;
+}
 
 // A device repaints at most this often however fast it sends.
 constexpr int RepaintMs = 16;
@@ -64,7 +70,8 @@ TCustomComTerminal::TCustomComTerminal(QWidget *parent) : QAbstractScrollArea(pa
     connect(&FRepaint, &QTimer::timeout, this, &TCustomComTerminal::Flush);
     connect(&FBlink, &QTimer::timeout, this, [this] {
         FCaretOn = !FCaretOn;
-        viewport()->update();
+        viewport()->update(CellRect({FScreen.CaretColumn(), FScreen.CaretRow()}));
+        viewport()->update(CellRect(FCaretShown));
     });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int) {
         if (FOwnScroll)
@@ -138,6 +145,15 @@ void TCustomComTerminal::SetTermFont(const QFont &font)
     FCharW = qMax(1, m.horizontalAdvance(QLatin1Char('W')));
     FCharH = qMax(1, m.height());
     FAscent = m.ascent();
+    FRawFont = QRawFont::fromFont(QWidget::font());
+    for (int b = 0; b < 256; ++b) {
+        const QChar c = DecodeByte(static_cast<unsigned char>(b));
+        quint32 glyph = 0;
+        int glyphs = 1;
+        if (c.isPrint() && FRawFont.supportsCharacter(c))
+            FRawFont.glyphIndexesForChars(&c, 1, &glyph, &glyphs);
+        FGlyphs[std::size_t(b)] = glyph;
+    }
     ApplyAutoSize();
     UpdateScrollRange();
     FollowCaret();
@@ -222,19 +238,51 @@ void TCustomComTerminal::Received(const char *data, int count)
     ScheduleRepaint();
 }
 
+// At most one repaint a frame however fast the device sends: the first change after a quiet
+// frame shows at once, later ones wait for the frame to end.
 void TCustomComTerminal::ScheduleRepaint()
 {
-    if (!FRepaint.isActive())
-        FRepaint.start();
+    if (FRepaint.isActive())
+        return;
+    const qint64 since = FSinceFlush.isValid() ? FSinceFlush.elapsed() : RepaintMs;
+    if (since >= RepaintMs)
+        Flush();
+    else
+        FRepaint.start(int(RepaintMs - since));
 }
 
 void TCustomComTerminal::Flush()
 {
+    FSinceFlush.start();
     // Columns may have been changed by the device ("?3" mode).
     ApplyAutoSize();
     UpdateScrollRange();
     FollowCaret();
-    viewport()->update();
+    RepaintChanged();
+}
+
+// Only the rows whose cells changed, and the caret's old and new cell; a moved view repaints
+// itself whole.
+void TCustomComTerminal::RepaintChanged()
+{
+    const int top = TopRow();
+    const QRect shown = viewport()->rect();
+    for (const auto &[first, last] : FScreen.TakeChangedRows()) {
+        const QRect band = QRect(0, (first - top) * FCharH, shown.width(), (last - first + 1) * FCharH) & shown;
+        if (!band.isEmpty())
+            viewport()->update(band);
+    }
+    const QPoint caret(FScreen.CaretColumn(), FScreen.CaretRow());
+    if (caret != FCaretShown) {
+        viewport()->update(CellRect(FCaretShown));
+        viewport()->update(CellRect(caret));
+        FCaretShown = caret;
+    }
+}
+
+QRect TCustomComTerminal::CellRect(QPoint cell) const
+{
+    return {(cell.x() - LeftColumn()) * FCharW, (cell.y() - TopRow()) * FCharH, FCharW, FCharH};
 }
 
 void TCustomComTerminal::UpdateScrollRange()
@@ -294,16 +342,19 @@ void TCustomComTerminal::paintEvent(QPaintEvent *event)
     const TComTermBuffer &buf = FScreen.Buffer();
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y = (r - top) * FCharH;
-        for (int c = firstCol; c <= lastCol; ++c) {
-            const TTermCell &cell = buf.Cell(c, r);
-            if (!cell.Ch)
-                continue;
-            const QRect box((c - left) * FCharW, y, FCharW, FCharH);
-            p.fillRect(box, rgb(cell.BackColor));
-            p.setPen(rgb(cell.FrontColor));
-            p.drawText(box.left(), y + FAscent, QString(DecodeByte(cell.Ch)));
-            if (cell.Underline)
-                p.drawLine(box.left(), y + FCharH - 1, box.right(), y + FCharH - 1);
+        if (!event->region().intersects(QRect(area.left(), y, area.width(), FCharH)))
+            continue;
+        const TTermCell *row = buf.Row(r);
+        // Stretches of cells that look alike are drawn at once; empty cells keep the background.
+        for (int c = firstCol; c <= lastCol;) {
+            const TTermCell &first = row[c - 1];
+            int end = c + 1;
+            if (first.Ch) {
+                while (end <= lastCol && row[end - 1].Ch && sameLook(row[end - 1], first))
+                    ++end;
+                DrawRun(p, &first, end - c, QPoint((c - left) * FCharW, y));
+            }
+            c = end;
         }
     }
     if (hasFocus() && FCaretOn && Caret != tcNone) {
@@ -313,6 +364,36 @@ void TCustomComTerminal::paintEvent(QPaintEvent *event)
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.fillRect(QRect(x, y, FCharW, h), Qt::white);
     }
+}
+
+void TCustomComTerminal::DrawRun(QPainter &p, const TTermCell *cells, int count, QPoint at)
+{
+    const QRect box(at, QSize(count * FCharW, FCharH));
+    p.fillRect(box, rgb(cells->BackColor));
+    p.setPen(rgb(cells->FrontColor));
+    // Each glyph at its own cell, so the grid holds whatever the font's fractional advance.
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(count);
+    positions.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const unsigned char ch = cells[i].Ch;
+        if (const quint32 glyph = FGlyphs[ch]) {
+            glyphs.append(glyph);
+            positions.append(QPointF(i * FCharW, FAscent));
+        } else {
+            p.drawText(at.x() + i * FCharW, at.y() + FAscent, QString(DecodeByte(ch)));
+        }
+    }
+    if (!glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(FRawFont);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        p.drawGlyphRun(at, run);
+    }
+    if (cells->Underline)
+        p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
 }
 
 void TCustomComTerminal::resizeEvent(QResizeEvent *event)

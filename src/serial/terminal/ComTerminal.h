@@ -6,9 +6,13 @@
 #include "TermScreen.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QTimer>
+
+#include <array>
 
 
 enum TTermCaret { tcBlock, tcUnderline, tcNone };
@@ -82,6 +86,9 @@ private:
     void SendCode(TEscapeCode code);
     void ScheduleRepaint();
     void Flush();
+    void RepaintChanged();
+    QRect CellRect(QPoint cell) const;
+    void DrawRun(QPainter &p, const TTermCell *cells, int count, QPoint at);
     void UpdateScrollRange();
     void FollowCaret();
     void ApplyAutoSize();
@@ -91,6 +98,12 @@ private:
     TComLink FLink;
     QPointer<TCustomComPort> FPort;
     QTimer FRepaint;
+    QElapsedTimer FSinceFlush;
+    QPoint FCaretShown{1, 1}; // the caret cell as last repainted
+    // Glyphs of the terminal font by byte; 0 where the font lacks the character and the text
+    // engine has to find it elsewhere.
+    QRawFont FRawFont;
+    std::array<quint32, 256> FGlyphs{};
     QTimer FBlink;
     bool FCaretOn = true;
     bool FUserScrolled = false;

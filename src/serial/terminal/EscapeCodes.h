@@ -22,7 +22,11 @@ public:
     static constexpr std::size_t MaxSequence = 256;
 
     virtual ~TEscapeCodes() = default;
-    virtual TFeedResult FeedChar(unsigned char ch);
+    // Every set takes bytes the same way; the sets differ in how they classify a sequence.
+    TFeedResult FeedChar(unsigned char ch);
+    // Outside a sequence a run of bytes without ESC is all plain characters: taken at once,
+    // as FeedChar would have taken them one by one.
+    void TakePlainRun(unsigned char last) { Character = last; }
     virtual std::string EncodeCode(TEscapeCode code, const std::vector<std::string> &params) const = 0;
 
     // Parameter by 1-based position; 1 when absent or not an integer.

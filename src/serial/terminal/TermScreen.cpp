@@ -12,6 +12,7 @@ constexpr TTermRgb Palette[10] = {0x000000, 0xFF0000, 0x008000, 0xFFFF00, 0x0000
 TTermScreen::TTermScreen()
 {
     FBuffer.Init(80, 24);
+    FChangedRows.assign(24, 0);
     CreateEscapeCodes();
     ResetAttributes();
     FSavedAttr = FAttr;
@@ -40,11 +41,12 @@ void TTermScreen::CreateEscapeCodes()
 void TTermScreen::Reinit(int columns, int rows)
 {
     FBuffer.Init(columns, rows);
+    FChangedRows.assign(std::size_t(rows), 0);
+    AllRowsChanged();
     // A caret beyond the new screen would store outside the cells.
     MoveCaret(FCaretCol, FCaretRow);
     FSavedCol = std::min(FSavedCol, columns);
     FSavedRow = std::min(FSavedRow, rows);
-    ++FChanges;
 }
 
 // A size asked for again (also by the "?3" mode) keeps the screen: only a change clears it.
@@ -65,15 +67,14 @@ void TTermScreen::SetRows(int value)
 void TTermScreen::ClearView()
 {
     FBuffer.Init(Columns(), Rows());
+    AllRowsChanged();
     MoveCaret(1, 1);
-    ++FChanges;
 }
 
 void TTermScreen::MoveCaret(std::int64_t column, std::int64_t row)
 {
     FCaretCol = int(std::clamp<std::int64_t>(column, 1, Columns()));
     FCaretRow = int(std::clamp<std::int64_t>(row, 1, Rows()));
-    ++FChanges;
 }
 
 std::string TTermScreen::RowText(int row) const
@@ -104,9 +105,36 @@ void TTermScreen::ResetAttributes()
     FAttr = Attributes{FFontColor, FBackgroundColor, false, false, false};
 }
 
+std::vector<std::pair<int, int>> TTermScreen::TakeChangedRows()
+{
+    std::vector<std::pair<int, int>> stretches;
+    if (FAllRowsChanged) {
+        stretches.emplace_back(1, Rows());
+    } else {
+        for (int r = 1; r <= Rows(); ++r) {
+            if (!FChangedRows[std::size_t(r - 1)])
+                continue;
+            if (!stretches.empty() && stretches.back().second == r - 1)
+                stretches.back().second = r;
+            else
+                stretches.emplace_back(r, r);
+        }
+    }
+    FAllRowsChanged = false;
+    std::fill(FChangedRows.begin(), FChangedRows.end(), 0);
+    return stretches;
+}
+
 void TTermScreen::ReceiveBytes(const char *data, int count)
 {
-    std::string text(data, std::size_t(std::max(count, 0)));
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
+    const std::size_t size = std::size_t(std::max(count, 0));
+    // Nobody to see or change the text: it is shown straight from the port's block.
+    if (!AppendLF && !OnStrRecieved) {
+        Feed(bytes, size);
+        return;
+    }
+    std::string text(data, size);
     if (AppendLF) {
         std::string withLf;
         withLf.reserve(text.size() * 2);
@@ -119,8 +147,28 @@ void TTermScreen::ReceiveBytes(const char *data, int count)
     }
     if (OnStrRecieved)
         OnStrRecieved(text);
-    for (char c : text)
-        FeedByte(static_cast<unsigned char>(c));
+    Feed(reinterpret_cast<const unsigned char *>(text.data()), text.size());
+}
+
+void TTermScreen::Feed(const unsigned char *data, std::size_t count)
+{
+    const unsigned char *const end = data + count;
+    while (data != end) {
+        // Printable text outside a sequence goes in bulk unless someone wants to see every
+        // character. Handlers may assign events or switch the emulation, so both are asked
+        // again after every byte.
+        if (!OnChar && !(FEscapeCodes && FEscapeCodes->InSequence)) {
+            const unsigned char *stop = std::find_if(data, end, [](unsigned char c) { return c < 32; });
+            if (stop != data) {
+                if (FEscapeCodes)
+                    FEscapeCodes->TakePlainRun(stop[-1]);
+                WritePrintable(data, std::size_t(stop - data));
+                data = stop;
+                continue;
+            }
+        }
+        FeedByte(*data++);
+    }
 }
 
 void TTermScreen::FeedByte(unsigned char ch)
@@ -149,11 +197,53 @@ void TTermScreen::FeedByte(unsigned char ch)
 
 void TTermScreen::LineFeed()
 {
-    if (FCaretRow == Rows())
+    if (FCaretRow == Rows()) {
         FBuffer.ScrollUp();
-    else
+        AllRowsChanged();
+    } else {
         ++FCaretRow;
-    ++FChanges;
+    }
+}
+
+TTermCell TTermScreen::CellStyle() const
+{
+    return TTermCell{0, FAttr.Bright ? AltColor : FAttr.Reverse ? FAttr.Back : FAttr.Front,
+                     FAttr.Reverse ? FAttr.Front : FAttr.Back, FAttr.Underline};
+}
+
+void TTermScreen::WritePrintable(const unsigned char *run, std::size_t count)
+{
+    const TTermCell style = CellStyle();
+    const int columns = Columns();
+    while (count) {
+        TTermCell *row = FBuffer.Row(FCaretRow);
+        RowChanged(FCaretRow);
+        // Cells left of the last column take one character each and move the caret on.
+        const std::size_t before = std::min(count, std::size_t(columns - FCaretCol));
+        // Member by member: a whole-cell copy here goes through the stack at every cell.
+        for (TTermCell *c = row + (FCaretCol - 1), *stop = c + before; c != stop; ++c) {
+            c->Ch = *run++;
+            c->FrontColor = style.FrontColor;
+            c->BackColor = style.BackColor;
+            c->Underline = style.Underline;
+        }
+        FCaretCol += int(before);
+        count -= before;
+        if (!count)
+            return;
+        // The last column: without wrapping the caret stays there and the run's last character
+        // is what remains in it.
+        TTermCell &last = row[columns - 1];
+        last = style;
+        if (!WrapLines) {
+            last.Ch = run[count - 1];
+            return;
+        }
+        last.Ch = *run++;
+        --count;
+        LineFeed();
+        FCaretCol = 1;
+    }
 }
 
 void TTermScreen::WriteChar(unsigned char ch)
@@ -179,12 +269,10 @@ void TTermScreen::WriteChar(unsigned char ch)
         if (ch < 32)
             break;
         {
-            TTermCell &cell = FBuffer.Cell(FCaretCol, FCaretRow);
+            TTermCell cell = CellStyle();
             cell.Ch = ch;
-            cell.FrontColor = FAttr.Bright ? AltColor : FAttr.Reverse ? FAttr.Back : FAttr.Front;
-            cell.BackColor = FAttr.Reverse ? FAttr.Front : FAttr.Back;
-            cell.Underline = FAttr.Underline;
-            ++FChanges;
+            FBuffer.Cell(FCaretCol, FCaretRow) = cell;
+            RowChanged(FCaretRow);
         }
         if (FCaretCol < Columns())
             ++FCaretCol;
@@ -249,50 +337,53 @@ void TTermScreen::SetMode(bool on)
 
 bool TTermScreen::DoCode(TEscapeCode code)
 {
-    const std::int64_t n = FEscapeCodes ? FEscapeCodes->GetParam(1) : 1;
+    // Read only by the codes that take a count, so the others parse no parameter.
+    const auto n = [this]() -> std::int64_t { return FEscapeCodes ? FEscapeCodes->GetParam(1) : 1; };
     switch (code) {
     case ecCursorUp:
     case ecAppCursorUp:
-        MoveCaret(FCaretCol, FCaretRow - n);
+        MoveCaret(FCaretCol, FCaretRow - n());
         return true;
     case ecCursorDown:
-        MoveCaret(FCaretCol, FCaretRow + n);
+        MoveCaret(FCaretCol, FCaretRow + n());
         return true;
     case ecCursorLeft:
-        MoveCaret(FCaretCol - n, FCaretRow);
+        MoveCaret(FCaretCol - n(), FCaretRow);
         return true;
     case ecCursorRight:
-        MoveCaret(FCaretCol + n, FCaretRow);
+        MoveCaret(FCaretCol + n(), FCaretRow);
         return true;
     case ecCursorHome:
     case ecCursorMove:
-        MoveCaret(FEscapeCodes ? FEscapeCodes->GetParam(2) : 1, n);
+        MoveCaret(FEscapeCodes ? FEscapeCodes->GetParam(2) : 1, n());
         return true;
     case ecReverseLineFeed:
         if (FCaretRow == 1) {
             FBuffer.ScrollDown();
-            ++FChanges;
+            AllRowsChanged();
         } else {
             MoveCaret(FCaretCol, FCaretRow - 1);
         }
         return true;
     case ecEraseLineFrom:
         FBuffer.ClearRow(FCaretRow, FCaretCol);
-        ++FChanges;
+        RowChanged(FCaretRow);
         return true;
     case ecEraseScreenFrom:
-        FBuffer.ClearRow(FCaretRow, FCaretCol);
-        for (int r = FCaretRow + 1; r <= Rows(); ++r)
-            FBuffer.ClearRow(r);
-        ++FChanges;
+        for (int r = FCaretRow; r <= Rows(); ++r) {
+            FBuffer.ClearRow(r, r == FCaretRow ? FCaretCol : 1);
+            RowChanged(r);
+        }
         return true;
     case ecEraseLine:
         FBuffer.ClearRow(FCaretRow);
+        RowChanged(FCaretRow);
         MoveCaret(1, FCaretRow);
         return true;
     case ecEraseScreen:
         for (int r = 1; r <= Rows(); ++r)
             FBuffer.ClearRow(r);
+        AllRowsChanged();
         MoveCaret(1, 1);
         return true;
     case ecSetTab:
@@ -337,10 +428,11 @@ bool TTermScreen::DoCode(TEscapeCode code)
         MoveCaret(FSavedCol, FSavedRow);
         return true;
     case ecTest:
-        for (int r = 1; r <= Rows(); ++r)
-            for (int c = 1; c <= Columns(); ++c)
-                FBuffer.Cell(c, r) = TTermCell{'E', FFontColor, FBackgroundColor, false};
-        ++FChanges;
+        for (int r = 1; r <= Rows(); ++r) {
+            TTermCell *row = FBuffer.Row(r);
+            std::fill(row, row + Columns(), TTermCell{'E', FFontColor, FBackgroundColor, false});
+        }
+        AllRowsChanged();
         return true;
     default:
         return false;

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 enum TTermEmulation { teVT100orANSI, teVT52, teNone };
 
@@ -63,8 +65,9 @@ public:
     // Replies for the device; the owner drops them while the port is closed.
     std::function<void(const std::string &bytes)> SendBack;
 
-    // Counts screen changes, so a view repaints once per block and only when needed.
-    std::uint64_t ChangeCount() const { return FChanges; }
+    // The rows whose cells changed since the last call, as 1-based first and last row of each
+    // stretch, so a view repaints only those; a scroll changes every row.
+    std::vector<std::pair<int, int>> TakeChangedRows();
 
 private:
     struct Attributes {
@@ -75,6 +78,13 @@ private:
         bool Underline = false;
     };
 
+    void Feed(const unsigned char *data, std::size_t count);
+    // Bytes 32-255 written one after the other, in bulk.
+    void WritePrintable(const unsigned char *run, std::size_t count);
+    // A cell as the current attributes store it, without its character.
+    TTermCell CellStyle() const;
+    void RowChanged(int row) { FChangedRows[std::size_t(row - 1)] = 1; }
+    void AllRowsChanged() { FAllRowsChanged = true; }
     void ResetAttributes();
     void ApplyAttributes();
     void SetMode(bool on);
@@ -95,5 +105,6 @@ private:
     TTermRgb FFontColor = 0xFFFFFF;
     TTermRgb FBackgroundColor = 0x000000;
     bool FAppCursor = false;
-    std::uint64_t FChanges = 0;
+    std::vector<std::uint8_t> FChangedRows; // one flag per row
+    bool FAllRowsChanged = true;
 };

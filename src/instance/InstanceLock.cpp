@@ -1,0 +1,115 @@
+#include "InstanceLock.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kActivate[] = "activate\n";
+constexpr char kActivated[] = "activated\n";
+constexpr int kAnswerMs = 5000;
+
+} // namespace
+
+InstanceLock::InstanceLock(const QString &name, const QString &folder, QObject *parent)
+    : QObject(parent), m_name(name), m_folder(folder.isEmpty() ? runtimeFolder() : folder)
+{
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString InstanceLock::runtimeFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && QDir(xdg).exists())
+        return xdg;
+    const QByteArray path = QByteArray("/tmp/tavelgrid-") + QByteArray::number(uint(::getuid()));
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    // Someone else's folder of that name must not be trusted with our lock.
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return QDir::tempPath();
+    return QString::fromLocal8Bit(path);
+}
+
+QString InstanceLock::socketName() const
+{
+    // The abstract namespace leaves no socket file behind a killed copy.
+    return m_name + QLatin1Char('-') + QString::number(qHash(m_folder));
+}
+
+bool InstanceLock::claim()
+{
+    if (m_server)
+        return true;
+    const QByteArray lockPath = QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true; // without a lock file every copy runs rather than none
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        m_anotherCopyRunning = true;
+        return false;
+    }
+    m_lockFd = fd;
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *s = m_server->nextPendingConnection()) {
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            const auto check = [this, s] {
+                if (!s->canReadLine() || s->readLine() != kActivate)
+                    return;
+                // After the events already queued: a window still starting up (a restore posts
+                // its minimise) is activated in the state it ends up in.
+                QMetaObject::invokeMethod(this, [this, s = QPointer<QLocalSocket>(s)] {
+                    if (OnActivate)
+                        OnActivate();
+                    if (s)
+                        s->write(kActivated);
+                }, Qt::QueuedConnection);
+            };
+            connect(s, &QLocalSocket::readyRead, this, check);
+            check(); // the request may have arrived with the connection
+        }
+    });
+    m_server->listen(socketName());
+    return true;
+}
+
+bool InstanceLock::activateFirst() const
+{
+    // The first copy takes its lock a moment before it listens: a copy started in that moment
+    // tries again rather than give up.
+    const QDeadlineTimer deadline(kAnswerMs);
+    QLocalSocket s;
+    s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    for (;;) {
+        s.connectToServer(socketName());
+        if (s.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    s.write(kActivate);
+    s.waitForBytesWritten(int(deadline.remainingTime()));
+    while (!s.canReadLine() && s.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    const bool answered = s.canReadLine() && s.readLine() == kActivated;
+    s.disconnectFromServer();
+    return answered;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Keeps the program to one copy per user: the first copy holds a lock file and listens on a
+// local socket; a later copy asks the first to come to the front and then ends. The kernel
+// drops the lock when a copy dies, however it dies, so a crash never blocks the next start.
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+
+class InstanceLock : public QObject {
+public:
+    // name: the instance name (the upper-cased program name); folder: where the lock file
+    // lives (the user's runtime folder when empty).
+    explicit InstanceLock(const QString &name, const QString &folder = QString(), QObject *parent = nullptr);
+    ~InstanceLock() override;
+
+    // The start-up check: true when this is the first copy; it then listens for later copies.
+    bool claim();
+    // What the check found: another copy holds the lock.
+    bool anotherCopyRunning() const { return m_anotherCopyRunning; }
+    // Asks the first copy to come to the front and waits until it has; false when none answered.
+    bool activateFirst() const;
+
+    // Called in the first copy when a later copy starts.
+    std::function<void()> OnActivate;
+
+    // The user's runtime folder, or a private folder under /tmp when there is none.
+    static QString runtimeFolder();
+
+private:
+    QString socketName() const;
+
+    QString m_name;
+    QString m_folder;
+    int m_lockFd = -1;
+    bool m_anotherCopyRunning = false;
+    QLocalServer *m_server = nullptr;
+};

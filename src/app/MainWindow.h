@@ -61,6 +61,9 @@ public:
     void loadPicture(const QString &fileName);
 
     TPanelEditor *Editor() const { return editor.get(); }
+    // How the link is doing, as one line of JSON: port, whether connected, packets handled and
+    // bytes dropped at a full input queue since the start.
+    QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
     // The folder of the help document: the program's own.
@@ -114,6 +117,7 @@ private:
     std::unique_ptr<IniFileStorage> settings;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
+    qint64 packetsHandled = 0;
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;

@@ -15,6 +15,9 @@ TOverflowNotice::TOverflowNotice(QWidget *w) : window(w)
             box->setText(text);
         }
     };
+    showTimer.setSingleShot(true);
+    showTimer.setInterval(kShowMs);
+    QObject::connect(&showTimer, &QTimer::timeout, [this] { tell(); });
 }
 
 TOverflowNotice::~TOverflowNotice()
@@ -30,14 +33,26 @@ QString TOverflowNotice::Text(const QString &port, uint64_t dropped)
         .arg(dropped);
 }
 
-void TOverflowNotice::Report(const QString &port, uint64_t totalDropped)
+void TOverflowNotice::Report(const QString &portName, uint64_t totalDropped)
 {
     if (totalDropped <= reported)
         return;
+    port = portName;
     reported = totalDropped;
-    const QString text = Text(port, totalDropped);
-    // A flood overflows at every read; the log gets one line a second at most.
-    if (!sinceLog.isValid() || sinceLog.elapsed() >= 1000) {
+    // The first news is told at once; more within a short while waits for it to pass.
+    if (!showTimer.isActive()) {
+        tell();
+        showTimer.start();
+    }
+}
+
+void TOverflowNotice::tell()
+{
+    if (reported == told)
+        return;
+    told = reported;
+    const QString text = Text(port, told);
+    if (!sinceLog.isValid() || sinceLog.elapsed() >= kLogMs) {
         sinceLog.start();
         std::fprintf(stderr, "tavelgrid: %s\n", text.simplified().toLocal8Bit().constData());
     }

@@ -7,6 +7,7 @@
 #include "ComLed.h"
 #include "ComPort.h"
 #include "ComTerminal.h"
+#include "EComPort.h"
 #include "FramePacer.h"
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
@@ -30,6 +31,8 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -117,7 +120,17 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     editor = std::make_unique<TPanelEditor>(TabSheetShow, [this] { return ComPort1->Connected(); });
 
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
-    ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) { handler->handle(packet); };
+    ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) {
+        ++packetsHandled;
+        handler->handle(packet);
+    };
+    ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
+        // A lost device is reported as it is without a handler; other line errors pass unseen.
+        if (errors & Com::ceIO)
+            throw EComPort(Com::CE_WaitFailed, port->LostError());
+        if (errors & Com::ceRxOver)
+            overflowNotice.Report(port->Port(), port->DroppedInput());
+    };
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
 
@@ -628,6 +641,15 @@ void TFormMain::StandardViewClick()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(QSize(1190, 740) - frame);
+}
+
+QByteArray TFormMain::StatusLine() const
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("port"), ComPort1->Port()},
+                                     {QStringLiteral("connected"), ComPort1->Connected()},
+                                     {QStringLiteral("packets"), packetsHandled},
+                                     {QStringLiteral("dropped"), qint64(ComPort1->DroppedInput())}})
+        .toJson(QJsonDocument::Compact);
 }
 
 void TFormMain::HilfeClick()

@@ -4,6 +4,7 @@
 #include "Catalogue.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "OverflowNotice.h"
 #include "PacketHandler.h"
 
 #include <QCoreApplication>
@@ -60,12 +61,17 @@ public:
     void loadPicture(const QString &fileName);
 
     TPanelEditor *Editor() const { return editor.get(); }
+    // How the link is doing, as one line of JSON: port, whether connected, packets handled and
+    // bytes dropped at a full input queue since the start.
+    QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
     // The folder of the help document: the program's own.
     QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
+    // Tells of received bytes dropped at a full input queue.
+    TOverflowNotice overflowNotice{this};
 
     TComPort *ComPort1;
     TComDataPacket *ComDataPacket1;
@@ -111,6 +117,7 @@ private:
     std::unique_ptr<IniFileStorage> settings;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
+    qint64 packetsHandled = 0;
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;

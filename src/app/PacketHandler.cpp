@@ -23,6 +23,16 @@ std::optional<float> product(float number, double factor)
 
 } // namespace
 
+double PacketHandler::factorOf(int id, const QString &hint, QChar separator)
+{
+    HintFactor &f = factors[size_t(id)];
+    // The kept copy holds the text's storage alive, so the same storage means the same text.
+    const bool same = f.read && hint.constData() == f.hint.constData() && hint.size() == f.hint.size();
+    if (!same || separator != f.separator)
+        f = HintFactor{hint, separator, factorFromHint(hint, separator), true};
+    return f.factor;
+}
+
 void PacketHandler::handle(QByteArrayView packet)
 {
     const QChar sep = FormatSettings().DecimalSeparator;
@@ -35,18 +45,19 @@ void PacketHandler::handle(QByteArrayView packet)
     const int id = p->id;
     if (id >= 1 && id <= 10) {
         if (auto *m = qobject_cast<TGvVMeter *>(target))
-            if (const std::optional<float> v = product(p->number, factorFromHint(m->Hint(), sep)))
+            if (const std::optional<float> v = product(p->number, factorOf(id, m->Hint(), sep)))
                 m->SetValue(*v);
     } else if (id == 35 || id == 36) {
         if (auto *l = qobject_cast<ActiveLabel *>(target))
-            l->setText(p->valueText);
+            l->setText(p->text());
     } else if (id == 40) {
         auto *s = qobject_cast<TSevenSeg *>(target);
         const std::optional<float> factor = toSingle(sevenSegPage.Factor());
         if (!s || !factor)
             return;
-        // Formed at the wider precision, not rounded to single.
-        const long double v = (long double)p->number * (long double)*factor;
+        // Formed at the wider precision, not rounded to single: the product of two singles is
+        // exact in a double.
+        const double v = double(p->number) * double(*factor);
         if (const std::optional<QString> caption = sevenSegCaption(v, sevenSegPage.Digits(), sevenSegPage.Decimals(),
                                                                    s->NumDigits(), sep))
             s->SetCaption(*caption);
@@ -67,7 +78,7 @@ void PacketHandler::handle(QByteArrayView packet)
         }
     } else if (id == 90) {
         if (auto *t = qobject_cast<TGvMiniTrend *>(target))
-            if (const std::optional<float> v = product(p->number, factorFromHint(t->Hint(), sep)))
+            if (const std::optional<float> v = product(p->number, factorOf(id, t->Hint(), sep)))
                 t->SetValueCh1(*v);
     }
 }

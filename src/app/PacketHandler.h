@@ -4,6 +4,7 @@
 #include "Catalogue.h"
 
 #include <QByteArrayView>
+#include <QString>
 #include <array>
 
 class TGvLED;
@@ -23,11 +24,22 @@ public:
     void handle(QByteArrayView packet);
 
 private:
+    // The factor a hint text gives, read again only when the hint or the separator changed:
+    // a hint that is still the same text shares its storage with the one kept here.
+    struct HintFactor {
+        QString hint;
+        QChar separator;
+        double factor = 1.0;
+        bool read = false;
+    };
+    double factorOf(int id, const QString &hint, QChar separator);
+
     const InstrumentTable &table;
     const TSevenSegPage &sevenSegPage;
     // The lamps of the lamp block, looked up at its first byte: a search by name for each of
     // eight lamps per packet cost more than the rest of the packet's handling.
     std::array<TGvLED *, 8> leds{};
+    std::array<HintFactor, kMaxId + 1> factors{};
 };
 
 } // namespace tg::app

@@ -5,6 +5,7 @@
 #include "Numeric.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -24,27 +25,28 @@ int hexDigit(QChar c)
     return -1;
 }
 
-} // namespace
-
-std::optional<int32_t> parseId(QStringView text)
+// One reader for ids of either width.
+template <typename Text>
+std::optional<int32_t> readId(Text text)
 {
+    auto at = [&text](qsizetype k) { return QChar(text[k]); };
     qsizetype i = 0;
-    while (i < text.size() && text[i] == QLatin1Char(' '))
+    while (i < text.size() && at(i) == QLatin1Char(' '))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
+    if (i < text.size() && (at(i) == QLatin1Char('+') || at(i) == QLatin1Char('-'))) {
+        negative = at(i) == QLatin1Char('-');
         ++i;
     }
     int base = 10;
-    if (i < text.size() && text[i] == QLatin1Char('$')) {
+    if (i < text.size() && at(i) == QLatin1Char('$')) {
         base = 16;
         ++i;
-    } else if (i < text.size() && (text[i] == QLatin1Char('x') || text[i] == QLatin1Char('X'))) {
+    } else if (i < text.size() && (at(i) == QLatin1Char('x') || at(i) == QLatin1Char('X'))) {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == QLatin1Char('0') &&
-               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+    } else if (i + 1 < text.size() && at(i) == QLatin1Char('0') &&
+               (at(i + 1) == QLatin1Char('x') || at(i + 1) == QLatin1Char('X'))) {
         base = 16;
         i += 2;
     }
@@ -52,7 +54,7 @@ std::optional<int32_t> parseId(QStringView text)
         return std::nullopt;
     int64_t v = 0;
     for (; i < text.size(); ++i) {
-        const int d = hexDigit(text[i]);
+        const int d = hexDigit(at(i));
         if (d < 0 || d >= base)
             return std::nullopt;
         v = v * base + d;
@@ -64,6 +66,42 @@ std::optional<int32_t> parseId(QStringView text)
     if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return int32_t(v);
+}
+
+// The value of a packet, read from its bytes with the separator swap; no copy unless the swap
+// changes a byte of a long value.
+std::optional<double> readValue(QByteArrayView bytes, QChar decimalSeparator)
+{
+    // A separator outside single-byte text is compared after decoding.
+    if (decimalSeparator.unicode() > 0x7F)
+        return parseValue(decodeCp1252(bytes), decimalSeparator);
+    const bool dot = decimalSeparator == QLatin1Char('.');
+    const qsizetype k = bytes.indexOf(dot ? ',' : '.');
+    char small[64];
+    QByteArray large;
+    QLatin1StringView text(bytes.data(), bytes.size());
+    if (k >= 0) {
+        char *copy = small;
+        if (bytes.size() > qsizetype(sizeof small)) {
+            large = bytes.toByteArray();
+            copy = large.data();
+        } else {
+            std::memcpy(small, bytes.data(), size_t(bytes.size()));
+        }
+        copy[k] = char(decimalSeparator.unicode());
+        text = QLatin1StringView(copy, bytes.size());
+    }
+    double v = 0;
+    if (!parseDecimal(text, decimalSeparator, v, DecimalOverflow::Saturate))
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+std::optional<int32_t> parseId(QStringView text)
+{
+    return readId(text);
 }
 
 std::optional<double> parseValue(QString text, QChar decimalSeparator)
@@ -97,14 +135,14 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
     const qsizetype m = body.indexOf('M');
     if (m < 0)
         return std::nullopt;
-    const std::optional<int32_t> id = parseId(QString::fromLatin1(body.first(m)));
+    const std::optional<int32_t> id = readId(QLatin1StringView(body.first(m)));
     if (!id)
         return std::nullopt;
     Packet p;
     p.id = *id;
-    p.valueText = decodeCp1252(body.sliced(m + 1).chopped(1));
+    p.value = body.sliced(m + 1).chopped(1);
     if (p.id < 35 || p.id > 39) {
-        if (const std::optional<double> v = parseValue(p.valueText, decimalSeparator)) {
+        if (const std::optional<double> v = readValue(p.value, decimalSeparator)) {
             const std::optional<float> number = toSingle(*v);
             if (!number)
                 return std::nullopt;
@@ -114,7 +152,12 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
     return p;
 }
 
-std::optional<QString> sevenSegCaption(long double value, int width, int decimals, int cells,
+QString Packet::text() const
+{
+    return decodeCp1252(value);
+}
+
+std::optional<QString> sevenSegCaption(double value, int width, int decimals, int cells,
                                        QChar decimalSeparator)
 {
     if (decimals < 0 || !std::isfinite(value))

@@ -25,11 +25,14 @@ double factorFromHint(const QString &hint, QChar decimalSeparator);
 
 struct Packet {
     int32_t id = 0;
-    QString valueText; // decoded from the single-byte line encoding
+    QByteArrayView value; // the value's bytes, inside the packet given to parsePacket
     float number = 1.0f; // a malformed value reads as 1.0; not formed for ids 35 to 39
+    // The value as text, decoded from the single-byte line encoding.
+    QString text() const;
 };
 
-// Splits a framed packet ("#", id, "M", value, one closing character). Empty for a packet
+// Splits a framed packet ("#", id, "M", value, one closing character), without a copy or an
+// allocation for a number that fits a short buffer. Empty for a packet
 // that must be ignored: wrong start, too short, no valid id, or a number beyond the single
 // range (which no instrument could show).
 std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator);
@@ -39,7 +42,9 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
 // width). Empty for negative decimals and for a value that is not finite. When the integer
 // part with sign and padding needs more than `cells` positions the caption is a dash in every
 // cell, so a too large number never reads as a smaller one.
-std::optional<QString> sevenSegCaption(long double value, int width, int decimals, int cells,
+// The value is a product of two singles, which a double holds exactly, so its text is the
+// same as at any wider precision.
+std::optional<QString> sevenSegCaption(double value, int width, int decimals, int cells,
                                        QChar decimalSeparator);
 
 // The LED byte: the number truncated towards zero when it lies in (-1, 256).

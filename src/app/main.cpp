@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sys/socket.h>
@@ -56,20 +58,28 @@ struct Options {
     QCommandLineOption connectNow{QStringLiteral("connect"), QStringLiteral("Connect at start.")};
     QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Settings file to use."),
                                 QStringLiteral("FILE")};
+    QCommandLineOption status{QStringLiteral("status"),
+                              QStringLiteral("Print how the running copy is doing (port, packets handled, bytes "
+                                             "dropped) as one line of JSON, then end.")};
     Options()
     {
         cl.setApplicationDescription(QStringLiteral("Serial-port instrument panel"));
         cl.addHelpOption();
         cl.addVersionOption();
-        cl.addOptions({port, baud, connectNow, settings});
+        cl.addOptions({port, baud, connectNow, settings, status});
     }
 };
 
-// Answers --help and --version, which must work without a display: read before the
-// application object exists, which needs one. The display's own options are not known here, so
-// a word after one dash is read as one option, never as a run of letters, and what is not
-// known is left alone. Returns only when neither was asked for.
-void answerHelpAndVersion(int argc, char **argv)
+QString instanceName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper();
+}
+
+// Answers the options that must work without a display (--help, --version, --status): read
+// before the application object exists, which needs one. The display's own options are not
+// known here, so a word after one dash is read as one option, never as a run of letters, and
+// what is not known is left alone. Returns only when none of them was asked for.
+void answerWithoutDisplay(int argc, char **argv)
 {
     Options o;
     o.cl.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -78,12 +88,23 @@ void answerHelpAndVersion(int argc, char **argv)
         args << QString::fromLocal8Bit(argv[i]);
     o.cl.parse(args);
     const bool version = o.cl.isSet(QStringLiteral("version"));
-    if (!version && !o.cl.isSet(QStringLiteral("help")) && !o.cl.isSet(QStringLiteral("help-all")))
+    const bool help = o.cl.isSet(QStringLiteral("help")) || o.cl.isSet(QStringLiteral("help-all"));
+    if (!version && !help && !o.cl.isSet(o.status))
         return;
     QCoreApplication textOnly(argc, argv); // names the program in the usage line
     if (version)
         o.cl.showVersion();
-    o.cl.showHelp(0);
+    if (help)
+        o.cl.showHelp(0);
+    // The status of the running copy, asked over the single-instance channel.
+    InstanceLock instance(instanceName());
+    const QByteArray answer = instance.claim() ? QByteArray() : instance.statusOfFirst();
+    if (answer.isEmpty()) {
+        std::fputs("tavelgrid: no running copy answered\n", stderr);
+        std::exit(1);
+    }
+    std::fputs((answer + '\n').constData(), stdout);
+    std::exit(0);
 }
 
 } // namespace
@@ -92,7 +113,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tavelgrid"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVELGRID_VERSION));
-    answerHelpAndVersion(argc, argv);
+    answerWithoutDisplay(argc, argv);
 
     TApplication app(argc, argv);
     QPointer<TFormMain> mainWindow;
@@ -112,7 +133,7 @@ int main(int argc, char **argv)
 
     // The start-up check, before the window exists: a later copy brings the first to the
     // front and ends without making a window.
-    InstanceLock instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper());
+    InstanceLock instance(instanceName());
     instance.claim();
     SingleInstanceGuard SingleInstanceGuard1(instance);
     SingleInstanceGuard1.setObjectName(QStringLiteral("SingleInstanceGuard1"));
@@ -126,6 +147,7 @@ int main(int argc, char **argv)
                                                                      : IniFileStorage::defaultFileName());
     TFormMain *w = window.get();
     mainWindow = w;
+    instance.OnStatus = [w] { return w->StatusLine(); };
     instance.OnActivate = [w] {
         // Back from the task bar into the state it had there: a maximised window stays maximised.
         if (w->isMinimized())
@@ -147,6 +169,7 @@ int main(int argc, char **argv)
     // closed the window already; the loop would not see its end.
     const int rc = endRequested ? 0 : app.exec();
     instance.OnActivate = nullptr;
+    instance.OnStatus = nullptr;
     window.reset();
     return rc;
 }

@@ -1,10 +1,11 @@
 #include "NumberParse.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace tg {
 
@@ -36,35 +37,41 @@ bool parseInt64(QStringView text, qint64 &out)
     return true;
 }
 
-bool parseDecimal(QStringView text, QChar decimalSeparator, double &out, DecimalOverflow overflow)
+namespace {
+
+// One reader for text of either width: Text is read one character at a time, as a QChar.
+template <typename Text>
+bool readDecimal(Text text, QChar decimalSeparator, double &out, DecimalOverflow overflow)
 {
+    auto at = [&text](qsizetype k) { return QChar(text[k]); };
     qsizetype i = 0, n = text.size();
-    while (i < n && text[i].unicode() <= 0x20)
+    while (i < n && at(i).unicode() <= 0x20)
         ++i;
-    while (n > i && text[n - 1].unicode() <= 0x20)
+    while (n > i && at(n - 1).unicode() <= 0x20)
         --n;
-    std::string ascii;
-    auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
-    const bool negative = i < n && text[i] == u'-';
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+    // Short numbers are built on the stack: a received value is read without an allocation.
+    QVarLengthArray<char, 64> ascii;
+    auto digit = [&](qsizetype k) { return k < n && at(k) >= u'0' && at(k) <= u'9'; };
+    const bool negative = i < n && at(i) == u'-';
+    if (i < n && (at(i) == u'+' || at(i) == u'-')) {
         if (negative)
-            ascii += '-';
+            ascii.append('-');
         ++i;
     }
     // The zeros before the first significant digit tell a number too large from one too small.
     qsizetype digits = 0, leadingZeros = 0;
     auto takeDigit = [&] {
-        const char c = char(text[i++].unicode());
+        const char c = char(at(i++).unicode());
         if (c == '0' && leadingZeros == digits)
             ++leadingZeros;
-        ascii += c;
+        ascii.append(c);
         ++digits;
     };
     while (digit(i))
         takeDigit();
     const qsizetype integerDigits = digits;
-    if (i < n && text[i] == decimalSeparator) {
-        ascii += '.';
+    if (i < n && at(i) == decimalSeparator) {
+        ascii.append('.');
         ++i;
         while (digit(i))
             takeDigit();
@@ -72,19 +79,19 @@ bool parseDecimal(QStringView text, QChar decimalSeparator, double &out, Decimal
     if (digits == 0)
         return false;
     qint64 exponent = 0;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        ascii += 'e';
+    if (i < n && (at(i) == u'e' || at(i) == u'E')) {
+        ascii.append('e');
         ++i;
         bool negativeExponent = false;
-        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-            negativeExponent = text[i] == u'-';
-            ascii += char(text[i++].unicode());
+        if (i < n && (at(i) == u'+' || at(i) == u'-')) {
+            negativeExponent = at(i) == u'-';
+            ascii.append(char(at(i++).unicode()));
         }
         if (!digit(i))
             return false;
         while (digit(i)) {
-            exponent = std::min<qint64>(exponent * 10 + (text[i].unicode() - u'0'), 1'000'000'000);
-            ascii += char(text[i++].unicode());
+            exponent = std::min<qint64>(exponent * 10 + (at(i).unicode() - u'0'), 1'000'000'000);
+            ascii.append(char(at(i++).unicode()));
         }
         if (negativeExponent)
             exponent = -exponent;
@@ -111,6 +118,18 @@ bool parseDecimal(QStringView text, QChar decimalSeparator, double &out, Decimal
         return false;
     out = v;
     return true;
+}
+
+} // namespace
+
+bool parseDecimal(QStringView text, QChar decimalSeparator, double &out, DecimalOverflow overflow)
+{
+    return readDecimal(text, decimalSeparator, out, overflow);
+}
+
+bool parseDecimal(QLatin1StringView text, QChar decimalSeparator, double &out, DecimalOverflow overflow)
+{
+    return readDecimal(text, decimalSeparator, out, overflow);
 }
 
 } // namespace tg

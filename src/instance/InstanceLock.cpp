@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kActivate[] = "activate\n";
 constexpr char kActivated[] = "activated\n";
+constexpr char kStatus[] = "status\n";
 constexpr int kAnswerMs = 5000;
 
 } // namespace
@@ -70,27 +71,46 @@ bool InstanceLock::claim()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *s = m_server->nextPendingConnection()) {
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            const auto check = [this, s] {
-                if (!s->canReadLine() || s->readLine() != kActivate)
-                    return;
-                // After the events already queued: a window still starting up (a restore posts
-                // its minimise) is activated in the state it ends up in.
-                QMetaObject::invokeMethod(this, [this, s = QPointer<QLocalSocket>(s)] {
-                    if (OnActivate)
-                        OnActivate();
-                    if (s)
-                        s->write(kActivated);
-                }, Qt::QueuedConnection);
-            };
-            connect(s, &QLocalSocket::readyRead, this, check);
-            check(); // the request may have arrived with the connection
+            connect(s, &QLocalSocket::readyRead, this, [this, s] { serve(s); });
+            serve(s); // the request may have arrived with the connection
         }
     });
     m_server->listen(socketName());
     return true;
 }
 
+void InstanceLock::serve(QLocalSocket *s)
+{
+    while (s->canReadLine()) {
+        const QByteArray request = s->readLine();
+        if (request == kStatus) {
+            // Answered at once: how long the answer takes is how long the window keeps a user
+            // waiting.
+            s->write((OnStatus ? OnStatus() : QByteArray("{}")).trimmed() + '\n');
+        } else if (request == kActivate) {
+            // After the events already queued: a window still starting up (a restore posts
+            // its minimise) is activated in the state it ends up in.
+            QMetaObject::invokeMethod(this, [this, s = QPointer<QLocalSocket>(s)] {
+                if (OnActivate)
+                    OnActivate();
+                if (s)
+                    s->write(kActivated);
+            }, Qt::QueuedConnection);
+        }
+    }
+}
+
 bool InstanceLock::activateFirst() const
+{
+    return ask(kActivate) == kActivated;
+}
+
+QByteArray InstanceLock::statusOfFirst() const
+{
+    return ask(kStatus).trimmed();
+}
+
+QByteArray InstanceLock::ask(const char *request) const
 {
     // The first copy takes its lock a moment before it listens: a copy started in that moment
     // tries again rather than give up.
@@ -102,14 +122,14 @@ bool InstanceLock::activateFirst() const
         if (s.waitForConnected(int(deadline.remainingTime())))
             break;
         if (deadline.hasExpired())
-            return false;
+            return {};
         QThread::msleep(20);
     }
-    s.write(kActivate);
+    s.write(request);
     s.waitForBytesWritten(int(deadline.remainingTime()));
     while (!s.canReadLine() && s.waitForReadyRead(int(deadline.remainingTime()))) {
     }
-    const bool answered = s.canReadLine() && s.readLine() == kActivated;
+    const QByteArray answer = s.canReadLine() ? s.readLine() : QByteArray();
     s.disconnectFromServer();
-    return answered;
+    return answer;
 }

@@ -21,15 +21,22 @@ public:
     bool anotherCopyRunning() const { return m_anotherCopyRunning; }
     // Asks the first copy to come to the front and waits until it has; false when none answered.
     bool activateFirst() const;
+    // Asks the first copy how it is doing: its one-line answer, empty when none answered.
+    QByteArray statusOfFirst() const;
 
     // Called in the first copy when a later copy starts.
     std::function<void()> OnActivate;
+    // Called in the first copy when a later copy asks for its status; the answer is one line.
+    std::function<QByteArray()> OnStatus;
 
     // The user's runtime folder, or a private folder under /tmp when there is none.
     static QString runtimeFolder();
 
 private:
     QString socketName() const;
+    // Sends one request line to the first copy and returns its answer line (empty: none).
+    QByteArray ask(const char *request) const;
+    void serve(class QLocalSocket *s);
 
     QString m_name;
     QString m_folder;

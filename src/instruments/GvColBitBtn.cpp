@@ -186,7 +186,7 @@ void TGvColBitBtn::PaintForeground(QPainter &p, const QRegion &asked)
         TLook look;
         render(c, look);
     }
-    p.drawImage(QPoint(0, 0), img);
+    tg::DrawImage(p, QPoint(0, 0), img);
 }
 
 TGvColBitBtn::TLook TGvColBitBtn::CurrentLook() const

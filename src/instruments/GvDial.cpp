@@ -238,7 +238,7 @@ void TGvDial::paintPointer(QPainter &p) const
             break;
         }
     }
-    p.drawImage(knobRect.topLeft(), img);
+    tg::DrawImage(p, knobRect.topLeft(), img);
 }
 
 void TGvDial::paintReadout(QPainter &p) const
@@ -256,7 +256,7 @@ void TGvDial::paintReadout(QPainter &p) const
         const QString text = FitReadout(c, ValueText(), valueRect.width(), w);
         c.TextOut(valueRect.width() - w, 0, text);
     }
-    p.drawImage(valueRect.topLeft(), img);
+    tg::DrawImage(p, valueRect.topLeft(), img);
 }
 
 float TGvDial::mouseAngle(QPoint p) const { return PointAngle(knobCenter, p - knobRect.topLeft()); }

@@ -164,5 +164,5 @@ void TGvLED::PaintForeground(QPainter &p, const QRegion &asked)
         shape.Rect = QRect(0, 0, lamp.width(), lamp.height());
         PaintLED(c, shape, lit);
     }
-    p.drawImage(lamp.topLeft(), img);
+    tg::DrawImage(p, lamp.topLeft(), img);
 }

@@ -403,7 +403,7 @@ void TGvMiniTrend::BuildBackground(TCanvas &c)
 void TGvMiniTrend::PaintForeground(QPainter &p, const QRegion &asked)
 {
     if (!plot.isNull() && asked.intersects(PlotRect()))
-        p.drawImage(plotPos, plot);
+        tg::DrawImage(p, plotPos, plot);
 }
 
 void SetUpPanelMiniTrend(TGvMiniTrend &t)

@@ -323,7 +323,7 @@ void TGvRMeter::PaintForeground(QPainter &p, const QRegion &asked)
         cap(shape.cap1, a.ColorCP1Pen(), a.ColorCP1Brush());
         cap(shape.cap2, a.ColorCP2Pen(), a.ColorCP2Brush());
     }
-    p.drawImage(pr.topLeft(), scratch);
+    tg::DrawImage(p, pr.topLeft(), scratch);
 }
 
 void TGvRMeter::drawPointer()

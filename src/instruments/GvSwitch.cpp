@@ -89,7 +89,7 @@ void TGvSwitch::PaintForeground(QPainter &p, const QRegion &asked)
         TCanvas c(img);
         DrawTrack(c);
     }
-    p.drawImage(track.topLeft(), img);
+    tg::DrawImage(p, track.topLeft(), img);
 }
 
 TGvToggleSwitch::TGvToggleSwitch(QWidget *parent) : TGvSwitch(parent) { resize(25, 57); }

@@ -550,7 +550,7 @@ void TGvTrend::PaintForeground(QPainter &p, const QRegion &asked)
             c.MoveTo(cx - r.left(), -r.top() + plotRect.top());
             c.LineTo(cx - r.left(), plotRect.top() + plot.height() - labelRows() - r.top());
         }
-        p.drawImage(r.topLeft(), part);
+        tg::DrawImage(p, r.topLeft(), part);
     }
 }
 

@@ -136,7 +136,6 @@ void TGvVMeter::paintContents(TCanvas &c, TRect r)
     }
     DrawLinearScale(c, sc, scaleRect);
     stripBackground = CopyLogical(c.image(), pointerStrip.toQRect());
-    lastPointer = pointerBounds();
 }
 
 int TGvVMeter::PointerY(int ppt) const
@@ -172,34 +171,13 @@ void TGvVMeter::pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &m
     }
 }
 
-QRegion TGvVMeter::pointerBounds() const
-{
-    if (tooSmall)
-        return {};
-    std::vector<QPoint> ptr, mn, mx;
-    pointerPolygons(ptr, mn, mx);
-    const QRect strip = pointerStrip.toQRect();
-    auto box = [&](const std::vector<QPoint> &pts) {
-        const QRect r = QPolygon(QList<QPoint>(pts.begin(), pts.end())).boundingRect();
-        return QRegion(r.adjusted(-1, -1, 1, 1).translated(strip.topLeft()) & strip);
-    };
-    QRegion r = box(ptr);
-    if (MinMax()->MinVisible())
-        r += box(mn);
-    if (MinMax()->MaxVisible())
-        r += box(mx);
-    return r;
-}
-
 void TGvVMeter::drawPointerNow()
 {
     if (UpdateLock() > 0 || tooSmall)
         return;
-    // Only the old and the new places of pointer and marks change.
-    const QRegion now = pointerBounds();
-    const QRegion both = lastPointer + now;
-    RepaintPart(both);
-    lastPointer = now;
+    // The whole strip: pointer and marks are drawn in it at paint time, so however many
+    // values come before the next frame, the strip is asked for once.
+    RepaintPart(pointerStrip.toQRect());
 }
 
 QImage TGvVMeter::renderStrip(const QRect &part) const

@@ -68,7 +68,6 @@ private:
     void checkAlarm();
     void drawPointerNow();
     void pointerPolygons(std::vector<QPoint> &ptr, std::vector<QPoint> &mn, std::vector<QPoint> &mx) const;
-    QRegion pointerBounds() const;
 
     TScaleSettings *scaleSettings;
     TGvVMeterOptions options = AllOptions;
@@ -79,6 +78,5 @@ private:
     TColor alarmColor = clRed;
 
     QImage stripBackground; // the pointer strip of the background without pointer and marks
-    QRegion lastPointer; // where pointer and marks were last drawn
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGvVMeter::TGvVMeterOptions)

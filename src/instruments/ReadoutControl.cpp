@@ -231,7 +231,7 @@ void TGvReadoutControl::paintValueParts(QPainter &p, const QRegion &asked)
 {
     const QRect vr = valueRect.toQRect();
     if (asked.intersects(vr))
-        p.drawImage(vr.topLeft(), renderReadout());
+        tg::DrawImage(p, vr.topLeft(), renderReadout());
 }
 
 void TGvReadoutControl::ValueChange()

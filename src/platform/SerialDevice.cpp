@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <memory>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -71,6 +72,9 @@ int SerialDevice::open(const QString &port)
         return err;
     }
     m_fd = fd;
+    m_input.clear();
+    m_lostError = 0;
+    m_overflowed = false;
     m_modemSupported = true;
     m_countersSupported = true;
     m_lastModem = 0;
@@ -84,6 +88,7 @@ int SerialDevice::open(const QString &port)
     modemStatus(lines);
     m_lastModem = lines;
     m_countersSupported = readCounters(m_counters);
+    startReader();
     return 0;
 }
 
@@ -91,6 +96,8 @@ int SerialDevice::close()
 {
     if (m_fd < 0)
         return 0;
+    stopReader();
+    m_input.clear();
     ioctl(m_fd, TIOCNXCL);
     // The descriptor is released even when close() reports an error.
     const int rc = ::close(m_fd);
@@ -101,9 +108,65 @@ int SerialDevice::close()
 
 int SerialDevice::setQueueSizes(int32_t input, int32_t)
 {
-    // Linux queue sizes are fixed; the input size still drives the 80 % mark.
+    // The kernel's queues are fixed; ours holds the input size, and the 80 % mark follows it.
     m_inputSize = input;
+    m_input.setCapacity(std::max(size_t(std::max(input, 0)), kMinInputQueue));
     return 0;
+}
+
+void SerialDevice::startReader()
+{
+    m_readerStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_reader = std::thread([this] { readLoop(); });
+}
+
+void SerialDevice::stopReader()
+{
+    if (m_reader.joinable()) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_readerStopFd, &one, sizeof one);
+        m_reader.join();
+    }
+    if (m_readerStopFd >= 0)
+        ::close(m_readerStopFd);
+    m_readerStopFd = -1;
+}
+
+void SerialDevice::readLoop()
+{
+    static constexpr size_t kBlock = 64 * 1024;
+    const std::unique_ptr<char[]> block(new char[kBlock]);
+    for (;;) {
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_readerStopFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            m_lostError = errno;
+            break;
+        }
+        if (fds[1].revents)
+            return;
+        const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
+        const ssize_t n = ::read(m_fd, block.get(), kBlock);
+        if (n > 0) {
+            if (m_input.push(block.get(), size_t(n)) < size_t(n))
+                m_overflowed = true;
+            continue;
+        }
+        const bool nothingNow = n == 0 || errno == EAGAIN || errno == EINTR;
+        if (nothingNow && !hungUp)
+            continue;
+        // Gone: everything it sent before is in the queue.
+        m_lostError = n < 0 && !nothingNow ? errno : EIO;
+        break;
+    }
+    m_input.notify();
+}
+
+bool SerialDevice::gone(int &err) const
+{
+    err = m_lostError;
+    return err != 0;
 }
 
 int SerialDevice::applyLine(const DeviceControlBlock &dcb)
@@ -201,17 +264,15 @@ int SerialDevice::purge()
 {
     if (m_fd < 0)
         return EBADF;
+    m_input.clear();
     return ioctl(m_fd, TCFLSH, TCIOFLUSH) == 0 ? 0 : errno;
 }
 
 int SerialDevice::pendingInput(int32_t &count) const
 {
-    int n = 0;
     if (m_fd < 0)
         return EBADF;
-    if (ioctl(m_fd, FIONREAD, &n) != 0)
-        return errno;
-    count = n;
+    count = int32_t(std::min<size_t>(m_input.size(), INT32_MAX));
     return 0;
 }
 
@@ -276,24 +337,21 @@ ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err, bool wait)
     const int64_t deadline = total ? start + int64_t(std::min<uint64_t>(total, INT_MAX)) : -1;
     const uint32_t interval = (firstBytes || t.ReadIntervalTimeout == kInfinite) ? 0 : t.ReadIntervalTimeout;
     int64_t lastByte = start;
-    bool hungUp = false;
     size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::read(m_fd, buf + got, size - got);
+        const size_t n = m_input.pop(buf + got, size - got);
         if (n > 0) {
-            got += size_t(n);
+            got += n;
             lastByte = nowMs();
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN) {
+        // Nothing queued: wait, unless the device is gone and nothing more will come.
+        if (int lost = 0; gone(lost) && m_input.size() == 0) {
             if (got)
                 break; // the failure shows again on the next read
-            err = errno;
+            err = lost;
             return -1;
         }
-        // Nothing queued now (a tty with VMIN 0 says so with 0): wait, or look for a hang-up.
         int waitMs = -1;
         if (immediate || (firstBytes && got > 0)) {
             waitMs = 0;
@@ -306,23 +364,11 @@ ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err, bool wait)
                 waitMs = waitMs < 0 ? left : std::min(waitMs, left);
             }
         }
-        pollfd p{m_fd, POLLIN, 0};
-        const int rc = ::poll(&p, 1, waitMs);
-        if (rc < 0 && errno == EINTR)
-            continue;
-        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            // A hung-up tty also says POLLIN; read once more for what came before the hang-up.
-            if (hungUp || !(p.revents & POLLIN)) {
-                if (got)
-                    break;
-                err = EIO; // nothing more will come
-                return -1;
-            }
-            hungUp = true;
-            continue;
-        }
-        if (rc <= 0)
+        if (waitMs == 0)
             break; // the time is up
+        const int64_t before = nowMs();
+        if (!m_input.waitForData(waitMs) && waitMs > 0 && nowMs() - before >= waitMs)
+            break;
     }
     m_readSinceReport = true;
     const char evtChar = m_evtChar;
@@ -421,14 +467,23 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
         }
         if (stalled && (queued == 0 || m_readSinceReport))
             stalled = false;
+        // The device is gone once what it sent before has been taken, or nobody takes it.
+        if (int lost = 0; gone(lost) && (queued == 0 || stalled)) {
+            err = lost;
+            return WaitResult::Lost;
+        }
         const bool watchRx = (mask & (evtRxChar | evtRx80Full)) && !stalled;
         int timeout = -1;
         if (wantModem || wantErrors || stalled)
             timeout = kModemPollMs;
         if (m_txPending && (mask & evtTxEmpty))
             timeout = timeout < 0 ? kTxPollMs : std::min(timeout, kTxPollMs);
+        // Bytes left by a read that took only part of the queue are news at once; the notice
+        // only marks arrivals.
+        if (watchRx && queued > 0)
+            timeout = 0;
 
-        pollfd fds[2] = {{m_fd, short(watchRx ? POLLIN : 0), 0}, {m_stopFd, POLLIN, 0}};
+        pollfd fds[2] = {{m_input.noticeFd(), short(watchRx ? POLLIN : 0), 0}, {m_stopFd, POLLIN, 0}};
         const int rc = ::poll(fds, 2, timeout);
         if (rc < 0) {
             if (errno == EINTR)
@@ -442,12 +497,21 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
             if (m_stopRequested)
                 return WaitResult::Stopped;
         }
+        if (fds[0].revents & POLLIN)
+            m_input.takeNotice();
         queued = 0;
-        const int qerr = pendingInput(queued);
-        const bool hangup = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
-        if (qerr || (hangup && queued == 0)) {
-            err = qerr ? qerr : EIO;
+        if (int e = pendingInput(queued)) {
+            err = e;
             return WaitResult::Lost;
+        }
+        if (int lost = 0; gone(lost) && queued == 0) {
+            err = lost;
+            return WaitResult::Lost;
+        }
+        // A full queue dropped bytes: the line error of an input overflow.
+        if (m_overflowed.exchange(false)) {
+            m_pendingErrors |= errRxOver;
+            occurred |= mask & evtErr;
         }
         const bool fresh = queued > 0 && (!stalled || queued > m_unreadRx);
         if ((mask & evtRxChar) && fresh) {

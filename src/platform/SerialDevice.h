@@ -1,10 +1,13 @@
 #pragma once
 // The thin Linux layer under the serial port: it takes the device control block, the timeouts
 // and the event mask exactly as the port builds them and turns them into POSIX calls.
+#include "InputQueue.h"
+
 #include <QString>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 namespace tg::platform {
 
@@ -91,12 +94,18 @@ public:
     // "/dev/" + name for a bare name, the name itself when it holds a "/".
     static QString devicePath(const QString &port);
 
+    // Received bytes wait in a queue of the input size, but never less than this: at a million
+    // messages a second it holds almost two seconds of a window that does not read.
+    static constexpr size_t kMinInputQueue = 16 * 1024 * 1024;
+
     // All calls return 0 on success or the system error number.
     int open(const QString &port);
     int close();
     bool isOpen() const { return m_fd >= 0; }
 
     int setQueueSizes(int32_t input, int32_t output);
+    // Bytes dropped because they arrived at a full input queue, since the device was made.
+    uint64_t droppedInput() const { return m_input.dropped(); }
     int applyLine(const DeviceControlBlock &dcb);
     int setTimeouts(const CommTimeouts &t);
     int purge();
@@ -124,8 +133,20 @@ public:
 private:
     void wake();
     CommTimeouts timeouts() const;
+    // The reader thread: moves what the device sends into the input queue until stopped or
+    // until the device is gone.
+    void startReader();
+    void stopReader();
+    void readLoop();
+    // Whether the device is gone and nothing more will come; err says why.
+    bool gone(int &err) const;
 
     int m_fd = -1;
+    InputQueue m_input;
+    std::thread m_reader;
+    int m_readerStopFd = -1;
+    std::atomic<int> m_lostError{0};
+    std::atomic<bool> m_overflowed{false};
     int m_stopFd = -1;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_txPending{false};

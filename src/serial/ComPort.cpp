@@ -21,6 +21,8 @@ constexpr std::array<uint32_t, 16> kBaudRates = {0,     110,   300,   600,    12
                                                   4800,  9600,  14400, 19200,  38400,  56000,
                                                   57600, 115200, 128000, 256000};
 
+// The most one event hands on: about as much as the window handles in a few milliseconds, so
+// a long queue is taken in turns with painting and input instead of in one long freeze.
 constexpr int32_t kReadBlock = 64 * 1024;
 
 // The order in which one set of events is handled.
@@ -207,6 +209,7 @@ void TCustomComPort::ThreadEnded(uint64_t generation, int error)
 {
     if (generation != m_generation || !m_connected || error == 0)
         return;
+    m_lostError = error;
     // The device is gone: close the normal way first, so that whoever sees the report (and
     // the lamps) already sees the port closed; then say so once.
     try {
@@ -640,10 +643,9 @@ void TCustomComPort::HandleRxChar()
         return;
     ReportLinks(lsRx, true);
     if (!TriggersOnRxChar() && (HasRxLink() || !m_triggersOnRxChar)) {
-        // All queued bytes in one piece: the count a driver reports can be capped (a pty says
-        // at most 4095), so take what is there up to a larger block. One copy is shared by
-        // every link and freed also when a handler throws.
-        const int32_t size = std::max(count, kReadBlock);
+        // The queued bytes in one piece, up to a block; what is left comes with the next event.
+        // One copy is shared by every link and freed also when a handler throws.
+        const int32_t size = std::min(count, kReadBlock);
         const std::unique_ptr<char[]> data(new char[size_t(size)]);
         const int32_t got = ReadNow(data.get(), size, true);
         if (got > 0) {

@@ -72,6 +72,10 @@ public:
     int32_t WriteText(const QByteArray &text);
     int32_t Read(char *buffer, int32_t count);
     int32_t PendingInput();
+    // Received bytes dropped at a full input queue, since the port was made.
+    uint64_t DroppedInput() const { return m_device.droppedInput(); }
+    // Why the device was lost, for an OnError handler told of it (ceIO).
+    int LostError() const { return m_lostError; }
     uint32_t LineSignals();
 
     void AttachLink(TComLink *link);
@@ -153,6 +157,7 @@ private:
     bool m_reopenQueued = false;
     int m_dispatchDepth = 0;
     uint64_t m_generation = 0;
+    int m_lostError = 0;
 
     Com::TBaudRate m_baudRate = Com::br9600;
     int32_t m_customBaudRate = 9600;

@@ -188,20 +188,20 @@ TEST(ValueProtocol, LabelsArePlainCp1252Text)
 TEST(ValueProtocol, SevenSegmentCaptions)
 {
     const QChar dot(u'.');
-    EXPECT_EQ(sevenSegCaption(3.14159L, 4, 2, 6, dot), QStringLiteral("3.14"));
-    EXPECT_EQ(sevenSegCaption(3.0L, 4, 2, 6, dot), QStringLiteral("3.00"));
-    EXPECT_EQ(sevenSegCaption(3.14159L, 6, 2, 6, dot), QStringLiteral("  3.14"));
-    EXPECT_EQ(sevenSegCaption(-3.5L, -6, 1, 6, dot), QStringLiteral("-3.5  "));
+    EXPECT_EQ(sevenSegCaption(3.14159, 4, 2, 6, dot), QStringLiteral("3.14"));
+    EXPECT_EQ(sevenSegCaption(3.0, 4, 2, 6, dot), QStringLiteral("3.00"));
+    EXPECT_EQ(sevenSegCaption(3.14159, 6, 2, 6, dot), QStringLiteral("  3.14"));
+    EXPECT_EQ(sevenSegCaption(-3.5, -6, 1, 6, dot), QStringLiteral("-3.5  "));
     // Decimals that do not fit are cut by the display; the integer part decides overflow.
-    EXPECT_EQ(sevenSegCaption(1234.5L, 4, 3, 6, dot), QStringLiteral("1234.500"));
-    EXPECT_EQ(sevenSegCaption(1234567.0L, 4, 2, 6, dot), QStringLiteral("------"));
-    EXPECT_EQ(sevenSegCaption(-123456.0L, 4, 0, 6, dot), QStringLiteral("------"));
-    EXPECT_EQ(sevenSegCaption(12345.678L, 4, 2, 6, QChar(u',')), QStringLiteral("12345,68"));
-    EXPECT_EQ(sevenSegCaption(1.0L, 4, -1, 6, dot), std::nullopt);
-    EXPECT_EQ(sevenSegCaption(std::numeric_limits<long double>::infinity(), 4, 2, 6, dot), std::nullopt);
-    EXPECT_EQ(sevenSegCaption(std::numeric_limits<long double>::quiet_NaN(), 4, 2, 6, dot), std::nullopt);
-    EXPECT_EQ(sevenSegCaption(1.0L, 1000000, 2, 6, dot), QStringLiteral("------"));
-    EXPECT_EQ(sevenSegCaption(1.0L, 2, 40, 6, dot)->size(), 20); // decimals capped at 18
+    EXPECT_EQ(sevenSegCaption(1234.5, 4, 3, 6, dot), QStringLiteral("1234.500"));
+    EXPECT_EQ(sevenSegCaption(1234567.0, 4, 2, 6, dot), QStringLiteral("------"));
+    EXPECT_EQ(sevenSegCaption(-123456.0, 4, 0, 6, dot), QStringLiteral("------"));
+    EXPECT_EQ(sevenSegCaption(12345.678, 4, 2, 6, QChar(u',')), QStringLiteral("12345,68"));
+    EXPECT_EQ(sevenSegCaption(1.0, 4, -1, 6, dot), std::nullopt);
+    EXPECT_EQ(sevenSegCaption(std::numeric_limits<double>::infinity(), 4, 2, 6, dot), std::nullopt);
+    EXPECT_EQ(sevenSegCaption(std::numeric_limits<double>::quiet_NaN(), 4, 2, 6, dot), std::nullopt);
+    EXPECT_EQ(sevenSegCaption(1.0, 1000000, 2, 6, dot), QStringLiteral("------"));
+    EXPECT_EQ(sevenSegCaption(1.0, 2, 40, 6, dot)->size(), 20); // decimals capped at 18
 }
 
 TEST(ValueProtocol, StrictIds)

@@ -1,6 +1,7 @@
 // The real window connected to a pty that plays the device.
 #include "../serial/Pty.h"
 #include "BackgroundFill.h"
+#include "ComDataPacket.h"
 #include "ComPort.h"
 #include "FormatSettings.h"
 #include "GvColBitBtn.h"
@@ -11,6 +12,7 @@
 #include "SevenSeg.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
@@ -21,6 +23,9 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -417,5 +422,58 @@ TEST(Connect, SevenSegmentFieldsFormatTheValuesAtOnceAndAfterARestart)
         ASSERT_TRUE(s.w.ComPort1->Connected());
         device.write("#40M2.25<");
         EXPECT_TRUE(waitFor([&] { return s.display() == QStringLiteral("    4.5"); })) << qPrintable(s.display());
+    }
+}
+
+TEST(Connect, AFloodTheWindowCannotTakeIsCountedAndToldOf)
+{
+    TScopedFormatSettings fs(TFormatSettings::dot());
+    const QByteArray message("#1M25.5<");
+    const QByteArray flood = message.repeated(3 * 1024 * 1024); // 24 MiB
+    // A queue as large as the flood keeps every message; the usual one drops and says so.
+    for (int32_t inputSize : {64 * 1024 * 1024, 0}) {
+        Rig r;
+        QStringList notices;
+        r.w.overflowNotice.Show = [&](const QString &t) { notices << t; };
+        if (inputSize)
+            r.w.ComPort1->Buffer()->SetInputSize(inputSize);
+        qint64 packets = 0;
+        auto handle = r.w.ComDataPacket1->OnPacket;
+        r.w.ComDataPacket1->OnPacket = [&](TComDataPacket *sender, const QByteArray &packet) {
+            packets += packet == message;
+            handle(sender, packet);
+        };
+        r.w.ButtonConnectComPort1Click();
+        ASSERT_TRUE(r.w.ComPort1->Connected());
+        // The window's thread is busy elsewhere while the device sends everything.
+        qsizetype written = 0;
+        std::thread device([&] {
+            QDeadlineTimer deadline(60000);
+            while (written < flood.size() && !deadline.hasExpired()) {
+                const ssize_t n = ::write(r.device.master, flood.constData() + written, size_t(flood.size() - written));
+                if (n > 0)
+                    written += n;
+                pollfd p{r.device.master, POLLOUT, 0};
+                ::poll(&p, 1, 10);
+            }
+        });
+        device.join();
+        ASSERT_EQ(written, flood.size()) << "the device was held up by a busy window";
+        const qint64 total = flood.size() / message.size();
+        auto dropped = [&] { return qint64(r.w.ComPort1->DroppedInput()); };
+        // Every message is shown or counted as dropped; a cut message may be neither.
+        EXPECT_TRUE(waitFor([&] { return packets + dropped() / message.size() >= total - 2; }, 60000));
+        EXPECT_LE(packets * message.size() + dropped(), flood.size());
+        if (inputSize) {
+            EXPECT_EQ(packets, total);
+            EXPECT_TRUE(notices.isEmpty());
+        } else {
+            EXPECT_GT(dropped(), 0);
+            // The last count is told, however soon after the one before it came.
+            EXPECT_TRUE(waitFor([&] {
+                return !notices.isEmpty() && notices.last() == TOverflowNotice::Text(r.device.slave, quint64(dropped()));
+            }));
+        }
+        r.w.ButtonDisConnectComPort1Click();
     }
 }

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <grp.h>
 #include <optional>
 #include <sys/types.h>
@@ -41,11 +42,28 @@ struct ProgramRun {
         }
         p.start(QStringLiteral(TG_APP_PATH), args);
     }
-    // The guard's lock exists once the program has set up its signal handling.
+    // The guard's lock is held once the program has set up its signal handling; the file
+    // alone exists a moment before that. Looked up in the kernel's list of locks, so that the
+    // look never takes the lock from the program.
     bool started()
     {
-        return QTest::qWaitFor([&] { return QFile::exists(runtime.filePath(QStringLiteral("TAVELGRID.lock"))); },
-                               30000);
+        const QByteArray lock = QFile::encodeName(runtime.filePath(QStringLiteral("TAVELGRID.lock")));
+        return QTest::qWaitFor([&] {
+            struct stat st {};
+            if (::stat(lock.constData(), &st) != 0)
+                return false;
+            QFile locks(QStringLiteral("/proc/locks"));
+            if (!locks.open(QIODevice::ReadOnly))
+                return false;
+            const QByteArray pid = QByteArray::number(p.processId());
+            const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino));
+            for (const QByteArray &line : locks.readAll().split('\n')) {
+                const QList<QByteArray> f = line.simplified().split(' ');
+                if (f.size() > 5 && f[1] == "FLOCK" && f[4] == pid && f[5].endsWith(inode))
+                    return true;
+            }
+            return false;
+        }, 30000);
     }
     // Whether the program holds the file open (a port it connected to).
     bool holdsOpen(const QString &file) const

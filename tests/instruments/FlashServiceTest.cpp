@@ -248,3 +248,43 @@ TEST(FlashService, TicksOnlyWhileSomethingIsRegistered)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(svc.Counter(), counter);
 }
+
+TEST(FlashService, SleepsThroughTicksAtWhichNothingIsDue)
+{
+    auto clock = std::make_shared<SteppedClock>();
+    TFlashService svc{clock, true};
+    Receiver slow, blink;
+    svc.Register(&slow, 500);
+    EXPECT_EQ(svc.SleepMs(), 32 * TFlashService::TickMs) << "a half-second period needs no tick before it";
+    svc.Register(&blink, 2);
+    EXPECT_EQ(svc.SleepMs(), 4 * TFlashService::TickMs) << "the fastest blink decides";
+    // The ticks slept through still count: the blink changes phase at every fourth tick.
+    QElapsedTimer t;
+    t.start();
+    while (blink.got.size() < 4 && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(blink.got.size(), 4u);
+    for (size_t i = 0; i < blink.got.size(); ++i) {
+        EXPECT_EQ(blink.got[i].counter, 4 * (i + 1));
+        EXPECT_EQ(blink.got[i].param, i % 2 == 0 ? 1 : 0);
+    }
+    EXPECT_TRUE(slow.got.empty()) << "its time has not come on the stepped clock";
+}
+
+TEST(FlashService, RegisteringAgainAndAgainDoesNotHoldTheTicksBack)
+{
+    auto clock = std::make_shared<SteppedClock>();
+    TFlashService svc{clock, true};
+    Receiver blink, other;
+    svc.Register(&blink, 2);
+    // A control that registers at every value, as an alarm under a fast device does.
+    QElapsedTimer t;
+    t.start();
+    while (blink.got.size() < 3 && t.elapsed() < 5000) {
+        svc.Register(&other, 3);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    ASSERT_EQ(blink.got.size(), 3u);
+    for (size_t i = 0; i < blink.got.size(); ++i)
+        EXPECT_EQ(blink.got[i].counter, 4 * (i + 1));
+}

@@ -153,9 +153,8 @@ void TGvAnalogGControl::CheckLimits()
 void TGvAnalogGControl::ValueChange()
 {
     const TSignalSettings &s = *signalSettings;
-    // 1. texts
-    digitText = QString::number(digit);
-    valueText = FormatFloat(s.ValueFormat(), value);
+    // 1. texts, formatted when read
+    textsStale = true;
 
     // 2. position; a zero digital range keeps the last position
     int raw = ppt;
@@ -221,7 +220,8 @@ void TGvAnalogGControl::ValueChange()
     }
 
     // 7, 8
-    UpdateHint();
+    if (hintOptions & gv::hoAutoHint)
+        MarkHintStale();
     if (OnValueChange)
         OnValueChange(this);
 }
@@ -244,14 +244,30 @@ const QString &TGvAnalogGControl::hintPiece(HintPiece &c, const QString &label, 
     return c.text;
 }
 
-void TGvAnalogGControl::UpdateHint()
+QString TGvAnalogGControl::ValueText() const
+{
+    if (textsStale) {
+        textsStale = false;
+        digitText = QString::number(digit);
+        valueText = FormatFloat(signalSettings->ValueFormat(), value);
+    }
+    return valueText;
+}
+
+QString TGvAnalogGControl::DigitText() const
+{
+    ValueText();
+    return digitText;
+}
+
+void TGvAnalogGControl::ComposeHint()
 {
     if (!(hintOptions & gv::hoAutoHint))
         return;
     const TSignalSettings &s = *signalSettings;
     QStringList parts;
     if (hintOptions & gv::hoValue)
-        parts << QStringLiteral("Value= ") + valueText + u' ' + s.ValueUnit();
+        parts << QStringLiteral("Value= ") + ValueText() + u' ' + s.ValueUnit();
     if (hintOptions & gv::hoMin)
         parts << hintPiece(minPiece, QStringLiteral("MIN= "), minMax->Min(), minMax->MinDateTime());
     if (hintOptions & gv::hoMax)

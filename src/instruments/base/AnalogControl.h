@@ -44,8 +44,8 @@ public:
 
     double DigitsPerDecade() const { return digitsPerDecade; }
     double DecadeOffset() const { return decadeOffset; }
-    QString ValueText() const { return valueText; }
-    QString DigitText() const { return digitText; }
+    QString ValueText() const;
+    QString DigitText() const;
     bool OverflowHigh() const { return overflowHigh; }
     bool OverflowLow() const { return overflowLow; }
     bool UpperExceeded() const { return upperExceeded; }
@@ -85,7 +85,7 @@ public:
 
 protected:
     void CheckLimits();
-    void UpdateHint();
+    void ComposeHint() override;
 
 private:
     void updateLogFactors();
@@ -112,7 +112,10 @@ private:
     float limitUpper = 90.0f, limitLower = 10.0f;
     bool logScale = false;
     double digitsPerDecade = 0, decadeOffset = 0;
-    QString valueText, digitText;
+    // Formatted when read, not at every value: a fast device sends far more values than
+    // anyone reads.
+    mutable QString valueText, digitText;
+    mutable bool textsStale = true;
     bool overflowHigh = false, overflowLow = false;
     bool upperExceeded = true, lowerExceeded = true;
     int limitUpperPPT = 900, limitLowerPPT = 100;

@@ -27,8 +27,10 @@ namespace tg {
 QImage MakeLayerImage(int w, int h, qreal dpr, QImage::Format fmt = QImage::Format_ARGB32_Premultiplied);
 // The part of img in logical coordinates, at img's ratio.
 QImage CopyLogical(const QImage &img, const QRect &part);
-// Draws the part of img given in logical coordinates with its top-left corner at to.
+// Draws the part of img given in logical coordinates with its top-left corner at to. Every
+// image a paint event draws goes through here (or DrawImage), so that it stays on this thread.
 void DrawImagePart(QPainter &p, QPoint to, const QImage &img, const QRect &part);
+void DrawImage(QPainter &p, QPoint to, const QImage &img);
 
 class TCachedLayer {
 public:

@@ -1,6 +1,7 @@
 #include "FlashService.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <ctime>
 
 uint32_t TMonotonicClock::Milliseconds() const
@@ -13,15 +14,48 @@ uint32_t TMonotonicClock::Milliseconds() const
 TFlashService::TFlashService(std::shared_ptr<TFlashClock> c, bool autoTick_, QObject *parent)
     : QObject(parent), clock(c ? std::move(c) : std::make_shared<TMonotonicClock>()), autoTick(autoTick_)
 {
-    // Re-armed after each tick: the tick's own duration adds to the 16 ms, as intended, and
-    // a slow tick can never queue up a backlog.
+    // Re-armed after each tick: the tick's own duration adds to the sleep, as intended, and
+    // a slow tick can never queue up a backlog. Never early, or a due entry would be missed.
     timer.setSingleShot(true);
-    timer.setInterval(TickMs);
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, [this] {
+        counter = armedCounter + uint32_t(armedTicks - 1); // the ticks slept through: nothing was due
         Tick();
         if (running && autoTick)
-            timer.start();
+            arm();
     });
+}
+
+int TFlashService::TicksToNextDue() const
+{
+    const uint32_t now = clock->Milliseconds();
+    auto ticksFor = [](int32_t ms) { return ms <= TickMs ? 1 : (ms + TickMs - 1) / TickMs; };
+    int best = ticksFor(int32_t(nextSecond - now));
+    for (const Entry &e : entries) {
+        if (e.control.isNull())
+            continue;
+        int ticks;
+        if (e.interval >= 2 && e.interval <= 6) {
+            // The first counter value whose bit differs from the phase last sent.
+            const uint32_t next = counter + 1;
+            const bool flips = ((next >> e.interval) & 1u) != uint32_t(e.lastPhase);
+            ticks = flips ? 1 : int((next | ((1u << e.interval) - 1)) + 1 - counter);
+        } else if (e.interval == OncePerSecond) {
+            continue; // the second is counted above
+        } else {
+            ticks = ticksFor(int32_t(e.due - now));
+        }
+        best = std::min(best, ticks);
+    }
+    return best;
+}
+
+void TFlashService::arm()
+{
+    armedCounter = counter;
+    armedTicks = TicksToNextDue();
+    armedAt = clock->Milliseconds();
+    timer.start(armedTicks * TickMs);
 }
 
 TFlashService::~TFlashService() { timer.stop(); }
@@ -41,8 +75,20 @@ void TFlashService::Register(QObject *control, qint64 interval)
     }
     if (!found)
         entries.append(Entry{control, interval, uint32_t(now + uint64_t(interval)), false});
-    if (!entries.isEmpty() && !running)
+    if (!entries.isEmpty() && !running) {
         start();
+    } else if (running && autoTick && !inTick) {
+        // The sleeping timer may be due later than the new entry: then count the ticks slept
+        // so far and sleep again only as long as every entry allows. A flood of registrations
+        // that change nothing leaves the timer alone.
+        const uint32_t passed = (now - armedAt) / uint32_t(TickMs);
+        const uint32_t kept = counter;
+        counter = armedCounter + passed;
+        if (int64_t(passed) + TicksToNextDue() < armedTicks)
+            arm();
+        else
+            counter = kept;
+    }
 }
 
 void TFlashService::Unregister(QObject *control)
@@ -70,7 +116,7 @@ void TFlashService::start()
     running = true;
     nextSecond = clock->Milliseconds() + 1000u;
     if (autoTick)
-        timer.start();
+        arm();
 }
 
 void TFlashService::purgeDead()

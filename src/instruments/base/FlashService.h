@@ -1,6 +1,6 @@
 #pragma once
-// The program-wide flash service: one 16 ms tick on the GUI thread drives every blinking and
-// every timed repetition of the instruments. A control registers with an interval:
+// The program-wide flash service: a 16 ms tick on the GUI thread drives every blinking and
+// every timed repetition of the instruments; ticks at which nothing is due are slept through. A control registers with an interval:
 //   2 ... 6  flash at the rate of bit 2 ... 6 of the tick counter (on for 2^k ticks, off for 2^k),
 //   32       once a second,
 //   other    a period in milliseconds (late firing is made up, long stalls are not).
@@ -67,6 +67,11 @@ public:
     void SetCounter(uint32_t c) { counter = c; } // tests: start near the wrap
     // True while ticks are scheduled (only while something is registered).
     bool Running() const { return running; }
+    // Ticks from now until the first one at which some entry is due (at least 1). The timer
+    // sleeps through the ticks before it, so a quiet panel is not woken 60 times a second.
+    int TicksToNextDue() const;
+    // How long the timer sleeps now (0 when it is not armed).
+    int SleepMs() const { return timer.isActive() ? timer.interval() : 0; }
     const TFlashClock &Clock() const { return *clock; }
 
 private:
@@ -77,6 +82,7 @@ private:
         bool lastPhase;
     };
     void start();
+    void arm();
     void stopWhenIdle();
     void purgeDead();
 
@@ -86,6 +92,10 @@ private:
     QList<Entry> entries;
     uint32_t counter = 0;
     uint32_t nextSecond = 0;
+    // The ticks the armed timer stands for, the counter and the time when it was armed.
+    int armedTicks = 1;
+    uint32_t armedCounter = 0;
+    uint32_t armedAt = 0;
     bool running = false;
     bool inTick = false;
 };

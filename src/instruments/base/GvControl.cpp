@@ -101,9 +101,11 @@ void TGvControl::EnsureBackground()
         layer.Ensure(size(), devicePixelRatioF(), [this](tg::TCanvas &c) { BuildBackground(c); });
 }
 
+// A part asked for again before the paint that shows it is asked for already: under a fast
+// device most values land here, and cost no region arithmetic.
 void TGvControl::RepaintPart(const QRegion &part)
 {
-    if (part.isEmpty() || updateLock > 0 || isHidden())
+    if (part.isEmpty() || updateLock > 0 || isHidden() || dirty.contains(part.boundingRect()))
         return;
     dirty += part;
     update(part);
@@ -111,7 +113,7 @@ void TGvControl::RepaintPart(const QRegion &part)
 
 void TGvControl::RepaintPart(const QRect &part)
 {
-    if (part.isEmpty() || updateLock > 0 || isHidden())
+    if (part.isEmpty() || updateLock > 0 || isHidden() || dirty.contains(part))
         return;
     dirty += part;
     update(part);

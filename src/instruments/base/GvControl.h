@@ -28,8 +28,20 @@ public:
     ~TGvControl() override; // leaves the flash service
 
     // The hint is only a stored text (the panel keeps factors in it); it is not a tooltip.
-    QString Hint() const { return hint; }
-    void SetHint(const QString &s) { hint = s; }
+    // An instrument that composes its hint from its value does so when the hint is read.
+    QString Hint() const
+    {
+        if (hintStale) {
+            hintStale = false;
+            const_cast<TGvControl *>(this)->ComposeHint();
+        }
+        return hint;
+    }
+    void SetHint(const QString &s)
+    {
+        hintStale = false;
+        hint = s;
+    }
     bool ShowHint() const { return showHint; }
     void SetShowHint(bool b) { showHint = b; }
     int Tag = 0;
@@ -83,6 +95,9 @@ protected:
         Q_UNUSED(p);
         Q_UNUSED(asked);
     }
+    // The composed hint no longer matches: ComposeHint runs when the hint is next read.
+    void MarkHintStale() { hintStale = true; }
+    virtual void ComposeHint() {}
     // Marks the layer stale without rebuilding it (the next EnsureBackground rebuilds).
     void MarkBackgroundStale() { layer.Invalidate(); }
     // Rebuilds the layer if it is stale or was built for another size or ratio.
@@ -104,6 +119,7 @@ protected:
 
 private:
     QString hint;
+    mutable bool hintStale = false;
     bool showHint = false;
     TFont *font;
     int updateLock = 0;

@@ -135,9 +135,17 @@ void SerialDevice::stopReader()
 void SerialDevice::readLoop()
 {
     static constexpr size_t kBlock = 64 * 1024;
+    // While the queue is full the reader takes a small piece a millisecond, more than any
+    // serial line sends, and drops it: a device faster than that (a flooding pseudo-terminal)
+    // then waits in its own writes instead of taking the processor the window needs.
+    static constexpr size_t kFullPiece = 4096;
+    static constexpr int kFullPauseMs = 1;
     const std::unique_ptr<char[]> block(new char[kBlock]);
+    bool full = false;
     for (;;) {
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_readerStopFd, POLLIN, 0}};
+        if (full && ::poll(&fds[1], 1, kFullPauseMs) > 0)
+            return;
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -147,9 +155,10 @@ void SerialDevice::readLoop()
         if (fds[1].revents)
             return;
         const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
-        const ssize_t n = ::read(m_fd, block.get(), kBlock);
+        const ssize_t n = ::read(m_fd, block.get(), full ? kFullPiece : kBlock);
         if (n > 0) {
-            if (m_input.push(block.get(), size_t(n)) < size_t(n))
+            full = m_input.push(block.get(), size_t(n)) < size_t(n);
+            if (full)
                 m_overflowed = true;
             continue;
         }

@@ -82,6 +82,8 @@ int main(int argc, char **argv)
         port.Open();
     } catch (const EComPort &e) {
         std::fprintf(stderr, "tavelgrid-monitor: %s: %s\n", qPrintable(portName), e.what());
+        if (const QString why = e.Explanation(portName); !why.isEmpty())
+            std::fputs(qPrintable(why + u'\n'), stderr);
         return 1;
     }
 

@@ -165,7 +165,6 @@ TComComboBox::TComComboBox(QWidget *parent) : QComboBox(parent), m_select(this)
     connect(&m_refreshSoon, &QTimer::timeout, this, &TComComboBox::RefreshPorts);
 }
 
-TComComboBox::~TComComboBox() = default;
 
 void TComComboBox::SetComPort(TCustomComPort *port)
 {
@@ -219,18 +218,20 @@ void TComComboBox::showPopup()
     if (m_select.ComProperty == cpPort) {
         RefreshPorts();
         // Device nodes appear in /dev (sysfs sends no notices), announced ports in their folder.
-        m_deviceWatch = std::make_unique<QFileSystemWatcher>();
+        delete m_deviceWatch;
+        m_deviceWatch = new QFileSystemWatcher(this);
         for (const QString &folder : {QStringLiteral("/dev"), tg::platform::portLinkFolder()})
             if (!folder.isEmpty())
                 m_deviceWatch->addPath(folder);
-        connect(m_deviceWatch.get(), &QFileSystemWatcher::directoryChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
+        connect(m_deviceWatch, &QFileSystemWatcher::directoryChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
     }
     QComboBox::showPopup();
 }
 
 void TComComboBox::hidePopup()
 {
-    m_deviceWatch.reset();
+    delete m_deviceWatch;
+    m_deviceWatch = nullptr;
     m_refreshSoon.stop();
     QComboBox::hidePopup();
 }

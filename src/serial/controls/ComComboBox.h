@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 class QFileSystemWatcher;
 
@@ -68,7 +67,6 @@ public:
     using TComProperty = ComSelect::TComProperty;
 
     explicit TComComboBox(QWidget *parent = nullptr);
-    ~TComComboBox() override;
 
     TCustomComPort *ComPort() const { return m_select.ComPort; }
     void SetComPort(TCustomComPort *port);
@@ -102,6 +100,6 @@ private:
     TComSelect m_select;
     QMetaObject::Connection m_portWatch;
     // Only while the list is open: the folders where device nodes and announced ports appear.
-    std::unique_ptr<QFileSystemWatcher> m_deviceWatch;
+    QFileSystemWatcher *m_deviceWatch = nullptr;
     QTimer m_refreshSoon; // a plugged device makes several changes at once
 };

@@ -124,6 +124,7 @@ TEST(ComComboBox, PortsShowWhatTheDeviceIsBesideAnUnchangedName)
     const QModelIndex usb = box.model()->index(2, 0);
     EXPECT_GT(box.view()->itemDelegate()->sizeHint(QStyleOptionViewItem(), usb).width(),
               box.fontMetrics().horizontalAdvance(expected[2].port + QStringLiteral(" FTDI FT232R USB UART")));
+    EXPECT_GE(box.view()->width(), box.view()->sizeHintForColumn(0)) << "the open list is wide enough for them";
     box.hidePopup();
     TComPort port;
     box.SetComPort(&port);

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QFileSystemWatcher>
+#include <QStyle>
 
 using namespace Com;
 using namespace ComSelect;
@@ -211,6 +212,10 @@ void TComComboBox::RefreshPorts()
     clear();
     m_select.AddEntries();
     setCurrentIndex(IndexOf(*this, current, Qt::CaseSensitive));
+    // Wide enough for the descriptions, which the combo box itself does not measure.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    if (view()->isVisible())
+        QComboBox::showPopup(); // fitted to the new entries
 }
 
 void TComComboBox::showPopup()

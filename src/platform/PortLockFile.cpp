@@ -83,20 +83,26 @@ int PortLockFile::acquire(const QString &devicePath)
             continue;
         const QString file = QDir(dir).filePath(name);
         const QByteArray path = QFile::encodeName(file);
-        // What is left is stale: its owner is gone (or it is our own from before).
-        ::unlink(path.constData());
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return errno == EEXIST ? EBUSY : 0; // somebody was quicker; or we may not: go without
+        // Written aside and linked into place, so that nobody ever reads a half-written file.
+        const QByteArray temp = QFile::encodeName(QDir(dir).filePath(QStringLiteral("LTMP.%1.%2").arg(self).arg(name)));
         const QByteArray content = QByteArray::number(self).rightJustified(10, ' ') + '\n';
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return 0;
         const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
         ::close(fd);
-        if (!written) {
-            ::unlink(path.constData());
+        // What is left is stale: its owner is gone (or it is our own from before).
+        ::unlink(path.constData());
+        const bool linked = written && ::link(temp.constData(), path.constData()) == 0;
+        ::unlink(temp.constData());
+        if (linked) {
+            m_path = file;
             return 0;
         }
-        m_path = file;
-        return 0;
+        // Somebody was quicker, or the stale file is another user's and stays: only a live
+        // owner keeps the port from us, else we go without a lock file.
+        const pid_t now = lockFileOwner(devicePath, m_roots).pid;
+        return now != 0 && now != self ? EBUSY : 0;
     }
     return 0;
 }

@@ -23,14 +23,13 @@ namespace {
 const QString kModemManager = QStringLiteral("ModemManager");
 const QString kBrltty = QStringLiteral("brltty");
 
-QString quoted(const QString &s) { return u'"' + s + u'"'; }
-
 QString who(pid_t pid, const SystemRoots &roots)
 {
     QString name = processName(pid, roots.proc);
     if (name.isEmpty())
         name = QStringLiteral("a process");
-    return name + QStringLiteral(" (pid ") + QString::number(pid) + (pid == ::getpid() ? QStringLiteral(", this program)") : QStringLiteral(")"));
+    const QString self = pid == ::getpid() ? QStringLiteral(", this program") : QString();
+    return QStringLiteral("%1 (pid %2%3)").arg(name, QString::number(pid), self);
 }
 
 QString modeText(mode_t mode)
@@ -90,24 +89,25 @@ QString permissionDenied(const QString &name, const QString &node)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(node).constData(), &st) != 0)
-        return QStringLiteral("Permission denied for ") + name + u'.';
-    const QString group = groupName(st.st_gid);
-    const QString facts = QStringLiteral(" (owner ") + quoted(userName(st.st_uid)) +
-                          QStringLiteral(", group ") + quoted(group) + QStringLiteral(", ") + modeText(st.st_mode) + u')';
+        return QStringLiteral("Permission denied for %1.").arg(name);
+    const QString group = groupName(st.st_gid), user = userName(::geteuid());
+    const QString facts =
+        QStringLiteral(" (owner \"%1\", group \"%2\", %3)").arg(userName(st.st_uid), group, modeText(st.st_mode));
     const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) && st.st_gid != 0;
     if (!groupMayUse)
-        return QStringLiteral("Permission denied: only the owner of ") + name + QStringLiteral(" may open it") + facts + u'.';
+        return QStringLiteral("Permission denied: only the owner of %1 may open it%2.").arg(name, facts);
     if (processHasGroup(st.st_gid))
-        return QStringLiteral("Permission denied for ") + name + facts + QStringLiteral(", although this program runs with the group ") +
-               quoted(group) + QStringLiteral(". Something else keeps it out (an access control list or a security module).");
+        return QStringLiteral("Permission denied for %1%2, although this program runs with the group \"%3\". Something "
+                              "else keeps it out (an access control list or a security module).")
+            .arg(name, facts, group);
     if (userInGroup(st.st_gid))
-        return QStringLiteral("Permission denied: ") + name + QStringLiteral(" belongs to the group ") + quoted(group) + facts +
-               QStringLiteral(". The user ") + quoted(userName(::geteuid())) +
-               QStringLiteral(" was added to that group after this session began: log out and in again (or start the program under \"newgrp ") +
-               group + QStringLiteral("\").");
-    return QStringLiteral("Permission denied: ") + name + QStringLiteral(" belongs to the group ") + quoted(group) + facts +
-           QStringLiteral(", and the user ") + quoted(userName(::geteuid())) + QStringLiteral(" is not in it. Add the user to the group with\n    sudo usermod -aG ") +
-           group + QStringLiteral(" $USER\nthen log out and in again.");
+        return QStringLiteral("Permission denied: %1 belongs to the group \"%2\"%3. The user \"%4\" was added to that "
+                              "group after this session began: log out and in again (or start the program under "
+                              "\"newgrp %2\").")
+            .arg(name, group, facts, user);
+    return QStringLiteral("Permission denied: %1 belongs to the group \"%2\"%3, and the user \"%4\" is not in it. Add "
+                          "the user to the group with\n    sudo usermod -aG %2 $USER\nthen log out and in again.")
+        .arg(name, group, facts, user);
 }
 
 // Services that take hold of new USB serial devices, with what to do about them.
@@ -115,9 +115,9 @@ QStringList grabbingServices(const SystemRoots &roots, bool portGone)
 {
     QStringList notes;
     if (!portGone && !processesNamed({kModemManager}, roots.proc).isEmpty())
-        notes << QStringLiteral("ModemManager is running: it tries every new USB serial device as a modem and holds it for some "
-                                "seconds after it is plugged in. Wait a moment and connect again; if it keeps happening, stop it "
-                                "with \"sudo systemctl stop ModemManager\".");
+        notes << QStringLiteral("ModemManager is running: it tries every new USB serial device as a modem and holds "
+                                "it for some seconds after it is plugged in. Wait a moment and connect again; if it "
+                                "keeps happening, stop it with \"sudo systemctl stop ModemManager\".");
     if (!processesNamed({kBrltty}, roots.proc).isEmpty())
         notes << QStringLiteral("brltty is running: it takes some USB serial adapters for braille displays") +
                      (portGone ? QStringLiteral(", and their port disappears") : QString()) +
@@ -148,16 +148,16 @@ QString inUse(const QString &name, const QString &node, bool usb, const SystemRo
             named << pid;
         }
     if (named.isEmpty())
-        lines << QStringLiteral("- by a program that names itself in no lock file or lock (the open files of other users' "
-                                "programs can be seen only as root)");
+        lines << QStringLiteral("- by a program that names itself in no lock file or lock (the open files of other "
+                                "users' programs can be seen only as root)");
     else
         lines << QStringLiteral("Close the port in that program (or end it) and try again.");
     if (usb)
         lines << grabbingServices(roots, false);
     if (!canWriteLockFolder(roots))
-        lines << QStringLiteral("No lock folder (") + roots.lockDirs.join(QStringLiteral(", ")) +
-                     QStringLiteral(") can be written, so this program takes no lock file when it opens a port, and terminal "
-                                    "programs that look for one do not see it.");
+        lines << QStringLiteral("No lock folder (%1) can be written, so this program takes no lock file when it "
+                                "opens a port, and terminal programs that look for one do not see it.")
+                     .arg(roots.lockDirs.join(QStringLiteral(", ")));
     return lines.join(u'\n');
 }
 
@@ -192,8 +192,8 @@ QString explainOpenFailure(const QString &port, int err, const SystemRoots &root
     const bool stableName = given.startsWith(serialFolder);
     const QString devRoot = QFileInfo(roots.dev).canonicalFilePath();
     const QString ttyName = node.startsWith(devRoot + u'/') ? node.mid(devRoot.size() + 1) : QFileInfo(given).fileName();
-    const bool usb = stableName || ttyName.startsWith(QLatin1String("ttyUSB")) || ttyName.startsWith(QLatin1String("ttyACM")) ||
-                     portIdentity(ttyName, roots).isUsb();
+    const bool usb = stableName || ttyName.startsWith(QLatin1String("ttyUSB")) ||
+                     ttyName.startsWith(QLatin1String("ttyACM")) || portIdentity(ttyName, roots).isUsb();
     switch (err) {
     case EACCES:
     case EPERM: return permissionDenied(name, node.isEmpty() ? given : node);

@@ -45,8 +45,8 @@ QString udevSafe(const QString &text)
 // udev leaves out serial numbers with control or non-ASCII characters or commas.
 bool usableSerial(const QString &serial)
 {
-    return !serial.isEmpty() &&
-           std::all_of(serial.begin(), serial.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7f && c != u','; });
+    auto plain = [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7f && c != u','; };
+    return !serial.isEmpty() && std::all_of(serial.begin(), serial.end(), plain);
 }
 
 // The part of the by-path name that names the USB host controller: "pci-0000:00:14.0" or
@@ -90,7 +90,8 @@ PortIdentity portIdentity(const QString &ttyName, const SystemRoots &roots)
     PortIdentity id;
     id.device = roots.dev + u'/' + ttyName;
     const QString sysRoot = QFileInfo(roots.sys).canonicalFilePath();
-    const QString device = QFileInfo(roots.sys + QStringLiteral("/class/tty/") + ttyName + QStringLiteral("/device")).canonicalFilePath();
+    const QString entry = roots.sys + QStringLiteral("/class/tty/") + ttyName;
+    const QString device = QFileInfo(entry + QStringLiteral("/device")).canonicalFilePath();
     if (sysRoot.isEmpty() || device.isEmpty())
         return id;
     // Up from the port's device: the USB interface it belongs to, then the USB device.

@@ -57,6 +57,6 @@ EComPort::EComPort(int code, int winCode)
 
 QString EComPort::Explanation(const QString &port) const
 {
-    return m_code == Com::ErrorCode(Com::CE_OpenFailed) && m_winCode > 0 ? tg::platform::explainOpenFailure(port, m_winCode)
-                                                                          : QString();
+    const bool refused = m_code == Com::ErrorCode(Com::CE_OpenFailed) && m_winCode > 0;
+    return refused ? tg::platform::explainOpenFailure(port, m_winCode) : QString();
 }

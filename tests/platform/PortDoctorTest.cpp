@@ -63,15 +63,18 @@ TEST(PortDoctor, NamesWhoHoldsAPortInUse)
         SerialDevice mine;
         ASSERT_EQ(mine.open(pty.slave), 0);
         const QString text = explainOpenFailure(pty.slave, EWOULDBLOCK, system.roots);
-        EXPECT_TRUE(text.contains(QStringLiteral("(pid %1, this program) holds a lock on it").arg(::getpid()))) << qPrintable(text);
+        const QString self = QStringLiteral("(pid %1, this program) holds a lock on it").arg(::getpid());
+        EXPECT_TRUE(text.contains(self)) << qPrintable(text);
     }
     const QString nobody = explainOpenFailure(pty.slave, EBUSY, system.roots);
     EXPECT_TRUE(nobody.contains(QStringLiteral("names itself in no lock file or lock"))) << qPrintable(nobody);
     EXPECT_FALSE(nobody.contains(QStringLiteral("pid")));
 
     system.roots.lockDirs = {QStringLiteral("/nonexistent/lock")};
-    EXPECT_TRUE(explainOpenFailure(pty.slave, EBUSY, system.roots)
-                    .contains(QStringLiteral("No lock folder (/nonexistent/lock) can be written, so this program takes no lock file")));
+    const QString unlocked = explainOpenFailure(pty.slave, EBUSY, system.roots);
+    EXPECT_TRUE(unlocked.contains(QStringLiteral("No lock folder (/nonexistent/lock) can be written, so this program "
+                                                 "takes no lock file")))
+        << qPrintable(unlocked);
 }
 
 TEST(PortDoctor, NamesServicesThatGrabNewUsbSerialDevices)
@@ -124,10 +127,11 @@ TEST(PortDoctor, PermissionDeniedNamesTheGroupToJoinAndTheCommand)
         mode_t mode;
         QString says;
     } cases[] = {
-        {0660, QStringLiteral("Permission denied: %1 belongs to the group \"dialout\" (owner \"root\", group \"dialout\", crw-rw----), "
-                              "and the user \"root\" is not in it. Add the user to the group with\n"
-                              "    sudo usermod -aG dialout $USER\nthen log out and in again.")},
-        {0600, QStringLiteral("Permission denied: only the owner of %1 may open it (owner \"root\", group \"dialout\", crw-------).")},
+        {0660, QStringLiteral("Permission denied: %1 belongs to the group \"dialout\" (owner \"root\", group "
+                              "\"dialout\", crw-rw----), and the user \"root\" is not in it. Add the user to the group "
+                              "with\n    sudo usermod -aG dialout $USER\nthen log out and in again.")},
+        {0600, QStringLiteral("Permission denied: only the owner of %1 may open it (owner \"root\", group "
+                              "\"dialout\", crw-------).")},
     };
     for (const auto &c : cases) {
         ASSERT_EQ(::chmod(slave.constData(), c.mode), 0);
@@ -141,10 +145,13 @@ TEST(PortDoctor, AMissingPortListsThePortsPresent)
     SysfsFixture f;
     f.add(kConverter);
     f.add(kBoard);
-    const QString present = QStringLiteral("Ports present:\n  %1/ttyACM0 \u2014 Arduino (www.arduino.cc), serial 85736323838351F0B1A1 "
-                                           "(2341:0043)\n  %1/ttyUSB0 \u2014 FTDI FT232R USB UART, serial A50285BI (0403:6001)")
-                                .arg(f.roots.dev);
+    const QString present =
+        QStringLiteral("Ports present:\n"
+                       "  %1/ttyACM0 \u2014 Arduino (www.arduino.cc), serial 85736323838351F0B1A1 (2341:0043)\n"
+                       "  %1/ttyUSB0 \u2014 FTDI FT232R USB UART, serial A50285BI (0403:6001)")
+            .arg(f.roots.dev);
     const QString byId = f.roots.dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_OTHER-if00-port0");
+    const QString known = f.roots.dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
     const struct {
         QString port;
         int err;
@@ -153,14 +160,15 @@ TEST(PortDoctor, AMissingPortListsThePortsPresent)
         {QStringLiteral("ttyUSB9"), ENOENT, f.node(QStringLiteral("ttyUSB9")) + QStringLiteral(" does not exist.\n") + present},
         {byId, ENOENT, byId + QStringLiteral(" does not exist.\nNo device plugged in has this name.\n") + present},
         // Another name of a device present is told with the device it stands for.
-        {f.roots.dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"), ENXIO,
-         f.roots.dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 (that is ") +
-             f.node(QStringLiteral("ttyUSB0")) + QStringLiteral("): ") + QString::fromLocal8Bit(std::strerror(ENXIO)) + u'.'},
+        {known, ENXIO,
+         known + QStringLiteral(" (that is ") + f.node(QStringLiteral("ttyUSB0")) + QStringLiteral("): ") +
+             QString::fromLocal8Bit(std::strerror(ENXIO)) + u'.'},
     };
     for (const auto &c : cases)
         EXPECT_EQ(explainOpenFailure(c.port, c.err, f.roots), c.says);
 
     SysfsFixture empty;
     EXPECT_EQ(explainOpenFailure(QStringLiteral("COM1"), ENOENT, empty.roots),
-              empty.node(QStringLiteral("COM1")) + QStringLiteral(" does not exist.\nNo serial port is present: is the device plugged in and switched on?"));
+              empty.node(QStringLiteral("COM1")) +
+                  QStringLiteral(" does not exist.\nNo serial port is present: is the device plugged in and switched on?"));
 }

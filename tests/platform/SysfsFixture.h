@@ -64,13 +64,14 @@ struct SysfsFixture {
             QDir().mkpath(path);
             write(path + QStringLiteral("/idVendor"), QStringLiteral("05e3"));
         }
-        for (const auto &[attr, value] : {std::pair{"idVendor", u.vid}, {"idProduct", u.pid}, {"manufacturer", u.manufacturer},
-                                          {"product", u.product}, {"serial", u.serial}})
+        for (const auto &[attr, value] : {std::pair{"idVendor", u.vid}, {"idProduct", u.pid},
+                                          {"manufacturer", u.manufacturer}, {"product", u.product}, {"serial", u.serial}})
             if (!value.isEmpty())
                 write(path + u'/' + QLatin1String(attr), value);
         const QString interface = path + u'/' + u.device + QStringLiteral(":1.") + QString::number(u.interface);
         QDir().mkpath(interface);
-        write(interface + QStringLiteral("/bInterfaceNumber"), QStringLiteral("%1").arg(u.interface, 2, 16, QLatin1Char('0')));
+        const QString number = QStringLiteral("%1").arg(u.interface, 2, 16, QLatin1Char('0'));
+        write(interface + QStringLiteral("/bInterfaceNumber"), number);
         if (u.tty.startsWith(QLatin1String("ttyUSB"))) {
             // A converter's port is a device of its own under the interface.
             const QString port = interface + u'/' + u.tty;

@@ -116,8 +116,8 @@ TEST(ComComboBox, PortsShowWhatTheDeviceIsBesideAnUnchangedName)
         const QModelIndex index = box.model()->index(i, 0);
         EXPECT_EQ(box.itemText(i), expected[i].port);
         EXPECT_EQ(box.itemData(i, Qt::ToolTipRole).toString(), expected[i].description);
-        EXPECT_EQ(PortItemDelegate::Label(index),
-                  expected[i].description.isEmpty() ? expected[i].port : expected[i].port + QStringLiteral(" \u2014 ") + expected[i].description);
+        const QString label = expected[i].port + QStringLiteral(" \u2014 ") + expected[i].description;
+        EXPECT_EQ(PortItemDelegate::Label(index), expected[i].description.isEmpty() ? expected[i].port : label);
     }
     // The list draws the description; what is picked is the name alone.
     box.showPopup();

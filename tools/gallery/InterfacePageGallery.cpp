@@ -21,7 +21,8 @@ void interfacePage()
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QProcess device;
-    const QString port = startSimulator(device, {QStringLiteral("--duration"), QStringLiteral("20"), QStringLiteral("--quiet")});
+    const QString port =
+        startSimulator(device, {QStringLiteral("--duration"), QStringLiteral("20"), QStringLiteral("--quiet")});
     if (!port.isEmpty()) {
         TFormMain w;
         w.PageControl1->setCurrentWidget(w.TabSheetSchnittstelle);

@@ -28,8 +28,9 @@ QString startSimulator(QProcess &device, const QStringList &args)
 void terminalPage()
 {
     QProcess device;
-    const QString port = startSimulator(device, {QStringLiteral("--rate"), QStringLiteral("200"), QStringLiteral("--duration"),
-                                                 QStringLiteral("20"), QStringLiteral("--quiet")});
+    const QString port = startSimulator(device, {QStringLiteral("--rate"), QStringLiteral("200"),
+                                                 QStringLiteral("--duration"), QStringLiteral("20"),
+                                                 QStringLiteral("--quiet")});
     if (port.isEmpty())
         return;
 

@@ -119,7 +119,8 @@ void TComSelect::SelectPortValue()
         return;
     const QString text = PortValueText();
     // Device paths differ by case; the fixed entries do not.
-    const int i = ComProperty == cpPort ? PortIndex(*m_items, text, Qt::CaseSensitive) : IndexOf(*m_items, text, Qt::CaseInsensitive);
+    const int i = ComProperty == cpPort ? PortIndex(*m_items, text, Qt::CaseSensitive)
+                                        : IndexOf(*m_items, text, Qt::CaseInsensitive);
     m_items->setCurrentIndex(i);
     // A port keeps the name it was given, also when the entry names its device otherwise.
     if (i >= 0)
@@ -194,7 +195,8 @@ void TComComboBox::SetComProperty(TComProperty value)
 
 void TComComboBox::SetText(const QString &text)
 {
-    const int i = m_select.ComProperty == cpPort ? PortIndex(*this, text, Qt::CaseInsensitive) : IndexOf(*this, text, Qt::CaseInsensitive);
+    const int i = m_select.ComProperty == cpPort ? PortIndex(*this, text, Qt::CaseInsensitive)
+                                                 : IndexOf(*this, text, Qt::CaseInsensitive);
     if (i >= 0)
         setCurrentIndex(i);
 }

@@ -80,7 +80,10 @@ public:
     // Where the port list comes from (the machine's serial ports unless replaced).
     void SetPortLister(std::function<QStringList()> lister) { m_select.ListPorts = std::move(lister); }
     // What is shown beside a port in the list (what the device says it is unless replaced).
-    void SetPortDescriber(std::function<QString(const QString &)> describer) { m_select.DescribePort = std::move(describer); }
+    void SetPortDescriber(std::function<QString(const QString &)> describer)
+    {
+        m_select.DescribePort = std::move(describer);
+    }
     // Writes the held value to the port (what a pick does at once with AutoApply).
     void ApplySettings() { m_select.Apply(); }
 

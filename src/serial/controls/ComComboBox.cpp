@@ -164,7 +164,12 @@ TComComboBox::TComComboBox(QWidget *parent) : QComboBox(parent), m_select(this)
     connect(this, &QComboBox::activated, this, [this] { Change(); });
     m_refreshSoon.setSingleShot(true);
     m_refreshSoon.setInterval(100);
-    connect(&m_refreshSoon, &QTimer::timeout, this, &TComComboBox::RefreshPorts);
+    connect(&m_refreshSoon, &QTimer::timeout, this, [this] {
+        if (view()->isVisible())
+            RefreshPorts();
+        else
+            StopWatching(); // the list was closed some way that passed hidePopup()
+    });
 }
 
 
@@ -235,10 +240,15 @@ void TComComboBox::showPopup()
     QComboBox::showPopup();
 }
 
-void TComComboBox::hidePopup()
+void TComComboBox::StopWatching()
 {
     delete m_deviceWatch;
     m_deviceWatch = nullptr;
     m_refreshSoon.stop();
+}
+
+void TComComboBox::hidePopup()
+{
+    StopWatching();
     QComboBox::hidePopup();
 }

@@ -99,6 +99,7 @@ public:
 private:
     void PortDestroyed();
     void RefreshPorts();
+    void StopWatching();
 
     TComSelect m_select;
     QMetaObject::Connection m_portWatch;

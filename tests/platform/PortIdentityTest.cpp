@@ -1,6 +1,4 @@
 #include "PortIdentity.h"
-#include "Pty.h"
-#include "RuntimeFolder.h"
 #include "SysfsFixture.h"
 
 #include <gtest/gtest.h>
@@ -139,13 +137,4 @@ TEST(PortIdentity, TheKeyFindsTheSameDeviceBackUnderAnotherNode)
     elsewhere.add(again);
     EXPECT_EQ(findPortByKey(keys[1], elsewhere.roots), QString());
     EXPECT_EQ(findPortByKey(QString(), elsewhere.roots), QString());
-}
-
-TEST(PortIdentity, APseudoTerminalIsDescribedAsAVirtualPort)
-{
-    ScopedRuntimeFolder runtime;
-    Pty pty;
-    EXPECT_EQ(describePort(pty.slave), QStringLiteral("virtual port (pseudo-terminal ") + pty.slave + u')');
-    EXPECT_EQ(describePort(QStringLiteral("/dev/tavelgrid-no-such-port")), QString());
-    EXPECT_EQ(portLabel(QStringLiteral("/dev/ttyUSB0"), QString()), QStringLiteral("/dev/ttyUSB0"));
 }

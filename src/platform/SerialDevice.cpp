@@ -1,5 +1,7 @@
 #include "SerialDevice.h"
 
+#include "PortIdentity.h"
+
 // termios2 (any integer rate through BOTHER) lives in the kernel headers, which clash with
 // <termios.h>; this file therefore speaks to the driver through ioctl only.
 #include <asm/ioctls.h>
@@ -60,14 +62,16 @@ int SerialDevice::open(const QString &port)
 {
     if (m_fd >= 0)
         return EBUSY;
-    const QByteArray path = devicePath(port).toLocal8Bit();
+    const QString device = resolvePortPath(devicePath(port));
+    const QByteArray path = device.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone.
+    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone. The
+    // lock file is for terminal programs that know neither.
     ioctl(fd, TIOCEXCL);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = (errno == EWOULDBLOCK) ? EBUSY : errno;
+    const int err = flock(fd, LOCK_EX | LOCK_NB) != 0 ? (errno == EWOULDBLOCK ? EBUSY : errno) : m_lockFile.acquire(device);
+    if (err) {
         ::close(fd);
         return err;
     }
@@ -103,6 +107,7 @@ int SerialDevice::close()
     const int rc = ::close(m_fd);
     const int err = rc == 0 ? 0 : errno;
     m_fd = -1;
+    m_lockFile.release();
     return err == EINTR ? 0 : err;
 }
 

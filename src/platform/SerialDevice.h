@@ -2,6 +2,7 @@
 // The thin Linux layer under the serial port: it takes the device control block, the timeouts
 // and the event mask exactly as the port builds them and turns them into POSIX calls.
 #include "InputQueue.h"
+#include "PortLockFile.h"
 
 #include <QString>
 #include <atomic>
@@ -142,6 +143,7 @@ private:
     bool gone(int &err) const;
 
     int m_fd = -1;
+    PortLockFile m_lockFile;
     InputQueue m_input;
     std::thread m_reader;
     int m_readerStopFd = -1;

@@ -1,0 +1,139 @@
+#include "Reconnect.h"
+
+#include "PortDoctor.h"
+#include "PortIdentity.h"
+#include "PortLinks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <unistd.h>
+
+using namespace tg::platform;
+
+namespace {
+
+QString pathOf(const QString &port, const SystemRoots &roots)
+{
+    return port.contains(u'/') ? port : roots.dev + u'/' + port;
+}
+
+// Whether a program other than this one has the device open or locked.
+bool heldByOthers(const QString &node, const SystemRoots &roots)
+{
+    for (const PortHolder &h : portHolders(node, roots))
+        if (h.pid != ::getpid())
+            return true;
+    return false;
+}
+
+} // namespace
+
+TDeviceTarget TDeviceTarget::of(const QString &port, const SystemRoots &roots)
+{
+    TDeviceTarget t;
+    t.port = port;
+    t.description = describePort(port, roots);
+    const QString node = portDeviceNode(port, roots);
+    const QString devRoot = QFileInfo(roots.dev).canonicalFilePath();
+    if (!node.isEmpty() && !devRoot.isEmpty() && node.startsWith(devRoot + u'/'))
+        t.key = portIdentity(node.mid(devRoot.size() + 1), roots).key();
+    return t;
+}
+
+QString TDeviceTarget::locate(const SystemRoots &roots) const
+{
+    if (!key.isEmpty()) {
+        const QString node = findPortByKey(key, roots);
+        if (node.isEmpty())
+            return QString();
+        // A by-id or by-path name still leads to it; a node name follows it to its new node.
+        return portDeviceNode(port, roots) == QFileInfo(node).canonicalFilePath() ? port : node;
+    }
+    const QString path = pathOf(port, roots);
+    // An announced port counts only while its owner has it announced: a link left behind by
+    // an owner that died may point at somebody else's terminal by now.
+    const QString links = portLinkFolder();
+    if (!links.isEmpty() && QFileInfo(path).absolutePath() == links)
+        return announcedPorts().contains(path) ? port : QString();
+    return portDeviceNode(port, roots).isEmpty() ? QString() : port;
+}
+
+QString TDeviceTarget::label() const
+{
+    return portLabel(port, description);
+}
+
+TReconnect::TReconnect(QObject *parent) : QObject(parent)
+{
+    m_poll.setInterval(kLookMs);
+    connect(&m_poll, &QTimer::timeout, this, [this] { lookSoon(); });
+    m_soon.setSingleShot(true);
+    connect(&m_soon, &QTimer::timeout, this, [this] { look(); });
+}
+
+TReconnect::~TReconnect() = default;
+
+void TReconnect::Wait(const TDeviceTarget &target, Reason reason)
+{
+    Stop();
+    m_target = target;
+    m_reason = reason;
+    m_waiting = true;
+    m_wasAway = false;
+    m_looks = 0;
+    // Device nodes come and go in /dev; links (by-id names, announced ports) in their folder.
+    m_watcher = new QFileSystemWatcher(this);
+    QStringList folders{roots.dev};
+    const QString folder = QFileInfo(pathOf(target.port, roots)).absolutePath();
+    if (folder != roots.dev && QFileInfo(folder).isDir())
+        folders << folder;
+    m_watcher->addPaths(folders);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { lookSoon(); });
+    // The first look comes after a pause: a device that fails as soon as it is open is not
+    // opened again and again without one.
+    m_sinceLook.start();
+    m_poll.start();
+}
+
+void TReconnect::Stop()
+{
+    m_waiting = false;
+    m_poll.stop();
+    m_soon.stop();
+    delete m_watcher;
+    m_watcher = nullptr;
+}
+
+void TReconnect::lookSoon()
+{
+    if (!m_waiting || m_soon.isActive())
+        return;
+    // However often the folders change, one look per interval at most.
+    const qint64 since = m_sinceLook.elapsed();
+    if (since >= kLookMs)
+        look();
+    else
+        m_soon.start(int(kLookMs - since));
+}
+
+void TReconnect::look()
+{
+    if (!m_waiting || m_looking)
+        return;
+    m_looking = true;
+    m_sinceLook.start();
+    ++m_looks;
+    const QString name = m_target.locate(roots);
+    bool open = false;
+    if (name.isEmpty()) {
+        m_wasAway = true;
+    } else if (m_reason == Released && !m_wasAway) {
+        m_wasAway = heldByOthers(portDeviceNode(name, roots), roots);
+    } else if (!(m_reason == Released && heldByOthers(portDeviceNode(name, roots), roots))) {
+        open = OnBack && OnBack(name);
+    }
+    m_looking = false;
+    if (open)
+        Stop();
+}

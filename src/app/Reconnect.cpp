@@ -67,7 +67,7 @@ QString TDeviceTarget::label() const
 TReconnect::TReconnect(QObject *parent) : QObject(parent)
 {
     m_poll.setInterval(kLookMs);
-    connect(&m_poll, &QTimer::timeout, this, [this] { lookSoon(); });
+    connect(&m_poll, &QTimer::timeout, this, [this] { look(); });
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, [this] { look(); });
 }
@@ -81,7 +81,7 @@ void TReconnect::Wait(const TDeviceTarget &target, Reason reason)
     m_reason = reason;
     m_waiting = true;
     m_wasAway = false;
-    m_looks = 0;
+    m_looks = m_opens = 0;
     // Device nodes come and go in /dev; links (by-id names, announced ports) in their folder.
     m_watcher = new QFileSystemWatcher(this);
     QStringList folders{roots.dev};
@@ -90,9 +90,8 @@ void TReconnect::Wait(const TDeviceTarget &target, Reason reason)
         folders << folder;
     m_watcher->addPaths(folders);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { lookSoon(); });
-    // The first look comes after a pause: a device that fails as soon as it is open is not
-    // opened again and again without one.
-    m_sinceLook.start();
+    // As if it had just been opened: the first open comes after a pause.
+    m_sinceOpen.start();
     m_poll.start();
 }
 
@@ -101,38 +100,43 @@ void TReconnect::Stop()
     m_waiting = false;
     m_poll.stop();
     m_soon.stop();
-    delete m_watcher;
+    // Stop may come from a look the watcher started.
+    if (m_watcher)
+        m_watcher->deleteLater();
     m_watcher = nullptr;
 }
 
 void TReconnect::lookSoon()
 {
-    if (!m_waiting || m_soon.isActive())
-        return;
-    // However often the folders change, one look per interval at most.
-    const qint64 since = m_sinceLook.elapsed();
-    if (since >= kLookMs)
-        look();
-    else
-        m_soon.start(int(kLookMs - since));
+    // Each change starts the pause again: a device comes with several (node, links).
+    if (m_waiting)
+        m_soon.start(kSettleMs);
 }
 
 void TReconnect::look()
 {
     if (!m_waiting || m_looking)
         return;
-    m_looking = true;
-    m_sinceLook.start();
     ++m_looks;
     const QString name = m_target.locate(roots);
-    bool open = false;
     if (name.isEmpty()) {
         m_wasAway = true;
-    } else if (m_reason == Released && !m_wasAway) {
-        m_wasAway = heldByOthers(portDeviceNode(name, roots), roots);
-    } else if (!(m_reason == Released && heldByOthers(portDeviceNode(name, roots), roots))) {
-        open = OnBack && OnBack(name);
+        return;
     }
+    if (m_reason == Released) {
+        const bool held = heldByOthers(portDeviceNode(name, roots), roots);
+        m_wasAway = m_wasAway || held;
+        if (held || !m_wasAway)
+            return;
+    }
+    if (const qint64 since = m_sinceOpen.elapsed(); since < kLookMs) {
+        m_soon.start(int(kLookMs - since));
+        return;
+    }
+    m_sinceOpen.start();
+    ++m_opens;
+    m_looking = true;
+    const bool open = OnBack && OnBack(name);
     m_looking = false;
     if (open)
         Stop();

@@ -2,7 +2,8 @@
 // Brings a lost or released device back with no click: watches for the same device to come
 // back (the same USB identity, also under another ttyUSBn; the same announced name; else the
 // same node) and hands the name to open it by to the window. It looks only while it waits:
-// on changes in the device folders, and at most four times a second.
+// soon after a change in the device folders, and four times a second. It opens at most four
+// times a second, so a device that fails as soon as it is open is not opened again and again.
 #include "SystemRoots.h"
 
 #include <QElapsedTimer>
@@ -30,7 +31,8 @@ public:
     // Lost: opened as soon as it is back. Released: given up for another program (a firmware
     // tool), opened once it has been gone or in another program's hands and is free again.
     enum Reason { Lost, Released };
-    static constexpr int kLookMs = 250;
+    static constexpr int kLookMs = 250;  // between looks without a change; between two opens at least
+    static constexpr int kSettleMs = 20; // after a change, for the links of a new device to be made
 
     explicit TReconnect(QObject *parent = nullptr);
     ~TReconnect() override;
@@ -40,8 +42,9 @@ public:
     bool Waiting() const { return m_waiting; }
     Reason WaitReason() const { return m_reason; }
     const TDeviceTarget &Target() const { return m_target; }
-    // Looks taken during the current or last wait.
+    // Looks taken and opens tried during the current or last wait.
     int Looks() const { return m_looks; }
+    int Opens() const { return m_opens; }
 
     // Asked to open the device by name; true when it is open, which ends the wait.
     std::function<bool(const QString &name)> OnBack;
@@ -58,8 +61,9 @@ private:
     bool m_looking = false;
     bool m_wasAway = false; // Released: gone or held by another program since the release
     int m_looks = 0;
+    int m_opens = 0;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_poll;
     QTimer m_soon;
-    QElapsedTimer m_sinceLook;
+    QElapsedTimer m_sinceOpen;
 };

@@ -808,7 +808,7 @@ QByteArray TFormMain::StatusLine() const
                                      {QStringLiteral("connected"), ComPort1->Connected()},
                                      {QStringLiteral("packets"), packetsHandled},
                                      {QStringLiteral("dropped"), qint64(ComPort1->DroppedInput())},
-                                     {QStringLiteral("waiting"), Reconnect1.Waiting()}})
+                                     {QStringLiteral("waiting"), Reconnect1.State()}})
         .toJson(QJsonDocument::Compact);
 }
 

@@ -74,7 +74,7 @@ public:
 
     TPanelEditor *Editor() const { return editor.get(); }
     // How the link is doing, as one line of JSON: port, whether connected, packets handled and
-    // bytes dropped at a full input queue since the start.
+    // bytes dropped at a full input queue since the start, what a device is waited for.
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 

@@ -106,6 +106,15 @@ void TReconnect::Stop()
     m_watcher = nullptr;
 }
 
+QString TReconnect::State() const
+{
+    if (!m_waiting)
+        return QString();
+    if (m_reason == Lost)
+        return QStringLiteral("lost");
+    return m_wasAway ? QStringLiteral("released-away") : QStringLiteral("released");
+}
+
 void TReconnect::lookSoon()
 {
     // Each change starts the pause again: a device comes with several (node, links).

@@ -42,6 +42,9 @@ public:
     bool Waiting() const { return m_waiting; }
     Reason WaitReason() const { return m_reason; }
     const TDeviceTarget &Target() const { return m_target; }
+    // What it waits for, in one word for scripts: "lost", "released", "released-away" (the
+    // released device has been gone or in another program's hands); empty when not waiting.
+    QString State() const;
     // Looks taken and opens tried during the current or last wait.
     int Looks() const { return m_looks; }
     int Opens() const { return m_opens; }

@@ -788,10 +788,9 @@ void TFormMain::ButtonSendStringClick()
     try {
         ComPort1->WriteText(tg::encodeCp1252(text));
     } catch (const EComPort &e) {
-        // The port's own text first, then which port and what to do.
-        QString why = e.Explanation(ComPort1->Port());
-        if (Reconnect1.Waiting())
-            why += QStringLiteral("\n") + LabelWaiting->text();
+        // The port's own text first, then which port and what to do; while the device is waited
+        // for, "press Connect" would be wrong advice.
+        const QString why = Reconnect1.Waiting() ? LabelWaiting->text() : e.Explanation(ComPort1->Port());
         throw std::runtime_error(std::string(e.what()) + (why.isEmpty() ? std::string() : "\n\n" + why.toStdString()));
     }
 }

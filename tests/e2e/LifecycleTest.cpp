@@ -382,6 +382,10 @@ TEST(Lifecycle, ALaterStartHandsItsPortToTheRunningCopyAndTheNextStartRemembersI
                    status.contains(atStart ? "\"connected\":true" : "\"connected\":false");
         }, 30000)) << status.constData();
         EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
-        EXPECT_TRUE(text(contents(settings)).contains("\nComboBoxBaud_Text=57600\n"));
+        // The main file keeps its own keys only.
+        const QByteArray main = text(contents(settings));
+        EXPECT_TRUE(main.contains("\nComboBoxBaud_Text=57600\n"));
+        for (const char *key : {"LastPort", "LastBaud", "ConnectAtStart", "Reconnect"})
+            EXPECT_FALSE(main.contains(key)) << key;
     }
 }

@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,6 +151,18 @@ TEST(Reconnect, SwitchedOffOrEndedByTheUserTheLostDeviceStaysClosed)
         r.sim.unplug();
         ASSERT_TRUE(waitFor([&] { return !r.w.ComPort1->Connected(); }));
         EXPECT_EQ(r.waiting(), way.reconnect);
+        // Send String says which port and what to do: wait for it, or connect once it is back.
+        r.w.EditTerminalSendString->setText(QStringLiteral("#70M1<"));
+        try {
+            r.w.ButtonSendStringClick();
+            ADD_FAILURE() << "sent to a lost device";
+        } catch (const std::exception &e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what())
+                            .startsWith(QStringLiteral("Port Not Open\n\n") +
+                                        (way.reconnect ? QStringLiteral("Waiting for ") + r.sim.link + u' '
+                                                       : r.sim.link + QStringLiteral(" is not open: press Connect"))))
+                << e.what();
+        }
         way.after(r);
         EXPECT_FALSE(r.w.Reconnect1.Waiting());
         EXPECT_FALSE(r.w.LabelWaiting->isVisible());

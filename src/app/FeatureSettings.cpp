@@ -57,23 +57,33 @@ void TFeatureSettings::SetLastConnection(const QString &port, const QString &bau
 
 void TFeatureSettings::SetConnectAtStart(bool on)
 {
+    if (on == m_connectAtStart)
+        return;
     m_connectAtStart = on;
     save();
 }
 
 void TFeatureSettings::SetReconnect(bool on)
 {
+    if (on == m_reconnect)
+        return;
     m_reconnect = on;
     save();
 }
 
 void TFeatureSettings::save()
 {
-    if (!m_file)
+    if (!m_file || m_failed)
+        return;
+    // A folder that takes no new file is reported once, by the main settings file saved into
+    // it at the end; a second complaint about it would say nothing new.
+    const QFileInfo file(m_file->FileName());
+    if (!file.exists() && !QFileInfo(file.absolutePath()).isWritable())
         return;
     m_file->StoreText(kLastPort, m_lastPort);
     m_file->StoreText(kLastBaud, m_lastBaud);
     m_file->StoreBool(kConnectAtStart, m_connectAtStart);
     m_file->StoreBool(kReconnect, m_reconnect);
-    m_file->SaveFile();
+    // Said once: later changes are kept for the run only.
+    m_failed = !m_file->SaveFile();
 }

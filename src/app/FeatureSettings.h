@@ -23,7 +23,8 @@ public:
     bool ConnectAtStart() const { return m_connectAtStart; }
     bool Reconnect() const { return m_reconnect; }
 
-    // Each change is written at once, so it survives however the program ends.
+    // Each change is written at once, so it survives however the program ends; setting what is
+    // already set writes nothing.
     void SetLastConnection(const QString &port, const QString &baud);
     void SetConnectAtStart(bool on);
     void SetReconnect(bool on);
@@ -35,4 +36,5 @@ private:
     QString m_lastPort, m_lastBaud;
     bool m_connectAtStart = false;
     bool m_reconnect = true;
+    bool m_failed = false; // a save failed and was reported
 };

@@ -256,41 +256,6 @@ TEST(Lifecycle, HelpAndVersionNeedNoDisplay)
     }
 }
 
-TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
-{
-    // Asked without a display, as a script over SSH asks.
-    auto status = [](const QProcessEnvironment &base) {
-        QProcess p;
-        QProcessEnvironment env = base;
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--status")});
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return std::make_pair(p.exitCode(), p.readAllStandardOutput().trimmed());
-    };
-    QTemporaryDir dir;
-    Pty device;
-    ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini")), QStringLiteral("--port"),
-                  device.slave, QStringLiteral("--connect")});
-    ASSERT_TRUE(r.started());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
-    device.write(QByteArray("#1M5<#2M7<#3M9<"));
-    QByteArray answer;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        const auto [code, out] = status(r.p.processEnvironment());
-        answer = out;
-        return code == 0 && out.contains("\"packets\":3");
-    }, 30000)) << answer.constData();
-    EXPECT_TRUE(answer.contains("\"connected\":true")) << answer.constData();
-    EXPECT_TRUE(answer.contains("\"dropped\":0")) << answer.constData();
-    EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
-    // Nobody to ask: a clear failure, not an empty success.
-    const auto [code, out] = status(r.p.processEnvironment());
-    EXPECT_EQ(code, 1);
-    EXPECT_TRUE(out.isEmpty());
-}
-
 namespace {
 
 // The program started again while one runs, without a display as a script over SSH starts it.
@@ -305,6 +270,35 @@ std::pair<int, QByteArray> laterStart(const ProgramRun &first, const QStringList
     EXPECT_TRUE(p.waitForFinished(30000));
     return {p.exitCode(), p.readAllStandardOutput().trimmed()};
 }
+
+} // namespace
+
+TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
+{
+    auto status = [](const ProgramRun &r) { return laterStart(r, {QStringLiteral("--status")}); };
+    QTemporaryDir dir;
+    Pty device;
+    ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini")), QStringLiteral("--port"),
+                  device.slave, QStringLiteral("--connect")});
+    ASSERT_TRUE(r.started());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+    device.write(QByteArray("#1M5<#2M7<#3M9<"));
+    QByteArray answer;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const auto [code, out] = status(r);
+        answer = out;
+        return code == 0 && out.contains("\"packets\":3");
+    }, 30000)) << answer.constData();
+    EXPECT_TRUE(answer.contains("\"connected\":true")) << answer.constData();
+    EXPECT_TRUE(answer.contains("\"dropped\":0")) << answer.constData();
+    EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
+    // Nobody to ask: a clear failure, not an empty success.
+    const auto [code, out] = status(r);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.isEmpty());
+}
+
+namespace {
 
 // Whether anyone holds the device: its lock file, a lock on it, or an open descriptor.
 bool held(const QString &node)

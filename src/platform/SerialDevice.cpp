@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -113,6 +114,7 @@ void SerialDevice::stopReader()
 
 void SerialDevice::readLoop()
 {
+    pthread_setname_np(pthread_self(), "serial-reader"); // as tools that list threads show it
     static constexpr size_t kBlock = 64 * 1024;
     const std::unique_ptr<char[]> block(new char[kBlock]);
     for (;;) {

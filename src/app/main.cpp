@@ -53,7 +53,7 @@ void onSignalsCall(QObject *context, std::function<void()> handler)
 
 struct Options {
     QCommandLineParser cl;
-    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("Serial port to use."), QStringLiteral("NAME")};
+    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("Serial port to use: a device, or tcp://HOST:PORT or rfc2217://HOST:PORT on the network."), QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QStringLiteral("Baud rate."), QStringLiteral("N")};
     QCommandLineOption connectNow{QStringLiteral("connect"), QStringLiteral("Connect at start.")};
     QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Settings file to use."),

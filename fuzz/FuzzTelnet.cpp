@@ -4,6 +4,7 @@
 // state; its data bytes never outnumber the stream's. The data it found, escaped for the wire
 // and read back by a session with binary on, must come back unchanged.
 #include "TelnetComPort.h"
+#include "TelnetFeed.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,39 +13,6 @@
 
 using tg::platform::TelnetComPort;
 
-namespace {
-
-struct Outcome {
-    std::string data, reply;
-    uint32_t lines = 0, errors = 0;
-    TelnetComPort::State option = TelnetComPort::State::Pending;
-    bool operator==(const Outcome &) const = default;
-};
-
-Outcome feed(const std::string &stream, const std::vector<size_t> &cuts)
-{
-    TelnetComPort s;
-    s.start();
-    Outcome o;
-    size_t from = 0;
-    std::vector<size_t> ends = cuts;
-    ends.push_back(stream.size());
-    for (size_t end : ends) {
-        std::string piece = stream.substr(from, end - from);
-        const auto r = s.receive(piece.data(), piece.size(), o.reply);
-        if (r.data > piece.size())
-            std::abort();
-        o.data.append(piece, 0, r.data);
-        from = end;
-    }
-    o.lines = s.modemLines();
-    o.errors = s.takeLineErrors();
-    o.option = s.comPort();
-    return o;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
@@ -52,13 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string stream(reinterpret_cast<const char *>(data + 1), size - 1);
     const size_t cut = stream.empty() ? 0 : data[0] % (stream.size() + 1);
 
-    const Outcome whole = feed(stream, {});
-    if (!(feed(stream, {cut}) == whole))
+    const TelnetOutcome whole = feedTelnet(stream, {});
+    if (!(feedTelnet(stream, {cut}) == whole))
         std::abort();
     std::vector<size_t> everyByte;
     for (size_t i = 1; i < stream.size() && stream.size() <= 512; ++i)
         everyByte.push_back(i);
-    if (!(feed(stream, everyByte) == whole))
+    if (!(feedTelnet(stream, everyByte) == whole))
         std::abort();
 
     // Escaping round trip, with binary agreed both ways.

@@ -142,10 +142,9 @@ void SerialDevice::readLoop()
         const bool nothingNow = n == 0 ? !m_link->isSocket() : (errno == EAGAIN || errno == EINTR);
         if (nothingNow && !hungUp)
             continue;
-        // Gone: everything it sent before is in the queue. A peer that reset the connection
-        // hung up like a pty whose other side closed.
-        const bool reset = n < 0 && (errno == ECONNRESET || errno == EPIPE);
-        m_lostError = n < 0 && !nothingNow && !reset ? errno : EIO;
+        // Gone: everything it sent before is in the queue. A connection that ended or failed
+        // is a device that hung up, like a pty whose other side closed.
+        m_lostError = n < 0 && !nothingNow && !m_link->isSocket() ? errno : EIO;
         break;
     }
     m_link->lost();

@@ -85,8 +85,9 @@ void ComServer::send(const QByteArray &wire)
     [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
 }
 
-void ComServer::hangUp()
+void ComServer::hangUp(bool reset)
 {
+    m_reset = reset;
     m_hangUp = true;
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
@@ -127,6 +128,10 @@ void ComServer::run()
             }
             writeAll(m_client, out);
             if (m_hangUp.exchange(false)) {
+                if (m_reset) {
+                    const linger abort{1, 0};
+                    ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                }
                 ::close(m_client);
                 m_client = -1;
                 m_connected = false;

@@ -28,8 +28,9 @@ public:
 
     // Puts bytes on the wire as they are, for a connected client.
     void send(const QByteArray &wire);
-    // Ends the connection, as a server that goes away.
-    void hangUp();
+    // Ends the connection, as a server that goes away; with reset, abruptly (TCP reset), as
+    // a server that crashed with data unread.
+    void hangUp(bool reset = false);
 
     struct Command {
         int command;
@@ -54,6 +55,7 @@ private:
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_hangUp{false};
+    std::atomic<bool> m_reset{false};
     mutable std::mutex m_mutex;
     QByteArray m_outgoing, m_wire, m_data, m_options, m_pending;
     std::vector<Command> m_commands;

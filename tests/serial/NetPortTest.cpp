@@ -279,17 +279,19 @@ TEST(NetPort, ModemLinesAndLineErrorsFromTheServerWakeTheEventThread)
 TEST(NetPort, AServerThatGoesAwayIsALostDeviceReportedOnce)
 {
     ComServer server(ComServer::Mode::Answer);
-    {
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "connection reset" : "connection closed");
         NetRig r(server.name());
         r.port.Open();
         ASSERT_TRUE(r.port.Connected());
         r.log.clear();
         server.send("#1M");
-        server.hangUp();
+        ASSERT_TRUE(waitFor([&] { return r.received == "#1M"; })) << "what came before the end is delivered";
+        server.hangUp(reset);
         ASSERT_TRUE(waitFor([&] { return !r.port.Connected(); }));
         waitFor([] { return false; }, 200); // room for a second report or a spinning thread
         EXPECT_EQ(r.log, (Log{"CTS-", "DSR-", "RLSD-", "Error " + std::to_string(TComErrors(ceIO).toInt()) + " closed"}));
-        EXPECT_EQ(r.received, "#1M") << "what came before the end is delivered";
+        EXPECT_EQ(r.port.LostError(), EIO);
 
         // The server is back: connect again.
         r.port.Open();

@@ -1,5 +1,6 @@
 // The telnet com port session on its own: byte streams from a server, split anywhere.
 #include "TelnetComPort.h"
+#include "TelnetFeed.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -28,46 +29,11 @@ std::string bytes(std::initializer_list<int> b)
     return s;
 }
 
-// What the session made of a stream.
-struct Outcome {
-    std::string data, reply;
-    uint32_t lines = 0, errors = 0;
-    State comPort = State::Pending;
-    bool operator==(const Outcome &) const = default;
-};
+using Outcome = TelnetOutcome;
 
-std::ostream &operator<<(std::ostream &os, const Outcome &o)
-{
-    auto hex = [&os](const std::string &s) {
-        for (unsigned char c : s)
-            os << ' ' << int(c);
-    };
-    os << "data";
-    hex(o.data);
-    os << " / reply";
-    hex(o.reply);
-    return os << " / lines " << o.lines << " errors " << o.errors << " option " << int(o.comPort);
-}
-
-// Feeds the stream in the given pieces to a session that opened the way the link opens it.
 Outcome feed(const std::string &stream, const std::vector<size_t> &cuts)
 {
-    TelnetComPort s;
-    s.start();
-    Outcome o;
-    size_t from = 0;
-    std::vector<size_t> ends = cuts;
-    ends.push_back(stream.size());
-    for (size_t end : ends) {
-        std::string piece = stream.substr(from, end - from);
-        const auto r = s.receive(piece.data(), piece.size(), o.reply);
-        o.data += piece.substr(0, r.data);
-        from = end;
-    }
-    o.lines = s.modemLines();
-    o.errors = s.takeLineErrors();
-    o.comPort = s.comPort();
-    return o;
+    return feedTelnet(stream, cuts);
 }
 
 // The server's usual opening: it offers and asks for binary, suppress-go-ahead and com port

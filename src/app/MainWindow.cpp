@@ -613,9 +613,14 @@ void TFormMain::ButtonConnectComPort1Click()
         ComPort1->SetConnected(true);
         ComDataPacket1->ResetBuffer();
         setFlow(true);
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
         ComPort1->Close();
-        showWarning(QString::fromLatin1(kPortWarning));
+        // The three lines as they always were, then what the system says is wrong.
+        QString text = QString::fromLatin1(kPortWarning);
+        if (const auto *portError = dynamic_cast<const EComPort *>(&e))
+            if (const QString why = portError->Explanation(ComPort1->Port()); !why.isEmpty())
+                text += QStringLiteral("\n\n") + why;
+        showWarning(text);
     }
 }
 

@@ -53,7 +53,10 @@ void onSignalsCall(QObject *context, std::function<void()> handler)
 
 struct Options {
     QCommandLineParser cl;
-    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("Serial port to use: a device, or tcp://HOST:PORT or rfc2217://HOST:PORT on the network."), QStringLiteral("NAME")};
+    QCommandLineOption port{QStringLiteral("port"),
+                            QStringLiteral("Serial port to use: ttyUSB0, a path, a /dev/serial/by-id or by-path name, "
+                                           "or rfc2217://HOST:PORT or tcp://HOST:PORT on the network."),
+                            QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QStringLiteral("Baud rate."), QStringLiteral("N")};
     QCommandLineOption connectNow{QStringLiteral("connect"), QStringLiteral("Connect at start.")};
     QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Settings file to use."),
@@ -157,7 +160,8 @@ int main(int argc, char **argv)
     };
     if (o.cl.isSet(o.port)) {
         w->ComPort1->SetPort(o.cl.value(o.port));
-        // The Interface page shows the port given, when it is one of those listed.
+        // The Interface page shows the port given, or the listed device it leads to (a by-id
+        // name); the port keeps the name as given.
         w->ComComboBoxPort->SetText(o.cl.value(o.port));
     }
     if (o.cl.isSet(o.baud))

@@ -116,10 +116,18 @@ void SerialDevice::readLoop()
 {
     pthread_setname_np(pthread_self(), "serial-reader"); // as tools that list threads show it
     static constexpr size_t kBlock = 64 * 1024;
+    // While the queue is full the reader takes a small piece a millisecond, more than any
+    // serial line sends, and drops it: a device faster than that (a flooding pseudo-terminal)
+    // then waits in its own writes instead of taking the processor the window needs.
+    static constexpr size_t kFullPiece = 4096;
+    static constexpr int kFullPauseMs = 1;
     const std::unique_ptr<char[]> block(new char[kBlock]);
+    bool full = false;
     for (;;) {
         const short out = m_link->pendingOutput() ? POLLOUT : 0;
         pollfd fds[2] = {{m_fd, short(POLLIN | out), 0}, {m_readerStopFd, POLLIN, 0}};
+        if (full && ::poll(&fds[1], 1, kFullPauseMs) > 0)
+            return;
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -131,10 +139,11 @@ void SerialDevice::readLoop()
         if (fds[0].revents & POLLOUT)
             m_link->flushPending();
         const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
-        const ssize_t n = ::read(m_fd, block.get(), kBlock);
+        const ssize_t n = ::read(m_fd, block.get(), full ? kFullPiece : kBlock);
         if (n > 0) {
             const size_t data = m_link->received(block.get(), size_t(n));
-            if (data > 0 && m_input.push(block.get(), data) < data)
+            full = data > 0 && m_input.push(block.get(), data) < data;
+            if (full)
                 m_overflowed = true;
             continue;
         }

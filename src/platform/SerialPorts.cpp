@@ -8,8 +8,6 @@
 
 namespace tg::platform {
 
-namespace {
-
 QByteArray readAttribute(const QString &path)
 {
     QFile f(path);
@@ -18,11 +16,9 @@ QByteArray readAttribute(const QString &path)
     return f.readAll().trimmed();
 }
 
-} // namespace
-
-QStringList listSerialPorts(const QString &sysTty)
+QStringList serialTtyNames(const QString &sysTty)
 {
-    QStringList ports;
+    QStringList names;
     const QDir dir(sysTty);
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
         const QString entry = dir.filePath(name);
@@ -34,11 +30,33 @@ QStringList listSerialPorts(const QString &sysTty)
             continue;
         if (readAttribute(entry + QStringLiteral("/console")) == "Y")
             continue;
-        ports << QStringLiteral("/dev/") + name;
+        names << name;
     }
+    return names;
+}
+
+namespace {
+
+QStringList listPorts(const QString &sysTty, const QString &dev)
+{
+    QStringList ports;
+    for (const QString &name : serialTtyNames(sysTty))
+        ports << dev + u'/' + name;
     ports << announcedPorts();
     ports.sort(Qt::CaseInsensitive);
     return ports;
+}
+
+} // namespace
+
+QStringList listSerialPorts(const QString &sysTty)
+{
+    return listPorts(sysTty, QStringLiteral("/dev"));
+}
+
+QStringList listSerialPorts(const SystemRoots &roots)
+{
+    return listPorts(roots.sys + QStringLiteral("/class/tty"), roots.dev);
 }
 
 } // namespace tg::platform

@@ -1,4 +1,5 @@
 #include "TtyLink.h"
+#include "PortIdentity.h"
 
 // termios2 (any integer rate through BOTHER) lives in the kernel headers, which clash with
 // <termios.h>; this file therefore speaks to the driver through ioctl only.
@@ -23,14 +24,16 @@ bool noModemLines(int err) { return err == ENOTTY || err == EINVAL; }
 
 int TtyLink::open(const QString &port)
 {
-    const QByteArray path = SerialDevice::devicePath(port).toLocal8Bit();
+    const QString device = resolvePortPath(SerialDevice::devicePath(port));
+    const QByteArray path = device.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone.
+    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone. The
+    // lock file is for terminal programs that know neither.
     ioctl(fd, TIOCEXCL);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = (errno == EWOULDBLOCK) ? EBUSY : errno;
+    const int err = flock(fd, LOCK_EX | LOCK_NB) != 0 ? (errno == EWOULDBLOCK ? EBUSY : errno) : m_lockFile.acquire(device);
+    if (err) {
         ::close(fd);
         return err;
     }
@@ -42,7 +45,9 @@ int TtyLink::close()
 {
     if (m_fd >= 0)
         ioctl(m_fd, TIOCNXCL);
-    return DeviceLink::close();
+    const int err = DeviceLink::close();
+    m_lockFile.release();
+    return err;
 }
 
 int TtyLink::applyLine(const DeviceControlBlock &dcb)

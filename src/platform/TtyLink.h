@@ -1,7 +1,9 @@
 #pragma once
-// A local serial device (or pseudo-terminal): opened exclusively, set up through termios2
-// so that any integer rate works, modem lines and error counters read from the driver.
+// A local serial device (or pseudo-terminal): opened exclusively (with the UUCP lock file
+// that terminal programs look for), set up through termios2 so that any integer rate works,
+// modem lines and error counters read from the driver.
 #include "DeviceLink.h"
+#include "PortLockFile.h"
 
 namespace tg::platform {
 
@@ -20,6 +22,7 @@ private:
     };
     bool readCounters(Counters &c) const;
     Counters m_counters;
+    PortLockFile m_lockFile;
 };
 
 } // namespace tg::platform

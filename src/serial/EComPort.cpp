@@ -1,4 +1,7 @@
 #include "EComPort.h"
+
+#include "PortDoctor.h"
+
 #include <array>
 
 namespace {
@@ -50,4 +53,10 @@ EComPort::EComPort(int code, int winCode)
       m_code(code),
       m_winCode(winCode > 0 ? winCode : -1)
 {
+}
+
+QString EComPort::Explanation(const QString &port) const
+{
+    const bool refused = m_code == Com::ErrorCode(Com::CE_OpenFailed) && m_winCode > 0;
+    return refused ? tg::platform::explainOpenFailure(port, m_winCode) : QString();
 }

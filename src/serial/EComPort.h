@@ -13,6 +13,10 @@ public:
     int Code() const { return m_code; }
     int WinCode() const { return m_winCode; }
 
+    // Why port could not be opened and what to do, in plain words; empty when this error is
+    // not a refused open.
+    QString Explanation(const QString &port) const;
+
     static QString CodeText(int code);
     static QString MessageFor(int code, int winCode);
 

@@ -76,14 +76,19 @@ TEST(Connect, DeviceDrivesThePanel)
     EXPECT_EQ(r.device.read(1, 300), QByteArray());
 }
 
-TEST(Connect, FailuresLeaveThePortClosed)
+TEST(Connect, FailuresLeaveThePortClosedAndSayWhy)
 {
+    // The three lines as they always were, a blank line, then what is wrong.
+    const QString warning = QStringLiteral("-  ComPort existiert nicht\r\n-  ComPort ist nicht selektiert    \r\n"
+                                           "-  ComPort kann nicht aktiviert werden\n\n");
     Rig r;
     r.w.ComPort1->SetPort(QStringLiteral("/dev/tavelgrid-no-such-port"));
     r.w.ButtonConnectComPort1Click();
     EXPECT_FALSE(r.w.ComPort1->Connected());
     ASSERT_EQ(r.warnings.size(), 1);
     EXPECT_EQ(r.warnings[0].count(QStringLiteral("\r\n")), 2);
+    EXPECT_TRUE(r.warnings[0].startsWith(warning + QStringLiteral("/dev/tavelgrid-no-such-port does not exist.\n")))
+        << qPrintable(r.warnings[0]);
 
     r.w.ComPort1->SetPort(r.device.slave);
     r.w.ComboBoxBaud->setCurrentText(QStringLiteral("fast"));
@@ -97,7 +102,10 @@ TEST(Connect, FailuresLeaveThePortClosed)
     other.Open();
     r.w.ButtonConnectComPort1Click();
     EXPECT_EQ(r.w.ComPort1->Connected(), false);
-    EXPECT_EQ(r.warnings.size(), 2);
+    ASSERT_EQ(r.warnings.size(), 2);
+    EXPECT_TRUE(r.warnings[1].startsWith(warning + r.device.slave + QStringLiteral(" is in use:\n")));
+    EXPECT_TRUE(r.warnings[1].contains(QStringLiteral("(pid %1, this program) holds ").arg(QCoreApplication::applicationPid())))
+        << qPrintable(r.warnings[1]);
 }
 
 TEST(Connect, CheckBoxesSwitchInstruments)

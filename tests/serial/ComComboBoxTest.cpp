@@ -1,14 +1,19 @@
+#include "../platform/SysfsFixture.h"
 #include "ComComboBox.h"
 #include "ComPort.h"
 #include "EComPort.h"
+#include "PortIdentity.h"
+#include "PortItemDelegate.h"
 #include "PortLinks.h"
 #include "Pty.h"
 #include "RuntimeFolder.h"
 #include "SerialPorts.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -88,6 +93,80 @@ TEST(ComComboBox, PortListHasRealAndAnnouncedPortsSortedAsText)
     EXPECT_EQ(empty.Text(), QString());
 }
 
+TEST(ComComboBox, PortsShowWhatTheDeviceIsBesideAnUnchangedName)
+{
+    ScopedRuntimeFolder runtime;
+    SysfsFixture sys;
+    sys.add({"ttyUSB0", kPci, "1-2", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"});
+    sys.add({"ttyACM0", kPci, "1-3", "2341", "0043", "Arduino (www.arduino.cc)", "", "85736323838351F0B1A1"});
+    sys.addUart(QStringLiteral("ttyS1"), QStringLiteral("4"));
+    TComComboBox box;
+    box.SetPortLister([&] { return tg::platform::listSerialPorts(sys.roots); });
+    box.SetPortDescriber([&](const QString &port) { return tg::platform::describePort(port, sys.roots); });
+    box.SetComProperty(cpPort);
+    const struct {
+        QString port, description;
+    } expected[] = {
+        {sys.node("ttyACM0"), "Arduino (www.arduino.cc), serial 85736323838351F0B1A1 (2341:0043)"},
+        {sys.node("ttyS1"), ""},
+        {sys.node("ttyUSB0"), "FTDI FT232R USB UART, serial A50285BI (0403:6001)"},
+    };
+    ASSERT_EQ(box.count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QModelIndex index = box.model()->index(i, 0);
+        EXPECT_EQ(box.itemText(i), expected[i].port);
+        EXPECT_EQ(box.itemData(i, Qt::ToolTipRole).toString(), expected[i].description);
+        const QString label = expected[i].port + QStringLiteral(" \u2014 ") + expected[i].description;
+        EXPECT_EQ(PortItemDelegate::Label(index), expected[i].description.isEmpty() ? expected[i].port : label);
+    }
+    // The list draws the description; what is picked is the name alone.
+    box.showPopup();
+    const QModelIndex usb = box.model()->index(2, 0);
+    EXPECT_GT(box.view()->itemDelegate()->sizeHint(QStyleOptionViewItem(), usb).width(),
+              box.fontMetrics().horizontalAdvance(expected[2].port + QStringLiteral(" FTDI FT232R USB UART")));
+    EXPECT_GE(box.view()->width(), box.view()->sizeHintForColumn(0)) << "the open list is wide enough for them";
+    box.hidePopup();
+    TComPort port;
+    box.SetComPort(&port);
+    box.SetAutoApply(true);
+    box.setCurrentIndex(2);
+    box.Change();
+    EXPECT_EQ(box.Text(), expected[2].port);
+    EXPECT_EQ(port.Port(), expected[2].port);
+}
+
+TEST(ComComboBox, TheOpenListFollowsPortsThatComeAndGo)
+{
+    ScopedRuntimeFolder runtime;
+    SysfsFixture sys;
+    sys.addUart(QStringLiteral("ttyS1"), QStringLiteral("4"));
+    TComComboBox box;
+    box.SetPortLister([&] { return tg::platform::listSerialPorts(sys.roots); });
+    box.SetComProperty(cpPort);
+    box.show();
+    ASSERT_EQ(items(box), QStringList{sys.node("ttyS1")});
+    auto watchers = [&] { return box.findChildren<QFileSystemWatcher *>().size(); };
+    EXPECT_EQ(watchers(), 0) << "nothing is watched while the list is closed";
+
+    box.showPopup();
+    ASSERT_TRUE(box.view()->isVisible());
+    EXPECT_EQ(watchers(), 1);
+    Pty sim;
+    tg::platform::PortAnnouncement announced;
+    ASSERT_TRUE(announced.announce(QString(), sim.slave));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.count() == 2; })) << "a port that comes while the list is open shows up";
+    const int i = box.findText(announced.path());
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(box.itemData(i, Qt::ToolTipRole).toString(), QStringLiteral("virtual port (pseudo-terminal ") + sim.slave + u')');
+    EXPECT_EQ(box.Text(), sys.node("ttyS1")) << "the selection stays";
+    EXPECT_TRUE(box.view()->isVisible()) << "the list stays open";
+    announced.withdraw();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box.count() == 1; })) << "a port that goes while the list is open goes from it";
+
+    box.hidePopup();
+    EXPECT_EQ(watchers(), 0);
+}
+
 struct PortPick : ::testing::Test {
     Pty a, b;
     TComPort port;
@@ -145,6 +224,29 @@ TEST_F(PortPick, WithoutAutoApplyThePickIsHeldUntilApplied)
     EXPECT_EQ(port.Port(), a.slave);
     box.ApplySettings();
     EXPECT_EQ(port.Port(), b.slave);
+}
+
+TEST_F(PortPick, APortNamedByALinkSelectsItsDeviceAndKeepsItsName)
+{
+    // A stable name such as /dev/serial/by-id/... is a link to the device the list names.
+    QTemporaryDir dir;
+    const QString toA = dir.filePath(QStringLiteral("usb-Board_A-if00")), toB = dir.filePath(QStringLiteral("usb-Board_B-if00"));
+    ASSERT_TRUE(QFile::link(a.slave, toA) && QFile::link(b.slave, toB));
+    TComPort named;
+    named.SetPort(toB);
+    box.SetComPort(&named);
+    EXPECT_EQ(box.Text(), b.slave);
+    box.ApplySettings();
+    EXPECT_EQ(named.Port(), toB) << "the port keeps the name it was given";
+
+    box.SetText(toA);
+    EXPECT_EQ(box.Text(), a.slave);
+    box.SetText(QStringLiteral("COM1"));
+    EXPECT_EQ(box.Text(), a.slave) << "a name of no device present selects nothing else";
+    named.SetPort(dir.filePath(QStringLiteral("usb-Gone-if00")));
+    box.SetComPort(&port);
+    box.SetComPort(&named);
+    EXPECT_EQ(box.currentIndex(), -1);
 }
 
 TEST_F(PortPick, TheDestroyedPortIsForgotten)

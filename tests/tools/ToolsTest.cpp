@@ -5,6 +5,7 @@
 #include "RuntimeFolder.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
@@ -13,7 +14,9 @@
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -136,6 +139,62 @@ TEST(Monitor, ShowsDeviceBytesEscapedAndNamesBadArguments)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("usage:"));
     EXPECT_TRUE(r.err.isEmpty());
+}
+
+TEST(Monitor, TakesTheLockFileAndSaysWhyAPortCannotBeOpened)
+{
+    Pty pty;
+    const QString lockFile = QStringLiteral("/run/lock/LCK..pts_") + pty.slave.section(u'/', -1);
+    QProcess first;
+    first.start(QStringLiteral(TG_MONITOR_PATH), {pty.slave});
+    ASSERT_TRUE(first.waitForStarted());
+    const QByteArray firstPid = QByteArray::number(first.processId());
+    const QDir fds(QStringLiteral("/proc/") + firstPid + QStringLiteral("/fd"));
+    auto holdsOpen = [&] {
+        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot))
+            if (QFile::symLinkTarget(fds.filePath(fd)) == pty.slave)
+                return true;
+        return false;
+    };
+    // Terminal programs see the port taken: the lock file names the monitor.
+    auto lockFileNamesIt = [&] {
+        QFile f(lockFile);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == firstPid.rightJustified(10, ' ') + '\n';
+    };
+    if (::access("/run/lock", W_OK) == 0)
+        ASSERT_TRUE(waitFor(lockFileNamesIt)) << qPrintable(lockFile);
+    else
+        ASSERT_TRUE(waitFor(holdsOpen));
+    const Finished second = run(TG_MONITOR_PATH, {pty.slave});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains(pty.slave.toLocal8Bit() + " is in use:\n- tavelgrid-monitor (pid " + firstPid + ") holds "))
+        << second.err.toStdString();
+    ::kill(pid_t(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_FALSE(QFile::exists(lockFile)) << "the lock file goes with the monitor";
+
+    const Finished missing = run(TG_MONITOR_PATH, {QStringLiteral("ttyTavelgridNone")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("\n/dev/ttyTavelgridNone does not exist.\n")) << missing.err.toStdString();
+
+    // A user outside the group that may use the device is told which group to join.
+    const group *dialout = ::getgrnam("dialout");
+    if (::geteuid() != 0 || !dialout)
+        GTEST_SKIP() << "needs root to run the monitor as another user";
+    const QByteArray slave = QFile::encodeName(pty.slave);
+    ASSERT_EQ(::chown(slave.constData(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(slave.constData(), 0660), 0);
+    QProcess other;
+    other.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(126);
+    });
+    other.start(QStringLiteral(TG_MONITOR_PATH), {pty.slave});
+    ASSERT_TRUE(other.waitForFinished(30000));
+    const QByteArray err = other.readAllStandardError();
+    EXPECT_EQ(other.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("belongs to the group \"dialout\"")) << err.toStdString();
+    EXPECT_TRUE(err.contains("\n    sudo usermod -aG dialout $USER\nthen log out and in again.")) << err.toStdString();
 }
 
 TEST(Simulator, NamesWhatIsWrongWithItsOptions)

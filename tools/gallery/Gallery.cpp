@@ -21,13 +21,23 @@ SteppedClock *theClock = nullptr;
 TFlashService *theService = nullptr;
 } // namespace
 
-void save(QWidget &w, const QString &name)
+QImage image(QWidget &w)
 {
     const qreal dpr = w.devicePixelRatioF();
     QImage img(QSize(qCeil(w.width() * dpr), qCeil(w.height() * dpr)), QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);
     img.fill(QColor(0xC0, 0xDC, 0xC0)); // the panel's money-green background
     w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+}
+
+void save(QWidget &w, const QString &name)
+{
+    save(image(w), name);
+}
+
+void save(const QImage &img, const QString &name)
+{
     const QString path = outDir + u'/' + name + QStringLiteral(".png");
     if (!img.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -84,6 +94,7 @@ int main(int argc, char **argv)
     gallery::configPages();
     gallery::displayPages();
     gallery::terminalPage();
+    gallery::interfacePage();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

@@ -7,8 +7,11 @@
 #include "Font.h"
 #include "PanelSetup.h"
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
+
+class QProcess;
 
 namespace gallery {
 
@@ -21,10 +24,15 @@ public:
 
 // Renders w over the panel's background into OUTDIR/name.png; exits on a write failure.
 void save(QWidget &w, const QString &name);
+void save(const QImage &img, const QString &name);
+// w rendered over the panel's background.
+QImage image(QWidget &w);
 using tg::app::setFont;
 // Steps the flash service until done() holds (at most 300 ticks).
 void tickUntil(const std::function<bool()> &done);
 SteppedClock &clock();
+// Starts the device simulator with args; returns its port, empty when it did not start.
+QString startSimulator(QProcess &device, const QStringList &args);
 
 template <typename T>
 struct Holder {
@@ -46,6 +54,7 @@ void roundTrend();
 void numEdit();
 void input();
 void terminalPage();
+void interfacePage();
 void comLed();
 
 } // namespace gallery

@@ -14,17 +14,25 @@
 
 namespace gallery {
 
-void terminalPage()
+QString startSimulator(QProcess &device, const QStringList &args)
 {
     const QString sim = QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/tavelgrid-sim");
-    QProcess device;
-    device.start(sim, {QStringLiteral("--rate"), QStringLiteral("200"), QStringLiteral("--duration"),
-                       QStringLiteral("20"), QStringLiteral("--quiet")});
+    device.start(sim, args);
     if (!device.waitForStarted() || !device.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "terminal page skipped: cannot start %s\n", qPrintable(sim));
-        return;
+        std::fprintf(stderr, "cannot start %s\n", qPrintable(sim));
+        return QString();
     }
-    const QString port = QString::fromLocal8Bit(device.readLine()).trimmed();
+    return QString::fromLocal8Bit(device.readLine()).trimmed();
+}
+
+void terminalPage()
+{
+    QProcess device;
+    const QString port = startSimulator(device, {QStringLiteral("--rate"), QStringLiteral("200"),
+                                                 QStringLiteral("--duration"), QStringLiteral("20"),
+                                                 QStringLiteral("--quiet")});
+    if (port.isEmpty())
+        return;
 
     TFormMain w;
     w.showWarning = [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); };

@@ -19,9 +19,10 @@ void onSignal(int) { g_stop = 1; }
 
 const char kUsage[] =
     "usage: tavelgrid-monitor [--quiet] PORT [BAUD]\n"
-    "Opens PORT (a name under /dev or a path) at BAUD (default 9600), 8 data bits,\n"
-    "1 stop bit, no parity, no flow control, and prints each message \"#...<\"; control\n"
-    "bytes in it are shown escaped (\\0, \\x1b ...).\n"
+    "Opens PORT (a name under /dev, a path, or a /dev/serial/by-id or by-path name) at\n"
+    "BAUD (default 9600), 8 data bits, 1 stop bit, no parity, no flow control, and prints\n"
+    "each message \"#...<\"; control bytes in it are shown escaped (\\0, \\x1b ...).\n"
+    "When PORT cannot be opened it says why on standard error.\n"
     "  --quiet  print only the statistics line once a second\n";
 
 int usageError(const QString &problem)
@@ -82,6 +83,8 @@ int main(int argc, char **argv)
         port.Open();
     } catch (const EComPort &e) {
         std::fprintf(stderr, "tavelgrid-monitor: %s: %s\n", qPrintable(portName), e.what());
+        if (const QString why = e.Explanation(portName); !why.isEmpty())
+            std::fputs(qPrintable(why + u'\n'), stderr);
         return 1;
     }
 

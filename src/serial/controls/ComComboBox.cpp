@@ -1,6 +1,13 @@
 #include "ComComboBox.h"
 
+#include "PortIdentity.h"
+#include "PortItemDelegate.h"
+#include "PortLinks.h"
 #include "SerialPorts.h"
+
+#include <QAbstractItemView>
+#include <QFileSystemWatcher>
+#include <QStyle>
 
 using namespace Com;
 using namespace ComSelect;
@@ -44,6 +51,20 @@ int IndexOf(const QComboBox &items, const QString &text, Qt::CaseSensitivity cs)
                                                         : Qt::MatchFixedString);
 }
 
+// The entry of a port: the one with its name, else the one that leads to the same device (the
+// port may be named by a link such as /dev/serial/by-id/..., the list names device nodes).
+int PortIndex(const QComboBox &items, const QString &port, Qt::CaseSensitivity cs)
+{
+    const int i = IndexOf(items, port, cs);
+    const QString node = i < 0 ? tg::platform::portDeviceNode(port) : QString();
+    if (node.isEmpty())
+        return i;
+    for (int j = 0; j < items.count(); ++j)
+        if (tg::platform::portDeviceNode(items.itemText(j)) == node)
+            return j;
+    return -1;
+}
+
 } // namespace
 
 QStringList TComSelect::Entries() const
@@ -53,10 +74,23 @@ QStringList TComSelect::Entries() const
     return ListPorts ? ListPorts() : tg::platform::listSerialPorts();
 }
 
+void TComSelect::AddEntries()
+{
+    const QStringList entries = Entries();
+    m_items->addItems(entries);
+    if (ComProperty != cpPort)
+        return;
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString description = DescribePort ? DescribePort(entries[i]) : tg::platform::describePort(entries[i]);
+        m_items->setItemData(i, description, PortItemDelegate::DescriptionRole);
+        m_items->setItemData(i, description, Qt::ToolTipRole);
+    }
+}
+
 void TComSelect::Fill()
 {
     m_items->clear();
-    m_items->addItems(Entries());
+    AddEntries();
     if (m_items->count() == 0)
         return;
     if (ComPort)
@@ -85,10 +119,12 @@ void TComSelect::SelectPortValue()
         return;
     const QString text = PortValueText();
     // Device paths differ by case; the fixed entries do not.
-    const int i = IndexOf(*m_items, text, ComProperty == cpPort ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    const int i = ComProperty == cpPort ? PortIndex(*m_items, text, Qt::CaseSensitive)
+                                        : IndexOf(*m_items, text, Qt::CaseInsensitive);
     m_items->setCurrentIndex(i);
+    // A port keeps the name it was given, also when the entry names its device otherwise.
     if (i >= 0)
-        Change(m_items->itemText(i), false);
+        Change(ComProperty == cpPort ? text : m_items->itemText(i), false);
 }
 
 void TComSelect::Change(const QString &text, bool apply)
@@ -124,8 +160,18 @@ void TComSelect::Apply()
 TComComboBox::TComComboBox(QWidget *parent) : QComboBox(parent), m_select(this)
 {
     setEditable(false);
+    view()->setItemDelegate(new PortItemDelegate(view()));
     connect(this, &QComboBox::activated, this, [this] { Change(); });
+    m_refreshSoon.setSingleShot(true);
+    m_refreshSoon.setInterval(100);
+    connect(&m_refreshSoon, &QTimer::timeout, this, [this] {
+        if (view()->isVisible())
+            RefreshPorts();
+        else
+            StopWatching(); // the list was closed some way that passed hidePopup()
+    });
 }
+
 
 void TComComboBox::SetComPort(TCustomComPort *port)
 {
@@ -154,7 +200,8 @@ void TComComboBox::SetComProperty(TComProperty value)
 
 void TComComboBox::SetText(const QString &text)
 {
-    const int i = IndexOf(*this, text, Qt::CaseInsensitive);
+    const int i = m_select.ComProperty == cpPort ? PortIndex(*this, text, Qt::CaseInsensitive)
+                                                 : IndexOf(*this, text, Qt::CaseInsensitive);
     if (i >= 0)
         setCurrentIndex(i);
 }
@@ -166,13 +213,42 @@ void TComComboBox::Change()
         OnChange(this);
 }
 
+void TComComboBox::RefreshPorts()
+{
+    const QString current = Text();
+    clear();
+    m_select.AddEntries();
+    setCurrentIndex(IndexOf(*this, current, Qt::CaseSensitive));
+    // Wide enough for the descriptions, which the combo box itself does not measure.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    if (view()->isVisible())
+        QComboBox::showPopup(); // fitted to the new entries
+}
+
 void TComComboBox::showPopup()
 {
     if (m_select.ComProperty == cpPort) {
-        const QString current = Text();
-        clear();
-        addItems(m_select.Entries());
-        setCurrentIndex(IndexOf(*this, current, Qt::CaseSensitive));
+        RefreshPorts();
+        // Device nodes appear in /dev (sysfs sends no notices), announced ports in their folder.
+        delete m_deviceWatch;
+        m_deviceWatch = new QFileSystemWatcher(this);
+        for (const QString &folder : {QStringLiteral("/dev"), tg::platform::portLinkFolder()})
+            if (!folder.isEmpty())
+                m_deviceWatch->addPath(folder);
+        connect(m_deviceWatch, &QFileSystemWatcher::directoryChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
     }
     QComboBox::showPopup();
+}
+
+void TComComboBox::StopWatching()
+{
+    delete m_deviceWatch;
+    m_deviceWatch = nullptr;
+    m_refreshSoon.stop();
+}
+
+void TComComboBox::hidePopup()
+{
+    StopWatching();
+    QComboBox::hidePopup();
 }

@@ -7,7 +7,10 @@
 #include <QComboBox>
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
+
+class QFileSystemWatcher;
 
 namespace ComSelect {
 Q_NAMESPACE
@@ -27,6 +30,8 @@ public:
     QStringList Entries() const;
     // Fills the list for the property and selects the port's value (entry 0 without a port).
     void Fill();
+    // Adds the entries to the list, each port with its description.
+    void AddEntries();
     // Selects the entry of the port's current value, none when it is not listed.
     void SelectPortValue();
     // Holds the value the text stands for; with apply and AutoApply writes it to the port.
@@ -38,6 +43,7 @@ public:
     QPointer<TCustomComPort> ComPort;
     bool AutoApply = false;
     std::function<QStringList()> ListPorts;
+    std::function<QString(const QString &port)> DescribePort;
 
     QString PendingPort;
     Com::TBaudRate PendingBaudRate = Com::br9600;
@@ -73,19 +79,31 @@ public:
 
     // Where the port list comes from (the machine's serial ports unless replaced).
     void SetPortLister(std::function<QStringList()> lister) { m_select.ListPorts = std::move(lister); }
+    // What is shown beside a port in the list (what the device says it is unless replaced).
+    void SetPortDescriber(std::function<QString(const QString &)> describer)
+    {
+        m_select.DescribePort = std::move(describer);
+    }
     // Writes the held value to the port (what a pick does at once with AutoApply).
     void ApplySettings() { m_select.Apply(); }
 
     // The user picked an entry.
     virtual void Change();
-    // Lists the ports again when the list opens, so a port plugged in since shows up.
+    // Lists the ports again when the list opens, so a port plugged in since shows up, and
+    // again whenever a device comes or goes while it is open.
     void showPopup() override;
+    void hidePopup() override;
 
     std::function<void(QObject *sender)> OnChange;
 
 private:
     void PortDestroyed();
+    void RefreshPorts();
+    void StopWatching();
 
     TComSelect m_select;
     QMetaObject::Connection m_portWatch;
+    // Only while the list is open: the folders where device nodes and announced ports appear.
+    QFileSystemWatcher *m_deviceWatch = nullptr;
+    QTimer m_refreshSoon; // a plugged device makes several changes at once
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -59,6 +60,13 @@ int waitConnected(int fd, int64_t deadline)
     }
 }
 
+QString addressOf(const QString &port) { return port.mid(port.indexOf(QLatin1String("://")) + 3); }
+
+QString systemSays(const QString &port, int err)
+{
+    return port + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)) + u'.';
+}
+
 } // namespace
 
 NetLink::NetLink() : m_noticeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
@@ -75,6 +83,49 @@ NetLink::~NetLink()
 bool NetLink::isNetworkName(const QString &port)
 {
     return port.startsWith(kTcp, Qt::CaseInsensitive) || port.startsWith(kTelnet, Qt::CaseInsensitive);
+}
+
+QString NetLink::explainOpenFailure(const QString &port, int err)
+{
+    const QString address = addressOf(port);
+    switch (err) {
+    case EINVAL:
+        return port + QStringLiteral(" is not a network port name. Give rfc2217://HOST:PORT for a server that "
+                                     "sets the line up (ser2net's telnet(rfc2217)), or tcp://HOST:PORT for one "
+                                     "that passes the bytes alone.");
+    case EHOSTUNREACH:
+        return QStringLiteral("The host of %1 cannot be found or reached: check its name and the network.").arg(port);
+    case ECONNREFUSED:
+        return QStringLiteral("Nothing takes connections at %1: is the server (ser2net or another) running, and is "
+                              "this its port?").arg(address);
+    case ETIMEDOUT:
+        return QStringLiteral("%1 did not answer within %2 seconds: is the host up, and does no firewall stop "
+                              "the connection?").arg(address).arg(kConnectMs / 1000);
+    default:
+        return systemSays(port, err);
+    }
+}
+
+QString NetLink::explainSettingsFailure(const QString &port, int err)
+{
+    const QString address = addressOf(port);
+    switch (err) {
+    case EPROTONOSUPPORT:
+        return QStringLiteral("The server at %1 does not let the line be set up: give tcp://%1 if it passes the "
+                              "bytes alone, or set it up for rfc2217 (ser2net's telnet(rfc2217)).").arg(address);
+    case EINVAL:
+        return QStringLiteral("The server at %1 did not take the line settings asked for: does its device support "
+                              "this baud rate and data format?").arg(address);
+    case ETIMEDOUT:
+        return QStringLiteral("The server at %1 did not answer the line settings within %2 seconds: if it passes "
+                              "the bytes alone (ser2net's raw mode), give tcp://%1 instead.")
+            .arg(address).arg(kAnswerMs / 1000);
+    case EIO:
+        return QStringLiteral("The server at %1 closed the connection: its log says why (the device may be in use "
+                              "or gone).").arg(address);
+    default:
+        return systemSays(port, err);
+    }
 }
 
 int NetLink::open(const QString &port)

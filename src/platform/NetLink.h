@@ -22,6 +22,10 @@ public:
     ~NetLink() override;
 
     static bool isNetworkName(const QString &port);
+    // Say in plain words why a network port could not be opened (err as open() gave it) or
+    // its line could not be set up (err as applyLine() gave it), and what to do.
+    static QString explainOpenFailure(const QString &port, int err);
+    static QString explainSettingsFailure(const QString &port, int err);
 
     // Errors: EINVAL for a name without host or port, EHOSTUNREACH for a host that cannot be
     // found, ECONNREFUSED, ETIMEDOUT, or what connect() said.

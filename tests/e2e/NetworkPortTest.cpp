@@ -99,10 +99,12 @@ TEST(NetworkPort, TheWindowShowsADeviceServedOverTheNetwork)
     EXPECT_FALSE(w.ComPort1->Connected());
     EXPECT_EQ(w.ComLed2->State(), TComLed::lsOff);
 
-    // Nobody serves the port now: Connect warns as for a missing device.
+    // Nobody serves the port now: Connect warns, and says what to look at.
     w.ButtonConnectComPort1Click();
     EXPECT_FALSE(w.ComPort1->Connected());
-    EXPECT_EQ(warnings.size(), 1);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("Nothing takes connections at 127.0.0.1:%1").arg(device.server->port)))
+        << warnings[0].toStdString();
 }
 
 TEST(NetworkPort, TheProgramConnectsToTheNameOnItsCommandLine)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -93,6 +94,17 @@ long wakeUps(const char *threadName)
     return sum;
 }
 
+// The message of the port error that opening raised, and the explanation the window adds.
+std::pair<std::string, QString> openFailure(NetRig &r)
+{
+    try {
+        r.port.Open();
+    } catch (const EComPort &e) {
+        return {e.what(), e.Explanation(r.port.Port())};
+    }
+    return {"no failure", QString()};
+}
+
 } // namespace
 
 TEST(NetPort, ConnectionFailuresCarryTheSystemError)
@@ -111,23 +123,26 @@ TEST(NetPort, ConnectionFailuresCarryTheSystemError)
 
     const struct Row {
         QString port;
-        const char *message;
+        int err;
+        const char *explained; // the start of what the Connect warning adds
     } rows[] = {
-        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(unusedPort()), "Unable to open com port (Error: 111)"},
-        {QStringLiteral("tcp://127.0.0.1:%1").arg(unusedPort()), "Unable to open com port (Error: 111)"},
-        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(ntohs(a.sin_port)), "Unable to open com port (Error: 110)"},
-        {QStringLiteral("tcp://host..example:4000"), "Unable to open com port (Error: 113)"},
-        {QStringLiteral("tcp://127.0.0.1"), "Unable to open com port (Error: 22)"},
-        {QStringLiteral("rfc2217://:2217"), "Unable to open com port (Error: 22)"},
-        {QStringLiteral("tcp://127.0.0.1:70000"), "Unable to open com port (Error: 22)"},
-        {QStringLiteral("tcp://127.0.0.1:+80"), "Unable to open com port (Error: 22)"},
+        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(unusedPort()), ECONNREFUSED, "Nothing takes connections at 127.0.0.1:"},
+        {QStringLiteral("tcp://127.0.0.1:%1").arg(unusedPort()), ECONNREFUSED, "Nothing takes connections at 127.0.0.1:"},
+        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(ntohs(a.sin_port)), ETIMEDOUT, "127.0.0.1:"},
+        {QStringLiteral("tcp://host..example:4000"), EHOSTUNREACH, "The host of tcp://host..example:4000 cannot be found"},
+        {QStringLiteral("tcp://127.0.0.1"), EINVAL, "tcp://127.0.0.1 is not a network port name."},
+        {QStringLiteral("rfc2217://:2217"), EINVAL, "rfc2217://:2217 is not"},
+        {QStringLiteral("tcp://127.0.0.1:70000"), EINVAL, "tcp://127.0.0.1:70000 is not"},
+        {QStringLiteral("tcp://127.0.0.1:+80"), EINVAL, "tcp://127.0.0.1:+80 is not"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.port.toStdString());
         NetRig r(row.port);
         bool afterOpen = false;
         r.port.OnAfterOpen = [&](TCustomComPort *) { afterOpen = true; };
-        EXPECT_EQ(failureOf([&] { r.port.Open(); }), row.message);
+        const auto [failure, why] = openFailure(r);
+        EXPECT_EQ(failure, "Unable to open com port (Error: " + std::to_string(row.err) + ")");
+        EXPECT_TRUE(why.startsWith(QString::fromUtf8(row.explained))) << why.toStdString();
         EXPECT_FALSE(r.port.Connected());
         EXPECT_FALSE(afterOpen);
     }
@@ -182,16 +197,21 @@ TEST(NetPort, AServerThatRefusesFailsTheSettingsLikeALocalDevice)
     const struct Row {
         ComServer::Mode mode;
         const char *failure;
+        const char *explained; // what the Connect warning adds, after the server's address
     } rows[] = {
-        {ComServer::Mode::RefuseOption, "SetCommState function failed (Error: 93)"}, // no com port control
-        {ComServer::Mode::AnswerOther, "SetCommState function failed (Error: 22)"},  // another rate
-        {ComServer::Mode::Silent, "SetCommState function failed (Error: 110)"},     // no answer in time
+        {ComServer::Mode::RefuseOption, "SetCommState function failed (Error: 93)", " does not let the line be set up"},
+        {ComServer::Mode::AnswerOther, "SetCommState function failed (Error: 22)", " did not take the line settings"},
+        {ComServer::Mode::Silent, "SetCommState function failed (Error: 110)", " did not answer the line settings"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.failure);
         ComServer server(row.mode);
         NetRig r(server.name());
-        EXPECT_EQ(failureOf([&] { r.port.Open(); }), row.failure);
+        const auto [failure, why] = openFailure(r);
+        EXPECT_EQ(failure, row.failure);
+        const QString address = server.name().mid(server.name().indexOf(QLatin1String("://")) + 3);
+        EXPECT_TRUE(why.startsWith(QStringLiteral("The server at ") + address + QString::fromUtf8(row.explained)))
+            << why.toStdString();
         EXPECT_FALSE(r.port.Connected());
         EXPECT_TRUE(waitFor([&] { return !server.connected(); })) << "the connection was closed again";
     }

@@ -23,6 +23,7 @@
 #include "IniFileStorage.h"
 #include "IniImage.h"
 #include "NumberParse.h"
+#include "NetLink.h"
 #include "PortDoctor.h"
 #include "PortIdentity.h"
 
@@ -699,7 +700,8 @@ void TFormMain::deviceLost(int error)
     const QString port = ComPort1->Port();
     QString text = EComPort::MessageFor(Com::ErrorCode(Com::CE_WaitFailed), error) + QStringLiteral("\n\n") +
                    tg::platform::explainLostDevice(port, error, connectedTarget.description) + QStringLiteral("\n\n");
-    if (features->Reconnect()) {
+    // A server is not watched for: each try to reach it could hold the window for seconds.
+    if (features->Reconnect() && !tg::platform::NetLink::isNetworkName(port)) {
         waitFor(TReconnect::Lost);
         text += QStringLiteral("It is opened again as soon as it is back (Show \u2192 Reconnect Automatically).");
     } else {

@@ -1,5 +1,6 @@
 #include "PortDoctor.h"
 
+#include "NetLink.h"
 #include "PortIdentity.h"
 #include "PortLinks.h"
 #include "PortLockFile.h"
@@ -199,7 +200,11 @@ QString explainLostDevice(const QString &port, int err, const QString &descripti
     const QString what = description.isEmpty() ? given : given + QStringLiteral(" (") + description + u')';
     QStringList lines{QStringLiteral("%1 stopped working while it was open: %2.")
                           .arg(what, QString::fromLocal8Bit(std::strerror(err)))};
-    if (portDeviceNode(given, roots).isEmpty()) {
+    if (NetLink::isNetworkName(port)) {
+        lines << QStringLiteral("The connection to the server dropped: the server was stopped or restarted, or the "
+                                "network between failed. Check that the server runs and can be reached, then press "
+                                "Connect.");
+    } else if (portDeviceNode(given, roots).isEmpty()) {
         lines << QStringLiteral("It is no longer present: it was unplugged, switched off or reset, or its USB "
                                 "connection dropped. Check the cable and the device's power, then plug it in again.");
         lines << grabbingServices(roots, true);
@@ -212,6 +217,8 @@ QString explainLostDevice(const QString &port, int err, const QString &descripti
 
 QString explainOpenFailure(const QString &port, int err, const SystemRoots &roots)
 {
+    if (NetLink::isNetworkName(port))
+        return NetLink::explainOpenFailure(port, err);
     const QString given = port.contains(u'/') ? port : roots.dev + u'/' + port;
     const QString node = portDeviceNode(given, roots);
     QString name = given;
@@ -231,6 +238,11 @@ QString explainOpenFailure(const QString &port, int err, const SystemRoots &root
     case ENOENT: return missing(name, stableName, usb, roots);
     default: return name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)) + u'.';
     }
+}
+
+QString explainSettingsFailure(const QString &port, int err)
+{
+    return NetLink::isNetworkName(port) ? NetLink::explainSettingsFailure(port, err) : QString();
 }
 
 } // namespace tg::platform

@@ -28,5 +28,8 @@ QString explainOpenFailure(const QString &port, int err, const SystemRoots &root
 // device went away or stopped answering); description: what the device was, when known.
 QString explainLostDevice(const QString &port, int err, const QString &description = QString(),
                           const SystemRoots &roots = {});
+// The same for the line settings a port that did open would not take; empty for a local device,
+// whose settings fail only on values the program itself rejects.
+QString explainSettingsFailure(const QString &port, int err);
 
 } // namespace tg::platform

@@ -71,7 +71,10 @@ QString EComPort::Explanation(const QString &port) const
     if (m_code == ErrorCode(CE_WaitFailed) || m_code == ErrorCode(CE_ReadFailed) || m_code == ErrorCode(CE_WriteFailed))
         return tg::platform::explainLostDevice(port, m_winCode);
     const QString why = QString::fromLocal8Bit(std::strerror(m_winCode));
-    if (m_code == ErrorCode(CE_SetStateFailed))
+    if (m_code == ErrorCode(CE_SetStateFailed)) {
+        if (const QString server = tg::platform::explainSettingsFailure(port, m_winCode); !server.isEmpty())
+            return server;
         return QStringLiteral("%1 refused the line settings: %2. Choose another baud rate.").arg(given, why);
+    }
     return QStringLiteral("%1: %2.").arg(given, why);
 }

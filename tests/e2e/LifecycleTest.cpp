@@ -256,26 +256,8 @@ TEST(Lifecycle, HelpAndVersionNeedNoDisplay)
     }
 }
 
-namespace {
-
-// The program started again while one runs, without a display as a script over SSH starts it.
-std::pair<int, QByteArray> laterStart(const ProgramRun &first, const QStringList &args)
-{
-    QProcess p;
-    QProcessEnvironment env = first.p.processEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TG_APP_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), p.readAllStandardOutput().trimmed()};
-}
-
-} // namespace
-
 TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
 {
-    auto status = [](const ProgramRun &r) { return laterStart(r, {QStringLiteral("--status")}); };
     QTemporaryDir dir;
     Pty device;
     ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini")), QStringLiteral("--port"),
@@ -285,7 +267,7 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     device.write(QByteArray("#1M5<#2M7<#3M9<"));
     QByteArray answer;
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const auto [code, out] = status(r);
+        const auto [code, out] = askStatus(r.p.processEnvironment());
         answer = out;
         return code == 0 && out.contains("\"packets\":3");
     }, 30000)) << answer.constData();
@@ -293,7 +275,7 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     EXPECT_TRUE(answer.contains("\"dropped\":0")) << answer.constData();
     EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
     // Nobody to ask: a clear failure, not an empty success.
-    const auto [code, out] = status(r);
+    const auto [code, out] = askStatus(r.p.processEnvironment());
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(out.isEmpty());
 }
@@ -318,29 +300,30 @@ TEST(Lifecycle, ReleaseWaitFreesThePortForAFirmwareToolAndItIsOpenedAgainAfterIt
     ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
     ASSERT_TRUE(held(device.slave));
 
-    const auto [code, out] = laterStart(r, {QStringLiteral("--release"), QStringLiteral("--wait")});
+    const QStringList releaseWait{QStringLiteral("--release"), QStringLiteral("--wait")};
+    const auto [code, out] = startAgain(r.p.processEnvironment(), releaseWait);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(out, device.slave.toLocal8Bit()); // the device freed, for the script
     EXPECT_FALSE(held(device.slave));
     EXPECT_EQ(tg::platform::lockFileOwner(device.slave).pid, 0);
-    EXPECT_TRUE(laterStart(r, {QStringLiteral("--status")}).second.contains("\"waiting\":\"released\""));
+    EXPECT_TRUE(askStatus(r.p.processEnvironment()).second.contains("\"waiting\":\"released\""));
 
     // The firmware tool has the port, writes and lets go; the program takes it back.
     {
         tg::platform::SerialDevice tool;
         ASSERT_EQ(tool.open(device.slave), 0);
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            return laterStart(r, {QStringLiteral("--status")}).second.contains("\"waiting\":\"released-away\"");
+            return askStatus(r.p.processEnvironment()).second.contains("\"waiting\":\"released-away\"");
         }, 30000));
         EXPECT_FALSE(r.holdsOpen(device.slave));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
     device.write("#1M5<");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return laterStart(r, {QStringLiteral("--status")}).second.contains("\"packets\":1"); },
+    EXPECT_TRUE(QTest::qWaitFor([&] { return askStatus(r.p.processEnvironment()).second.contains("\"packets\":1"); },
                                 30000));
     EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
     // Nobody to ask.
-    EXPECT_EQ(laterStart(r, {QStringLiteral("--release"), QStringLiteral("--wait")}).first, 1);
+    EXPECT_EQ(startAgain(r.p.processEnvironment(), releaseWait).first, 1);
 }
 
 TEST(Lifecycle, ALaterStartHandsItsPortToTheRunningCopyAndTheNextStartRemembersIt)
@@ -351,8 +334,9 @@ TEST(Lifecycle, ALaterStartHandsItsPortToTheRunningCopyAndTheNextStartRemembersI
     {
         ProgramRun r({QStringLiteral("--settings"), settings});
         ASSERT_TRUE(r.started());
-        const auto [code, out] = laterStart(r, {QStringLiteral("--port"), device.slave, QStringLiteral("--baud"),
-                                                QStringLiteral("57600"), QStringLiteral("--connect")});
+        const auto [code, out] =
+            startAgain(r.p.processEnvironment(), {QStringLiteral("--port"), device.slave, QStringLiteral("--baud"),
+                                                  QStringLiteral("57600"), QStringLiteral("--connect")});
         EXPECT_EQ(code, 0);
         EXPECT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
         EXPECT_EQ(device.line().speed, 57600u);
@@ -371,7 +355,7 @@ TEST(Lifecycle, ALaterStartHandsItsPortToTheRunningCopyAndTheNextStartRemembersI
         ASSERT_TRUE(r.started());
         QByteArray status;
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            status = laterStart(r, {QStringLiteral("--status")}).second;
+            status = askStatus(r.p.processEnvironment()).second;
             return status.contains("\"port\":\"" + device.slave.toLocal8Bit() + '"') &&
                    status.contains(atStart ? "\"connected\":true" : "\"connected\":false");
         }, 30000)) << status.constData();

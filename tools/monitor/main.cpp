@@ -84,6 +84,11 @@ int main(int argc, char **argv)
     port.SetBaudRate(Com::brCustom);
     port.SetCustomBaudRate(o.baud);
 
+    LinkStats stats;
+    // Attached before the framer, so a chunk is counted before the messages cut from it.
+    TComLink counter;
+    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int n) { stats.bytes += n; };
+    port.AttachLink(&counter);
     TComDataPacket framer;
     framer.SetStartString("#");
     framer.SetStopString("<");
@@ -91,7 +96,6 @@ int main(int argc, char **argv)
     framer.SetComPort(&port);
 
     bool ended = false;
-    LinkStats stats;
     QElapsedTimer interval;
     auto writeStats = [&] {
         stats.end = now();
@@ -131,9 +135,6 @@ int main(int argc, char **argv)
         end(err == EPIPE ? kDone : kOutputFailed);
     };
 
-    TComLink counter;
-    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int n) { stats.bytes += n; };
-    port.AttachLink(&counter);
     int64_t total = 0;
     framer.OnPacket = [&](TComDataPacket *, const QByteArray &p) {
         if (ended)

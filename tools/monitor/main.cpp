@@ -79,15 +79,15 @@ int main(int argc, char **argv)
     if (const QString problem = parseMonitorOptions(args, o); !problem.isEmpty())
         return usageError(problem);
 
+    LinkStats stats;
+    TComLink counter; // outlives the port, which calls it until it is closed
+    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int n) { stats.bytes += n; };
     TComPort port;
     port.SetPort(o.port);
     port.SetBaudRate(Com::brCustom);
     port.SetCustomBaudRate(o.baud);
 
-    LinkStats stats;
     // Attached before the framer, so a chunk is counted before the messages cut from it.
-    TComLink counter;
-    counter.LinkRxBuf = [&](TCustomComPort *, const char *, int n) { stats.bytes += n; };
     port.AttachLink(&counter);
     TComDataPacket framer;
     framer.SetStartString("#");
@@ -196,6 +196,5 @@ int main(int argc, char **argv)
 
     const int rc = app.exec();
     port.Close();
-    port.DetachLink(&counter);
     return rc;
 }

@@ -54,7 +54,8 @@ void onSignalsCall(QObject *context, std::function<void()> handler)
 struct Options {
     QCommandLineParser cl;
     QCommandLineOption port{QStringLiteral("port"),
-                            QStringLiteral("Serial port to use: ttyUSB0, a path, or a /dev/serial/by-id or by-path name."),
+                            QStringLiteral("Serial port to use: ttyUSB0, a path, a /dev/serial/by-id or by-path name, "
+                                           "or rfc2217://HOST:PORT or tcp://HOST:PORT on the network."),
                             QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QStringLiteral("Baud rate."), QStringLiteral("N")};
     QCommandLineOption connectNow{QStringLiteral("connect"), QStringLiteral("Connect at start.")};

@@ -1,5 +1,6 @@
 #include "PortDoctor.h"
 
+#include "NetLink.h"
 #include "PortIdentity.h"
 #include "PortLinks.h"
 #include "PortLockFile.h"
@@ -183,6 +184,8 @@ QString missing(const QString &name, bool stableName, bool usb, const SystemRoot
 
 QString explainOpenFailure(const QString &port, int err, const SystemRoots &roots)
 {
+    if (NetLink::isNetworkName(port))
+        return NetLink::explainOpenFailure(port, err);
     const QString given = port.contains(u'/') ? port : roots.dev + u'/' + port;
     const QString node = portDeviceNode(given, roots);
     QString name = given;
@@ -202,6 +205,11 @@ QString explainOpenFailure(const QString &port, int err, const SystemRoots &root
     case ENOENT: return missing(name, stableName, usb, roots);
     default: return name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)) + u'.';
     }
+}
+
+QString explainSettingsFailure(const QString &port, int err)
+{
+    return NetLink::isNetworkName(port) ? NetLink::explainSettingsFailure(port, err) : QString();
 }
 
 } // namespace tg::platform

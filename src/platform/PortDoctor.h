@@ -12,5 +12,8 @@ namespace tg::platform {
 // The explanation for the system error err of opening port (a name or path as the user gave
 // it); lines separated by "\n", no line end at the end.
 QString explainOpenFailure(const QString &port, int err, const SystemRoots &roots = {});
+// The same for the line settings a port that did open would not take; empty for a local device,
+// whose settings fail only on values the program itself rejects.
+QString explainSettingsFailure(const QString &port, int err);
 
 } // namespace tg::platform

@@ -57,6 +57,11 @@ EComPort::EComPort(int code, int winCode)
 
 QString EComPort::Explanation(const QString &port) const
 {
-    const bool refused = m_code == Com::ErrorCode(Com::CE_OpenFailed) && m_winCode > 0;
-    return refused ? tg::platform::explainOpenFailure(port, m_winCode) : QString();
+    if (m_winCode <= 0)
+        return QString();
+    if (m_code == Com::ErrorCode(Com::CE_OpenFailed))
+        return tg::platform::explainOpenFailure(port, m_winCode);
+    if (m_code == Com::ErrorCode(Com::CE_SetStateFailed))
+        return tg::platform::explainSettingsFailure(port, m_winCode);
+    return QString();
 }

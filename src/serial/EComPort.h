@@ -13,8 +13,8 @@ public:
     int Code() const { return m_code; }
     int WinCode() const { return m_winCode; }
 
-    // Why port could not be opened and what to do, in plain words; empty when this error is
-    // not a refused open.
+    // Why port could not be opened, or a network server would not take its line settings,
+    // and what to do, in plain words; empty for other errors.
     QString Explanation(const QString &port) const;
 
     static QString CodeText(int code);

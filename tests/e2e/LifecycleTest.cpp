@@ -255,17 +255,6 @@ TEST(Lifecycle, HelpAndVersionNeedNoDisplay)
 
 TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
 {
-    // Asked without a display, as a script over SSH asks.
-    auto status = [](const QProcessEnvironment &base) {
-        QProcess p;
-        QProcessEnvironment env = base;
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--status")});
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return std::make_pair(p.exitCode(), p.readAllStandardOutput().trimmed());
-    };
     QTemporaryDir dir;
     Pty device;
     ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini")), QStringLiteral("--port"),
@@ -275,7 +264,7 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     device.write(QByteArray("#1M5<#2M7<#3M9<"));
     QByteArray answer;
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const auto [code, out] = status(r.p.processEnvironment());
+        const auto [code, out] = askStatus(r.p.processEnvironment());
         answer = out;
         return code == 0 && out.contains("\"packets\":3");
     }, 30000)) << answer.constData();
@@ -283,7 +272,7 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     EXPECT_TRUE(answer.contains("\"dropped\":0")) << answer.constData();
     EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
     // Nobody to ask: a clear failure, not an empty success.
-    const auto [code, out] = status(r.p.processEnvironment());
+    const auto [code, out] = askStatus(r.p.processEnvironment());
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(out.isEmpty());
 }

@@ -11,8 +11,24 @@
 #include <sys/stat.h>
 #include <grp.h>
 #include <optional>
+#include <utility>
 #include <sys/types.h>
 #include <unistd.h>
+
+// What a running copy answers to --status (exit code, the JSON line), asked without a display
+// as a script over SSH asks.
+inline std::pair<int, QByteArray> askStatus(const QProcessEnvironment &base)
+{
+    QProcess p;
+    QProcessEnvironment env = base;
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--status")});
+    if (!p.waitForFinished(30000))
+        return {-1, QByteArray()};
+    return {p.exitCode(), p.readAllStandardOutput().trimmed()};
+}
 
 struct ProgramRun {
     QTemporaryDir runtime;

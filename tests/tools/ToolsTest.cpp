@@ -6,19 +6,14 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
 #include <QProcess>
 #include <QRegularExpression>
 #include <cmath>
-#include <csignal>
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {

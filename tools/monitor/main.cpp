@@ -30,7 +30,8 @@ enum ExitCode { kDone = 0, kOutputFailed = 1, kBadArguments = 2, kCannotOpen = 3
 
 const char kUsage[] =
     "usage: tavelgrid-monitor [options] PORT [BAUD]\n"
-    "Opens PORT (a name under /dev, a path, or a /dev/serial/by-id or by-path name) at\n"
+    "Opens PORT (a name under /dev, a path, a /dev/serial/by-id or by-path name, or\n"
+    "rfc2217://HOST:PORT or tcp://HOST:PORT on the network) at\n"
     "BAUD (default 9600), 8 data bits, 1 stop bit, no parity, no flow control, and prints\n"
     "each message \"#...<\"; control bytes in it are shown escaped (\\0, \\x1b ...).\n"
     "When PORT cannot be opened it says why on standard error.\n"

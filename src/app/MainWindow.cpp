@@ -815,7 +815,7 @@ QByteArray TFormMain::StatusLine() const
 
 void TFormMain::HilfeClick()
 {
-    const QString doc = QDir(helpFolder).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    const QString doc = QDir(helpFolder).filePath(tg::kHelpDocumentName);
     // Say so rather than do nothing: a silent menu item looks like a hang.
     if (!QFileInfo(doc).isFile())
         showWarning(QStringLiteral("Die Hilfe-Datei wurde nicht gefunden:\n%1").arg(doc));

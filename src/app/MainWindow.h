@@ -4,6 +4,7 @@
 #include "Catalogue.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "HelpDocument.h"
 #include "NoticeBox.h"
 #include "OverflowNotice.h"
 #include "PacketHandler.h"
@@ -78,8 +79,8 @@ public:
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
-    // The folder of the help document: the program's own.
-    QString helpFolder = QCoreApplication::applicationDirPath();
+    // The folder of the help document.
+    QString helpFolder = tg::helpFolder(QCoreApplication::applicationDirPath());
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
     // Tells of received bytes dropped at a full input queue.

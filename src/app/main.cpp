@@ -165,6 +165,8 @@ int main(int argc, char **argv)
     answerWithoutDisplay(argc, argv);
 
     TApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavelgrid.Tavelgrid"));
     QPointer<TFormMain> mainWindow;
     bool endRequested = false;
     onSignalsCall(&app, [&mainWindow, &endRequested] {

@@ -5,6 +5,7 @@
 #include "IniFileStorage.h"
 #include "InstanceLock.h"
 #include "MainWindow.h"
+#include "PanelAccessible.h"
 #include "SingleInstanceGuard.h"
 
 #include <QCommandLineParser>
@@ -143,6 +144,7 @@ int main(int argc, char **argv)
         return 0;
 
     TFont::installSubstitutions();
+    tg::app::installPanelAccessibility();
     // Destroyed before the application object, so the destroy-time save runs with every
     // component alive, after a signal as well.
     auto window = std::make_unique<TFormMain>(o.cl.isSet(o.settings) ? o.cl.value(o.settings)

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -150,6 +152,54 @@ void TGvControl::paintEvent(QPaintEvent *e)
     p.setClipRegion(e->region());
     layer.Blit(p, e->region());
     PaintForeground(p, e->region());
+    if (ShowsFocusFrame()) {
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.state |= QStyle::State_KeyboardFocusChange;
+        o.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+    }
+}
+
+void TGvControl::setKeyboardFocus(bool on)
+{
+    if (on == keyboardFocus)
+        return;
+    keyboardFocus = on;
+    RepaintAll();
+}
+
+void TGvControl::focusInEvent(QFocusEvent *e)
+{
+    QWidget::focusInEvent(e);
+    // Coming back to the window or from a menu keeps the frame as it was.
+    if (e->reason() == Qt::MouseFocusReason)
+        setKeyboardFocus(false);
+    else if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        setKeyboardFocus(true);
+    if (keyboardFocus)
+        RepaintAll();
+}
+
+void TGvControl::focusOutEvent(QFocusEvent *e)
+{
+    QWidget::focusOutEvent(e);
+    if (keyboardFocus)
+        RepaintAll();
+}
+
+void TGvControl::ClickPress()
+{
+    const QPointF c = QRectF(rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, c, mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &press);
+}
+
+void TGvControl::ClickRelease()
+{
+    const QPointF c = QRectF(rect()).center();
+    QMouseEvent release(QEvent::MouseButtonRelease, c, mapToGlobal(c), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &release);
 }
 
 void TGvControl::FlashMessage(uint32_t, int) {}
@@ -204,6 +254,8 @@ void TGvControl::EndPress()
 void TGvControl::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->spontaneous())
+        setKeyboardFocus(false);
     if (e->button() == Qt::LeftButton) {
         pressHeld = true;
         ++pressCount;

@@ -6,8 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPointer>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 
 namespace {
 
@@ -153,11 +152,11 @@ void TGvControl::paintEvent(QPaintEvent *e)
     layer.Blit(p, e->region());
     PaintForeground(p, e->region());
     if (ShowsFocusFrame()) {
-        QStyleOptionFocusRect o;
-        o.initFrom(this);
-        o.state |= QStyle::State_KeyboardFocusChange;
-        o.rect = rect().adjusted(1, 1, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+        // A frame along the edge, over the instrument's own bevel (the style's focus mark tints
+        // the whole face, which hides the button's state).
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 

@@ -1,4 +1,4 @@
-// What assistive technology reads of the instruments and how often it is told of a change.
+// What assistive technology reads of the instruments, and what its actions do.
 #include "GvColBitBtn.h"
 #include "GvDial.h"
 #include "GvLED.h"
@@ -22,11 +22,8 @@ T *made(QWidget &parent, const char *name)
     return c;
 }
 
-QAccessibleInterface *of(QObject *o)
-{
-    tg::InstallInstrumentAccessibility();
-    return QAccessible::queryAccessibleInterface(o);
-}
+// Installed before any instrument exists: Qt keeps the first interface it made for a widget.
+QAccessibleInterface *of(QObject *o) { return QAccessible::queryAccessibleInterface(o); }
 
 QString describe(QObject *o) { return of(o)->text(QAccessible::Description); }
 
@@ -34,6 +31,7 @@ QString describe(QObject *o) { return of(o)->text(QAccessible::Description); }
 
 TEST(InstrumentAccessible, NamesRolesValuesAndStates)
 {
+    tg::InstallInstrumentAccessibility();
     QWidget panel;
     auto *meter = made<TGvVMeter>(panel, "Instr8");
     meter->SignalSettings()->SetValueUnit(QStringLiteral("%"));
@@ -103,6 +101,7 @@ TEST(InstrumentAccessible, NamesRolesValuesAndStates)
 // The actions go the way of the keys: a completed change, reported once, as the device hears it.
 TEST(InstrumentAccessible, ActionsActAsTheKeysDo)
 {
+    tg::InstallInstrumentAccessibility();
     QWidget panel;
     auto *dial = made<TGvDial>(panel, "Instr80");
     dial->SignalSettings()->SetValueUnit(QStringLiteral("%"));

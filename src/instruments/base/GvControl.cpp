@@ -172,10 +172,8 @@ void TGvControl::focusInEvent(QFocusEvent *e)
 {
     QWidget::focusInEvent(e);
     // Coming back to the window or from a menu keeps the frame as it was.
-    if (e->reason() == Qt::MouseFocusReason)
-        setKeyboardFocus(false);
-    else if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
-        setKeyboardFocus(true);
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        keyboardFocus = e->reason() != Qt::MouseFocusReason;
     if (keyboardFocus)
         RepaintAll();
 }

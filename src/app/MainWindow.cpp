@@ -14,6 +14,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "PanelTabOrder.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
@@ -111,6 +112,8 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->tabBar()->hide();
+    // Its tabs are hidden (the menu switches pages): Tab goes straight to the page's controls.
+    PageControl1->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(PageControl1);
 
     showWarning = [this](const QString &text) { QMessageBox::warning(this, windowTitle(), text); };
@@ -222,6 +225,7 @@ void TFormMain::buildShowPage()
     TFrame11->setGeometry(512, 8, 770, 480);
     TFrame11->hide();
     wireInputs();
+    new TPanelTabOrder(TabSheetShow);
 }
 
 void TFormMain::wireInputs()
@@ -465,6 +469,8 @@ void TFormMain::buildTerminalPage()
         return b;
     };
     ButtonSendString = button("ButtonSendString", "Send String", 650, 30, &TFormMain::ButtonSendStringClick);
+    // Enter sends as the button does, and not while the button is off.
+    connect(EditTerminalSendString, &QLineEdit::returnPressed, ButtonSendString, &QPushButton::click);
     ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 80, &TFormMain::ButtonTerminalConnectClick);
     ButtonTerminalDisconnect =
         button("ButtonTerminalDisconnect", "Stop View", 1016, 120, &TFormMain::ButtonTerminalDisconnectClick);
@@ -597,17 +603,18 @@ void TFormMain::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = bar->addMenu(QStringLiteral("File    "));
-    file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
-    file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
-    file->addAction(QStringLiteral("Beenden"), this, &TFormMain::Beenden1Click);
-    QMenu *show = bar->addMenu(QStringLiteral("Show "));
+    // Alt and the underlined letter open a menu or run an item; Ctrl+Q ends as Beenden does.
+    QMenu *file = bar->addMenu(QStringLiteral("&File    "));
+    file->addAction(QStringLiteral("&Load Project"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &TFormMain::Beenden1Click);
+    QMenu *show = bar->addMenu(QStringLiteral("&Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
-    show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
-    show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
-    ReleaseInterface1 = show->addAction(QStringLiteral("Release Interface"), this, [this] { ReleaseInterface1Click(); });
+    show->addAction(QStringLiteral("&Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
+    show->addAction(QStringLiteral("&Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
+    ReleaseInterface1 = show->addAction(QStringLiteral("&Release Interface"), this, [this] { ReleaseInterface1Click(); });
     ReleaseInterface1->setObjectName(QStringLiteral("ReleaseInterface1"));
-    ReconnectAutomatically1 = show->addAction(QStringLiteral("Reconnect Automatically"));
+    ReconnectAutomatically1 = show->addAction(QStringLiteral("Reconnect &Automatically"));
     ReconnectAutomatically1->setObjectName(QStringLiteral("ReconnectAutomatically1"));
     ReconnectAutomatically1->setCheckable(true);
     connect(ReconnectAutomatically1, &QAction::toggled, this, [this](bool on) {
@@ -615,19 +622,19 @@ void TFormMain::buildMenu()
         if (!on && Reconnect1.Waiting() && Reconnect1.WaitReason() == TReconnect::Lost)
             stopWaiting();
     });
-    ConnectAtStart1 = show->addAction(QStringLiteral("Connect at Start"));
+    ConnectAtStart1 = show->addAction(QStringLiteral("Connect at &Start"));
     ConnectAtStart1->setObjectName(QStringLiteral("ConnectAtStart1"));
     ConnectAtStart1->setCheckable(true);
     connect(ConnectAtStart1, &QAction::toggled, this, [this](bool on) { features->SetConnectAtStart(on); });
-    show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
-    bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
-    bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
-    bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
-    bar->addAction(QStringLiteral("Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
-    bar->addAction(QStringLiteral("NormalView"), this, &TFormMain::StandardViewClick);
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
-    help->addAction(QStringLiteral("Hilfe"), this, &TFormMain::HilfeClick);
-    help->addAction(QStringLiteral("Info"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
+    show->addAction(QStringLiteral("&Edit Mode"), this, &TFormMain::EditMode1Click);
+    bar->addAction(QStringLiteral("&Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
+    bar->addAction(QStringLiteral("I&nterface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
+    bar->addAction(QStringLiteral("&Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
+    bar->addAction(QStringLiteral("&Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
+    bar->addAction(QStringLiteral("Normal&View"), this, &TFormMain::StandardViewClick);
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Hilfe"), this, &TFormMain::HilfeClick);
+    help->addAction(QStringLiteral("I&nfo"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
 }
 
 void TFormMain::ButtonConnectComPort1Click()

@@ -3,6 +3,7 @@
 #include "IniFileStorage.h"
 #include "InstanceLock.h"
 #include "MainWindow.h"
+#include "PanelAccessible.h"
 #include "PortDoctor.h"
 #include "SingleInstanceGuard.h"
 
@@ -192,6 +193,7 @@ int main(int argc, char **argv)
         return 0;
 
     TFont::installSubstitutions();
+    tg::app::installPanelAccessibility();
     // Destroyed before the application object, so the destroy-time save runs with every
     // component alive, after a signal as well.
     auto window = std::make_unique<TFormMain>(o.cl.isSet(o.settings) ? o.cl.value(o.settings)

@@ -17,13 +17,15 @@ void wipe(TTermCell *first, int count)
 
 void TComTermBuffer::Init(int columns, int rows)
 {
-    // The same size again keeps the storage: every row is only marked empty.
-    if (columns != FColumns || rows != FRows) {
-        FColumns = columns;
-        FRows = rows;
-        FCells.resize(std::size_t(columns) * std::size_t(rows));
-        FEmptyRow.assign(std::size_t(columns), TTermCell{});
-    }
+    // Every row is only marked empty, so the storage's old cells never show: it only grows,
+    // and a device that switches between two sizes costs no allocation after the first switch.
+    FColumns = columns;
+    FRows = rows;
+    const std::size_t cells = std::size_t(columns) * std::size_t(rows);
+    if (FCells.size() < cells)
+        FCells.resize(cells);
+    if (FEmptyRow.size() < std::size_t(columns))
+        FEmptyRow.resize(std::size_t(columns));
     FTop = 0;
     FEmpty.assign(std::size_t(rows), 1);
     FTabs.assign(std::size_t(columns), false);

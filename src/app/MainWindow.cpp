@@ -12,6 +12,7 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "StatusStrip.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
@@ -43,8 +44,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
+#include <chrono>
 #include <stdexcept>
 
 namespace {
@@ -79,7 +82,8 @@ int32_t baudFromText(const QString &text)
 
 } // namespace
 
-TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow(parent)
+TFormMain::TFormMain(const QString &settingsFile, QWidget *parent)
+    : QMainWindow(parent), features(settingsFile), journal(features.Limits())
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("       Tavelgrid"));
@@ -96,6 +100,17 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     ComDataPacket1->SetStartString("#");
     ComDataPacket1->SetStopString("<");
     ComDataPacket1->SetIncludeStrings(true);
+    // The journal hears each chunk before the framer, so a chunk's time is known to its packets.
+    journalLink.LinkRxBuf = [this](TCustomComPort *port, const char *data, int count) {
+        chunkReceived = port->ReceiveTime();
+        chunkTime = tg::journal::wallFromSteady(chunkReceived);
+        journal.append(chunkTime, data, size_t(count));
+    };
+    journalLink.LinkConn = [this](TCustomComPort *, bool on) {
+        if (on)
+            journal.markBreak(tg::journal::nowMicros());
+    };
+    ComPort1->AttachLink(&journalLink);
     ComDataPacket1->SetComPort(ComPort1);
 
     PageControl1 = new TPageControl(this);
@@ -122,7 +137,10 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) {
         ++packetsHandled;
-        handler->handle(packet);
+        const std::optional<tg::app::Packet> p = handler->handle(packet);
+        linkStats.record(chunkTime, packet, p);
+        if (p)
+            linkStats.valueShown(chunkReceived);
     };
     ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
         // A lost device is reported as it is without a handler; other line errors pass unseen.
@@ -131,7 +149,9 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         if (errors & Com::ceRxOver)
             overflowNotice.Report(port->Port(), port->DroppedInput());
     };
+    buildStatusBar();
     resize(1164, 710 + menuBar()->sizeHint().height());
+    SetStatusStripShown(features.StatusStrip());
     PageControl1->setCurrentWidget(TabSheetShow);
 
     formEvents.OnShow = [this](QWidget *) {
@@ -154,7 +174,12 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         storages = createMainFormStorages(this, settings.get(), formEvents);
     }
     new FormEventBridge(this, formEvents);
-    new FramePacer(this);
+    pacer = new FramePacer(this);
+    pacer->OnFrame = [this] {
+        linkStats.framePainted(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count());
+    };
 }
 
 TFormMain::~TFormMain()
@@ -164,6 +189,7 @@ TFormMain::~TFormMain()
         formEvents.OnDestroy(this);
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
+    ComPort1->DetachLink(&journalLink);
     ComTerminal1->SetComPort(nullptr);
 }
 
@@ -586,6 +612,11 @@ void TFormMain::buildMenu()
     show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
     show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
     show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
+    show->addSeparator();
+    statusStripItem = show->addAction(QStringLiteral("Status Bar"));
+    statusStripItem->setObjectName(QStringLiteral("StatusBar1Item"));
+    statusStripItem->setCheckable(true);
+    connect(statusStripItem, &QAction::triggered, this, &TFormMain::SetStatusStripShown);
     bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
     bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
     bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
@@ -645,7 +676,57 @@ void TFormMain::ButtonSendStringClick()
 void TFormMain::StandardViewClick()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
-    resize(QSize(1190, 740) - frame);
+    resize(QSize(1190, 740) - frame + QSize(0, bottomBar->isHidden() ? 0 : bottomBarHeight));
+}
+
+void TFormMain::buildStatusBar()
+{
+    bottomBar = new QStatusBar(this);
+    bottomBar->setObjectName(QStringLiteral("StatusBar1"));
+    bottomBar->setSizeGripEnabled(false);
+    StatusStrip1 = new TStatusStrip({&journal, &linkStats, ComDataPacket1, [this](int32_t id) { return ShowsId(id); }},
+                                    bottomBar);
+    StatusStrip1->hide();
+    bottomBar->addWidget(StatusStrip1, 1);
+    setStatusBar(bottomBar);
+    bottomBar->hide();
+}
+
+bool TFormMain::ShowsId(int32_t id) const
+{
+    const auto *w = qobject_cast<const QWidget *>(instrument(id));
+    return w && !w->isHidden();
+}
+
+bool TFormMain::StatusStripShown() const
+{
+    return !StatusStrip1->isHidden();
+}
+
+void TFormMain::SetStatusStripShown(bool on)
+{
+    StatusStrip1->setVisible(on);
+    statusStripItem->setChecked(on);
+    if (features.StatusStrip() != on)
+        features.SetStatusStrip(on);
+    fitBottomBar();
+}
+
+// The bar below the pages is shown while something in it is; the window grows or shrinks by
+// its height, so the pages keep their size.
+void TFormMain::fitBottomBar()
+{
+    const bool wanted = !StatusStrip1->isHidden();
+    if (wanted == !bottomBar->isHidden())
+        return;
+    if (wanted) {
+        bottomBar->show();
+        bottomBarHeight = bottomBar->sizeHint().height();
+    }
+    else
+        bottomBar->hide();
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(width(), height() + (wanted ? bottomBarHeight : -bottomBarHeight));
 }
 
 QByteArray TFormMain::StatusLine() const

@@ -2,8 +2,12 @@
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
 #include "Catalogue.h"
+#include "ComLink.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "Journal.h"
+#include "JournalSettings.h"
+#include "LinkStats.h"
 #include "OverflowNotice.h"
 #include "PacketHandler.h"
 
@@ -12,11 +16,15 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
+class FramePacer;
+class TStatusStrip;
 class QTabWidget;
 class TComComboBox;
 class TComDataPacket;
@@ -66,6 +74,15 @@ public:
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
+    // Every received byte with its time, and what the link delivered, for the views of the link.
+    const tg::journal::Journal &Journal() const { return journal; }
+    const tg::app::LinkStats &LinkStats() const { return linkStats; }
+    // Whether an instrument on the panel shows this id.
+    bool ShowsId(int32_t id) const;
+    // The status strip under the pages; the window grows by its height, so the panel keeps its size.
+    void SetStatusStripShown(bool on);
+    bool StatusStripShown() const;
+
     // The folder of the help document: the program's own.
     QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
@@ -91,6 +108,7 @@ public:
     QLabel *LabelTerminal;
     QPushButton *ButtonSendString, *ButtonTerminalConnect, *ButtonTerminalDisconnect, *ButtonClearTerminal;
     TMainFormStorages storages{};
+    TStatusStrip *StatusStrip1;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -108,6 +126,8 @@ private:
     void setFlow(bool on);
     void wireInputs();
     void sendToDevice(const QString &text);
+    void buildStatusBar();
+    void fitBottomBar();
 
     void centreOnScreen();
     void watchPanelMouse();
@@ -118,6 +138,17 @@ private:
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     qint64 packetsHandled = 0;
+    TJournalSettings features;
+    tg::journal::Journal journal;
+    tg::app::LinkStats linkStats;
+    TComLink journalLink;
+    // The receive time of the chunk being handled: steady clock and wall time.
+    int64_t chunkReceived = 0;
+    tg::journal::Micros chunkTime = 0;
+    QStatusBar *bottomBar = nullptr;
+    QAction *statusStripItem = nullptr;
+    int bottomBarHeight = 0;
+    FramePacer *pacer = nullptr;
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;

@@ -107,6 +107,8 @@ public:
     int setQueueSizes(int32_t input, int32_t output);
     // Bytes dropped because they arrived at a full input queue, since the device was made.
     uint64_t droppedInput() const { return m_input.dropped(); }
+    // When the first byte of the last read arrived, on the steady clock in nanoseconds.
+    int64_t lastReadTime() const { return m_lastReadTime; }
     int applyLine(const DeviceControlBlock &dcb);
     int setTimeouts(const CommTimeouts &t);
     int purge();
@@ -145,6 +147,7 @@ private:
     int m_fd = -1;
     PortLockFile m_lockFile;
     InputQueue m_input;
+    int64_t m_lastReadTime = 0;
     std::thread m_reader;
     int m_readerStopFd = -1;
     std::atomic<int> m_lostError{0};

@@ -12,7 +12,10 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "RecordingPlayer.h"
 #include "StatusStrip.h"
+#include "TimeBar.h"
+#include "TimeMachine.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
@@ -44,6 +47,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSaveFile>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -137,11 +141,15 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent)
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) {
         ++packetsHandled;
-        const std::optional<tg::app::Packet> p = handler->handle(packet);
+        const bool live = !timeMachine->Frozen();
+        const std::optional<tg::app::Packet> p = handler->handle(packet, live);
         linkStats.record(chunkTime, packet, p);
-        if (p)
+        if (p && live)
             linkStats.valueShown(chunkReceived);
     };
+    timeMachine = std::make_unique<tg::app::TimeMachine>(journal, *handler, instruments, *ComDataPacket1, *ComTerminal1);
+    player = new TRecordingPlayer(*timeMachine, this);
+    player->OnFinished = [this] { TimeBar1->SetShown(timeMachine->ShownTime(), QStringLiteral("recording ended")); };
     ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
         // A lost device is reported as it is without a handler; other line errors pass unseen.
         if (errors & Com::ceIO)
@@ -189,6 +197,8 @@ TFormMain::~TFormMain()
         formEvents.OnDestroy(this);
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
+    player->Stop();
+    timeMachine.reset();
     ComPort1->DetachLink(&journalLink);
     ComTerminal1->SetComPort(nullptr);
 }
@@ -255,7 +265,8 @@ void TFormMain::wireInputs()
 // (a lost device is reported by the port's own error path).
 void TFormMain::sendToDevice(const QString &text)
 {
-    if (!ComPort1->Connected())
+    // A frozen panel shows the past: what its controls do would not fit the device's present.
+    if (!ComPort1->Connected() || timeMachine->Frozen())
         return;
     try {
         ComPort1->WriteText(text.toLatin1());
@@ -606,6 +617,18 @@ void TFormMain::buildMenu()
     QMenu *file = bar->addMenu(QStringLiteral("File    "));
     file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
     file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("Open Recording"), this, [this] {
+        const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Open Recording"), QString(),
+                                                          QStringLiteral("Recordings (*.tgrec);;All files (*)"));
+        if (const QString error = name.isEmpty() ? QString() : OpenRecording(name); !error.isEmpty())
+            showWarning(QStringLiteral("Die Aufzeichnung kann nicht abgespielt werden:\n%1\n\n%2").arg(name, error));
+    });
+    file->addAction(QStringLiteral("Save Recording"), this, [this] {
+        const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Recording"), QString(),
+                                                          QStringLiteral("Recordings (*.tgrec)"));
+        if (const QString error = name.isEmpty() ? QString() : SaveRecording(name); !error.isEmpty())
+            showWarning(QStringLiteral("Die Aufzeichnung kann nicht gespeichert werden:\n%1\n\n%2").arg(name, error));
+    });
     file->addAction(QStringLiteral("Beenden"), this, &TFormMain::Beenden1Click);
     QMenu *show = bar->addMenu(QStringLiteral("Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
@@ -613,6 +636,8 @@ void TFormMain::buildMenu()
     show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
     show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
     show->addSeparator();
+    show->addAction(QStringLiteral("Freeze"), this, &TFormMain::FreezeClick)->setObjectName(QStringLiteral("FreezeItem"));
+    show->addAction(QStringLiteral("Live"), this, &TFormMain::LiveClick)->setObjectName(QStringLiteral("LiveItem"));
     statusStripItem = show->addAction(QStringLiteral("Status Bar"));
     statusStripItem->setObjectName(QStringLiteral("StatusBar1Item"));
     statusStripItem->setCheckable(true);
@@ -688,8 +713,72 @@ void TFormMain::buildStatusBar()
                                     bottomBar);
     StatusStrip1->hide();
     bottomBar->addWidget(StatusStrip1, 1);
+    TimeBar1 = new TTimeBar(bottomBar);
+    TimeBar1->hide();
+    TimeBar1->OnScrub = [this](tg::journal::Micros t) { ShowMoment(t); };
+    TimeBar1->OnLive = [this] { LiveClick(); };
+    TimeBar1->OnSpeed = [this](int factor) { player->SetSpeed(factor); };
+    bottomBar->addWidget(TimeBar1, 2);
     setStatusBar(bottomBar);
     bottomBar->hide();
+}
+
+void TFormMain::FreezeClick()
+{
+    player->Stop();
+    timeMachine->Freeze();
+    TimeBar1->SetRange(timeMachine->EarliestTime(), journal.lastTime());
+    TimeBar1->SetSliderEnabled(true);
+    TimeBar1->SetShown(timeMachine->ShownTime());
+    TimeBar1->show();
+    fitBottomBar();
+}
+
+void TFormMain::ShowMoment(tg::journal::Micros t)
+{
+    if (!timeMachine->Frozen())
+        FreezeClick();
+    timeMachine->ShowAt(t);
+    TimeBar1->SetShown(timeMachine->ShownTime());
+}
+
+void TFormMain::LiveClick()
+{
+    player->Stop();
+    timeMachine->Live();
+    TimeBar1->hide();
+    fitBottomBar();
+}
+
+QString TFormMain::SaveRecording(const QString &fileName)
+{
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        return f.errorString();
+    const bool written = tg::journal::writeRecording(journal, [&f](std::string_view b) {
+        return f.write(b.data(), qint64(b.size())) == qint64(b.size());
+    });
+    if (!written || !f.commit())
+        return f.errorString();
+    return {};
+}
+
+QString TFormMain::OpenRecording(const QString &fileName)
+{
+    const QString error = player->Play(fileName);
+    if (!error.isEmpty())
+        return error;
+    player->SetSpeed(TimeBar1->Speed());
+    TimeBar1->SetSliderEnabled(false);
+    TimeBar1->SetShown(timeMachine->ShownTime(), QFileInfo(fileName).fileName());
+    TimeBar1->show();
+    fitBottomBar();
+    return {};
+}
+
+bool TFormMain::PlayingRecording() const
+{
+    return player->Playing();
 }
 
 bool TFormMain::ShowsId(int32_t id) const
@@ -716,7 +805,7 @@ void TFormMain::SetStatusStripShown(bool on)
 // its height, so the pages keep their size.
 void TFormMain::fitBottomBar()
 {
-    const bool wanted = !StatusStrip1->isHidden();
+    const bool wanted = !StatusStrip1->isHidden() || !TimeBar1->isHidden();
     if (wanted == !bottomBar->isHidden())
         return;
     if (wanted) {

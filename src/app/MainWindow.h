@@ -25,6 +25,11 @@ class QPushButton;
 class QStatusBar;
 class FramePacer;
 class TStatusStrip;
+class TTimeBar;
+class TRecordingPlayer;
+namespace tg::app {
+class TimeMachine;
+}
 class QTabWidget;
 class TComComboBox;
 class TComDataPacket;
@@ -83,6 +88,16 @@ public:
     void SetStatusStripShown(bool on);
     bool StatusStripShown() const;
 
+    // The time machine: the panel frozen on a moment of the journal, or playing a recording.
+    tg::app::TimeMachine &TimeMachine() const { return *timeMachine; }
+    void FreezeClick();
+    void ShowMoment(tg::journal::Micros t);
+    void LiveClick();
+    // The reason when the file cannot be written or played; empty on success.
+    QString SaveRecording(const QString &fileName);
+    QString OpenRecording(const QString &fileName);
+    bool PlayingRecording() const;
+
     // The folder of the help document: the program's own.
     QString helpFolder = QCoreApplication::applicationDirPath();
     // Where warnings go; a message box unless replaced (tests record them).
@@ -109,6 +124,7 @@ public:
     QPushButton *ButtonSendString, *ButtonTerminalConnect, *ButtonTerminalDisconnect, *ButtonClearTerminal;
     TMainFormStorages storages{};
     TStatusStrip *StatusStrip1;
+    TTimeBar *TimeBar1;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -149,6 +165,8 @@ private:
     QAction *statusStripItem = nullptr;
     int bottomBarHeight = 0;
     FramePacer *pacer = nullptr;
+    std::unique_ptr<tg::app::TimeMachine> timeMachine;
+    TRecordingPlayer *player = nullptr;
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;

@@ -12,6 +12,13 @@ namespace {
 // An entry keeps its time as 32-bit microseconds after its block's first.
 constexpr Micros kLongestBlockSpan = Micros(std::numeric_limits<uint32_t>::max());
 
+// later - earlier, saturated: times read from a file may lie anywhere.
+Micros span(Micros later, Micros earlier)
+{
+    Micros d;
+    return __builtin_sub_overflow(later, earlier, &d) ? std::numeric_limits<Micros>::max() : d;
+}
+
 } // namespace
 
 Micros nowMicros()
@@ -68,18 +75,18 @@ void Journal::startBlock(Micros time)
 Journal::Block &Journal::blockFor(Micros time)
 {
     if (m_blocks.empty() || m_blocks.back().used >= m_blockBytes ||
-        time - m_blocks.back().first > kLongestBlockSpan)
+        span(time, m_blocks.back().first) > kLongestBlockSpan)
         startBlock(time);
     return m_blocks.back();
 }
 
 void Journal::append(Micros time, const char *data, size_t n)
 {
-    time = std::max(time, m_lastTime);
+    time = m_blocks.empty() ? time : std::max(time, m_lastTime);
     while (n > 0) {
         Block &b = blockFor(time);
         const size_t piece = std::min(n, m_blockBytes - b.used);
-        const bool merge = !b.entries.empty() && !b.lastIsBreak && time - b.timeOf(b.entries.size() - 1) < kMergeWithin;
+        const bool merge = !b.entries.empty() && !b.lastIsBreak && span(time, b.timeOf(b.entries.size() - 1)) < kMergeWithin;
         if (!merge) {
             const size_t before = b.entries.capacity();
             b.entries.push_back({uint32_t(time - b.first), uint32_t(b.used)});
@@ -98,7 +105,7 @@ void Journal::append(Micros time, const char *data, size_t n)
 
 void Journal::markBreak(Micros time)
 {
-    time = std::max(time, m_lastTime);
+    time = m_blocks.empty() ? time : std::max(time, m_lastTime);
     Block &b = blockFor(time);
     const size_t before = b.entries.capacity();
     b.entries.push_back({uint32_t(time - b.first), uint32_t(b.used)});
@@ -110,9 +117,9 @@ void Journal::markBreak(Micros time)
 
 void Journal::trim()
 {
-    const Micros cutoff = m_lastTime - m_limits.maxAge;
     // The newest block stays, whatever the limits, so the latest bytes are always there.
-    while (m_blocks.size() > 1 && (m_blocks[1].first <= cutoff || memoryUsed() > m_limits.maxBytes)) {
+    while (m_blocks.size() > 1 &&
+           (span(m_lastTime, m_blocks[1].first) >= m_limits.maxAge || memoryUsed() > m_limits.maxBytes)) {
         m_indexBytes -= m_blocks.front().entries.capacity() * sizeof(Entry);
         m_blocks.pop_front();
     }

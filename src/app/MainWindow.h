@@ -6,10 +6,11 @@
 #include "FormControls.h"
 #include "FormStorage.h"
 #include "Journal.h"
-#include "JournalSettings.h"
 #include "LinkStats.h"
+#include "NoticeBox.h"
 #include "OverflowNotice.h"
 #include "PacketHandler.h"
+#include "Reconnect.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -37,6 +38,7 @@ class TComLed;
 class TComPort;
 class TComTerminal;
 class TBackgroundFill;
+class TFeatureSettings;
 class TColorBox;
 class TFrame1;
 class TImage;
@@ -55,6 +57,14 @@ public:
     // Handlers of the window's controls, callable from tests.
     void ButtonConnectComPort1Click();
     void ButtonDisConnectComPort1Click();
+    // Closes the port for another program (a firmware tool) and opens it again once that
+    // program has let the device go; returns the device node freed, empty when none was open.
+    QString ReleaseInterface1Click();
+    // At start: the port and rate given, else those last connected with; connects when asked
+    // or when "Connect at Start" is on. Called once the window is shown (its settings restored).
+    void StartWith(const QString &port, const QString &baud, bool connect);
+    // What a later start hands over: the port and rate given (empty: unchanged), and Connect.
+    void UsePort(const QString &port, const QString &baud, bool connect);
     void ComboBoxBaudExit();
     void ButtonSendStringClick();
     void ButtonTerminalConnectClick();
@@ -75,7 +85,7 @@ public:
 
     TPanelEditor *Editor() const { return editor.get(); }
     // How the link is doing, as one line of JSON: port, whether connected, packets handled and
-    // bytes dropped at a full input queue since the start.
+    // bytes dropped at a full input queue since the start, what a device is waited for.
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
@@ -104,6 +114,11 @@ public:
     std::function<void(const QString &)> showWarning;
     // Tells of received bytes dropped at a full input queue.
     TOverflowNotice overflowNotice{this};
+    // Tells that the device was lost, without stopping the window.
+    TNoticeBox lostNotice{this};
+    // Waits for a lost or released device to come back.
+    TReconnect Reconnect1{this};
+    TFeatureSettings &Features() const { return *features; }
 
     TComPort *ComPort1;
     TComDataPacket *ComDataPacket1;
@@ -122,6 +137,9 @@ public:
     TComTerminal *ComTerminal1;
     QLabel *LabelTerminal;
     QPushButton *ButtonSendString, *ButtonTerminalConnect, *ButtonTerminalDisconnect, *ButtonClearTerminal;
+    // Over the pages while a device is waited for; hidden otherwise.
+    QLabel *LabelWaiting;
+    QAction *ReleaseInterface1, *ReconnectAutomatically1, *ConnectAtStart1;
     TMainFormStorages storages{};
     TStatusStrip *StatusStrip1;
     TTimeBar *TimeBar1;
@@ -140,6 +158,11 @@ private:
     void buildOptionsPage();
     void buildInfoPage();
     void setFlow(bool on);
+    void openPort();
+    bool reopen(const QString &name);
+    void deviceLost(int error);
+    void waitFor(TReconnect::Reason reason);
+    void stopWaiting();
     void wireInputs();
     void sendToDevice(const QString &text);
     void buildStatusBar();
@@ -151,10 +174,12 @@ private:
 
     tg::app::InstrumentTable instruments{};
     std::unique_ptr<IniFileStorage> settings;
+    std::unique_ptr<TFeatureSettings> features;
+    // The device of the last successful open, as it can be found again.
+    TDeviceTarget connectedTarget;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     qint64 packetsHandled = 0;
-    TJournalSettings features;
     tg::journal::Journal journal;
     tg::app::LinkStats linkStats;
     TComLink journalLink;

@@ -147,6 +147,7 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
             if (!number)
                 return std::nullopt;
             p.number = *number;
+            p.converted = true;
         }
     }
     return p;

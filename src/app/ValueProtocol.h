@@ -27,6 +27,7 @@ struct Packet {
     int32_t id = 0;
     QByteArrayView value; // the value's bytes, inside the packet given to parsePacket
     float number = 1.0f; // a malformed value reads as 1.0; not formed for ids 35 to 39
+    bool converted = false; // number was read from the value text
     // The value as text, decoded from the single-byte line encoding.
     QString text() const;
 };

@@ -1,23 +1,15 @@
 #include "SerialDevice.h"
+#include "DeviceLink.h"
 
-#include "PortIdentity.h"
-
-// termios2 (any integer rate through BOTHER) lives in the kernel headers, which clash with
-// <termios.h>; this file therefore speaks to the driver through ioctl only.
-#include <asm/ioctls.h>
-#include <asm/termbits.h>
-#include <asm/termios.h>
 #include <algorithm>
+#include <asm/ioctls.h>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/serial.h>
 #include <memory>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
-#include <sys/file.h>
-#include <time.h>
 #include <unistd.h>
 
 extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
@@ -29,12 +21,7 @@ namespace {
 constexpr int kModemPollMs = 50; // modem lines and error counters have no wake-up we can stop
 constexpr int kTxPollMs = 10;
 
-int64_t nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
+int64_t nowMs() { return monotonicMs(); }
 
 bool noModemLines(int err) { return err == ENOTTY || err == EINVAL; }
 
@@ -62,25 +49,15 @@ int SerialDevice::open(const QString &port)
 {
     if (m_fd >= 0)
         return EBUSY;
-    const QString device = resolvePortPath(devicePath(port));
-    const QByteArray path = device.toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    // TIOCEXCL keeps other users out; root ignores it, so flock decides for everyone. The
-    // lock file is for terminal programs that know neither.
-    ioctl(fd, TIOCEXCL);
-    const int err = flock(fd, LOCK_EX | LOCK_NB) != 0 ? (errno == EWOULDBLOCK ? EBUSY : errno) : m_lockFile.acquire(device);
-    if (err) {
-        ::close(fd);
+    std::unique_ptr<DeviceLink> link = DeviceLink::forPort(port);
+    if (int err = link->open(port))
         return err;
-    }
-    m_fd = fd;
+    m_link = std::move(link);
+    m_fd = m_link->fd();
     m_input.clear();
     m_lostError = 0;
     m_overflowed = false;
     m_modemSupported = true;
-    m_countersSupported = true;
     m_lastModem = 0;
     m_pendingErrors = 0;
     m_unreadRx = 0;
@@ -91,7 +68,8 @@ int SerialDevice::open(const QString &port)
     uint32_t lines = 0;
     modemStatus(lines);
     m_lastModem = lines;
-    m_countersSupported = readCounters(m_counters);
+    uint32_t before = 0; // errors from before the open are not ours
+    m_errorsSupported = m_link->lineErrors(before);
     startReader();
     return 0;
 }
@@ -102,13 +80,10 @@ int SerialDevice::close()
         return 0;
     stopReader();
     m_input.clear();
-    ioctl(m_fd, TIOCNXCL);
-    // The descriptor is released even when close() reports an error.
-    const int rc = ::close(m_fd);
-    const int err = rc == 0 ? 0 : errno;
+    const int err = m_link->close();
+    m_link.reset();
     m_fd = -1;
-    m_lockFile.release();
-    return err == EINTR ? 0 : err;
+    return err;
 }
 
 int SerialDevice::setQueueSizes(int32_t input, int32_t)
@@ -139,6 +114,7 @@ void SerialDevice::stopReader()
 
 void SerialDevice::readLoop()
 {
+    pthread_setname_np(pthread_self(), "serial-reader"); // as tools that list threads show it
     static constexpr size_t kBlock = 64 * 1024;
     // While the queue is full the reader takes a small piece a millisecond, more than any
     // serial line sends, and drops it: a device faster than that (a flooding pseudo-terminal)
@@ -148,7 +124,8 @@ void SerialDevice::readLoop()
     const std::unique_ptr<char[]> block(new char[kBlock]);
     bool full = false;
     for (;;) {
-        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_readerStopFd, POLLIN, 0}};
+        const short out = m_link->pendingOutput() ? POLLOUT : 0;
+        pollfd fds[2] = {{m_fd, short(POLLIN | out), 0}, {m_readerStopFd, POLLIN, 0}};
         if (full && ::poll(&fds[1], 1, kFullPauseMs) > 0)
             return;
         if (::poll(fds, 2, -1) < 0) {
@@ -159,21 +136,27 @@ void SerialDevice::readLoop()
         }
         if (fds[1].revents)
             return;
+        if (fds[0].revents & POLLOUT)
+            m_link->flushPending();
         const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
         const ssize_t n = ::read(m_fd, block.get(), full ? kFullPiece : kBlock);
         if (n > 0) {
-            full = m_input.push(block.get(), size_t(n)) < size_t(n);
+            const size_t data = m_link->received(block.get(), size_t(n));
+            full = data > 0 && m_input.push(block.get(), data) < data;
             if (full)
                 m_overflowed = true;
             continue;
         }
-        const bool nothingNow = n == 0 || errno == EAGAIN || errno == EINTR;
+        // A tty reads nothing when nothing is there; a socket reads nothing once its peer closed.
+        const bool nothingNow = n == 0 ? !m_link->isSocket() : (errno == EAGAIN || errno == EINTR);
         if (nothingNow && !hungUp)
             continue;
-        // Gone: everything it sent before is in the queue.
-        m_lostError = n < 0 && !nothingNow ? errno : EIO;
+        // Gone: everything it sent before is in the queue. A connection that ended or failed
+        // is a device that hung up, like a pty whose other side closed.
+        m_lostError = n < 0 && !nothingNow && !m_link->isSocket() ? errno : EIO;
         break;
     }
+    m_link->lost();
     m_input.notify();
 }
 
@@ -183,77 +166,21 @@ bool SerialDevice::gone(int &err) const
     return err != 0;
 }
 
+bool SerialDevice::validLine(const DeviceControlBlock &dcb)
+{
+    // A rate of 0 would hang up the line; a negative rate wrapped around.
+    return dcb.BaudRate != 0 && dcb.BaudRate <= uint32_t(INT_MAX) && dcb.ByteSize >= 5 && dcb.ByteSize <= 8 &&
+           dcb.Parity <= 4 && dcb.StopBits <= 2;
+}
+
 int SerialDevice::applyLine(const DeviceControlBlock &dcb)
 {
     if (m_fd < 0)
         return EBADF;
-    if (dcb.BaudRate == 0 || dcb.BaudRate > uint32_t(INT_MAX))
-        return EINVAL; // 0 would hang up the line; a negative rate wrapped around
-    termios2 tio{};
-    if (ioctl(m_fd, TCGETS2, &tio) != 0)
-        return errno;
-
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                     IXANY | INPCK | IGNPAR);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL | CBAUD |
-                     (CBAUD << IBSHIFT));
-    tio.c_cflag |= CLOCAL | CREAD | BOTHER | (BOTHER << IBSHIFT);
-    tio.c_ispeed = tio.c_ospeed = dcb.BaudRate;
-
-    switch (dcb.ByteSize) {
-    case 5: tio.c_cflag |= CS5; break;
-    case 6: tio.c_cflag |= CS6; break;
-    case 7: tio.c_cflag |= CS7; break;
-    case 8: tio.c_cflag |= CS8; break;
-    default: return EINVAL;
-    }
-    switch (dcb.Parity) {
-    case 0: break;
-    case 1: tio.c_cflag |= PARENB | PARODD; break;
-    case 2: tio.c_cflag |= PARENB; break;
-    case 3: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
-    default: return EINVAL;
-    }
-    // One and a half stop bits is what a UART does with CSTOPB and 5 data bits.
-    if (dcb.StopBits == 1 || dcb.StopBits == 2)
-        tio.c_cflag |= CSTOPB;
-    else if (dcb.StopBits != 0)
+    if (!validLine(dcb))
         return EINVAL;
-    if (dcb.Flags & dcbParity)
-        tio.c_iflag |= INPCK;
-    else
-        tio.c_iflag |= IGNPAR;
-    if ((dcb.Flags & dcbOutxCtsFlow) || (dcb.Flags & dcbRtsMask) == dcbRtsHandshake)
-        tio.c_cflag |= CRTSCTS;
-    if (dcb.Flags & dcbOutX)
-        tio.c_iflag |= IXON;
-    if (dcb.Flags & dcbInX)
-        tio.c_iflag |= IXOFF;
-    tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
-    tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (ioctl(m_fd, TCSETS2, &tio) != 0)
-        return errno;
-
-    // DTR and RTS as plain line states; a pty has no modem lines, which is not an error.
-    auto setLine = [this](int bit, bool on) {
-        int bits = bit;
-        if (ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !noModemLines(errno))
-            return errno;
-        return 0;
-    };
-    const uint32_t dtr = dcb.Flags & dcbDtrMask;
-    const uint32_t rts = dcb.Flags & dcbRtsMask;
-    if (dtr != dcbDtrHandshake)
-        if (int err = setLine(TIOCM_DTR, dtr == dcbDtrEnable))
-            return err;
-    if (rts == 0 || rts == dcbRtsEnable)
-        if (int err = setLine(TIOCM_RTS, rts == dcbRtsEnable))
-            return err;
+    if (int err = m_link->applyLine(dcb))
+        return err;
     m_evtChar = dcb.EvtChar;
     m_discardNull = (dcb.Flags & dcbNull) != 0;
     return 0;
@@ -279,7 +206,7 @@ int SerialDevice::purge()
     if (m_fd < 0)
         return EBADF;
     m_input.clear();
-    return ioctl(m_fd, TCFLSH, TCIOFLUSH) == 0 ? 0 : errno;
+    return m_link->purge();
 }
 
 int SerialDevice::pendingInput(int32_t &count) const
@@ -295,28 +222,15 @@ int SerialDevice::modemStatus(uint32_t &lines) const
     lines = 0;
     if (m_fd < 0)
         return EBADF;
-    int bits = 0;
-    if (ioctl(m_fd, TIOCMGET, &bits) != 0) {
-        if (noModemLines(errno)) {
+    if (int err = m_link->modemLines(lines)) {
+        lines = 0;
+        if (noModemLines(err)) {
             m_modemSupported = false;
             return 0; // no modem lines: all of them off
         }
-        return errno;
+        return err;
     }
-    if (bits & TIOCM_CTS) lines |= msCts;
-    if (bits & TIOCM_DSR) lines |= msDsr;
-    if (bits & TIOCM_RNG) lines |= msRing;
-    if (bits & TIOCM_CAR) lines |= msRlsd;
     return 0;
-}
-
-bool SerialDevice::readCounters(Counters &c) const
-{
-    serial_icounter_struct ic{};
-    if (m_fd < 0 || ioctl(m_fd, TIOCGICOUNT, &ic) != 0)
-        return false;
-    c = {ic.frame, ic.overrun, ic.parity, ic.brk, ic.buf_overrun};
-    return true;
 }
 
 int SerialDevice::clearErrors(uint32_t &errors)
@@ -406,34 +320,12 @@ ptrdiff_t SerialDevice::write(const char *buf, size_t size, int &err)
     }
     const uint64_t total = uint64_t(m_writeMultiplier.load()) * size + m_writeConstant.load();
     const int64_t deadline = total ? nowMs() + int64_t(std::min<uint64_t>(total, INT_MAX)) : -1;
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(m_fd, buf + done, size - done);
-        if (n > 0) {
-            done += size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN) {
-            err = errno;
-            return -1;
-        }
-        const int waitMs = deadline < 0 ? -1 : int(std::max<int64_t>(0, deadline - nowMs()));
-        if (waitMs == 0)
-            break; // deadline passed: report what went out
-        pollfd p{m_fd, POLLOUT, 0};
-        const int rc = ::poll(&p, 1, waitMs);
-        if (rc > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
-            err = EIO;
-            return -1;
-        }
-    }
-    if (done) {
+    const ptrdiff_t done = m_link->write(buf, size, deadline, err);
+    if (done > 0) {
         m_txPending = true;
         wake();
     }
-    return ptrdiff_t(done);
+    return done;
 }
 
 int SerialDevice::prepareWait()
@@ -470,7 +362,9 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
     occurred = 0;
     err = 0;
     const bool wantModem = (mask & (evtCts | evtDsr | evtRlsd | evtRing)) && m_modemSupported;
-    const bool wantErrors = (mask & (evtErr | evtBreak)) && m_countersSupported;
+    const bool wantErrors = (mask & (evtErr | evtBreak)) && m_errorsSupported;
+    // A device that reports its lines itself wakes the wait; others are looked at in turns.
+    const int noticeFd = m_link->noticeFd();
     // Data reported but not read stay queued; they are not news until more arrive.
     bool stalled = m_rxReported && !m_readSinceReport;
     for (;;) {
@@ -490,7 +384,7 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
         }
         const bool watchRx = (mask & (evtRxChar | evtRx80Full)) && !stalled;
         int timeout = -1;
-        if (wantModem || wantErrors || stalled)
+        if (((wantModem || wantErrors) && noticeFd < 0) || stalled)
             timeout = kModemPollMs;
         if (m_txPending && (mask & evtTxEmpty))
             timeout = timeout < 0 ? kTxPollMs : std::min(timeout, kTxPollMs);
@@ -499,8 +393,10 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
         if (watchRx && queued > 0)
             timeout = 0;
 
-        pollfd fds[2] = {{m_input.noticeFd(), short(watchRx ? POLLIN : 0), 0}, {m_stopFd, POLLIN, 0}};
-        const int rc = ::poll(fds, 2, timeout);
+        pollfd fds[3] = {{m_input.noticeFd(), short(watchRx ? POLLIN : 0), 0},
+                         {m_stopFd, POLLIN, 0},
+                         {noticeFd, POLLIN, 0}};
+        const int rc = ::poll(fds, 3, timeout);
         if (rc < 0) {
             if (errno == EINTR)
                 continue;
@@ -515,6 +411,10 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
         }
         if (fds[0].revents & POLLIN)
             m_input.takeNotice();
+        if (fds[2].revents & POLLIN) {
+            uint64_t v;
+            [[maybe_unused]] const ssize_t n = ::read(noticeFd, &v, sizeof v);
+        }
         queued = 0;
         if (int e = pendingInput(queued)) {
             err = e;
@@ -557,20 +457,12 @@ SerialDevice::WaitResult SerialDevice::waitEvent(uint32_t mask, uint32_t &occurr
             }
         }
         if (wantErrors) {
-            Counters now;
-            if (readCounters(now)) {
-                uint32_t errors = 0;
-                if (now.frame != m_counters.frame) errors |= errFrame;
-                if (now.overrun != m_counters.overrun) errors |= errOverrun;
-                if (now.parity != m_counters.parity) errors |= errRxParity;
-                if (now.brk != m_counters.brk) errors |= errBreak;
-                if (now.bufOverrun != m_counters.bufOverrun) errors |= errRxOver;
-                m_counters = now;
+            uint32_t errors = 0;
+            if (m_link->lineErrors(errors) && errors) {
                 m_pendingErrors |= errors;
                 if (errors & errBreak)
                     occurred |= mask & evtBreak;
-                if (errors)
-                    occurred |= mask & evtErr;
+                occurred |= mask & evtErr;
             }
         }
         if (occurred)

@@ -1,16 +1,20 @@
 #pragma once
 // The thin Linux layer under the serial port: it takes the device control block, the timeouts
-// and the event mask exactly as the port builds them and turns them into POSIX calls.
+// and the event mask exactly as the port builds them and turns them into POSIX calls, on a
+// local tty or, for the names "tcp://host:port" and "rfc2217://host:port", on a connection to
+// a server that has the device.
 #include "InputQueue.h"
-#include "PortLockFile.h"
 
 #include <QString>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 namespace tg::platform {
+
+class DeviceLink;
 
 // Device control block: the line settings as the port computes them (plain data).
 struct DeviceControlBlock {
@@ -94,6 +98,9 @@ public:
 
     // "/dev/" + name for a bare name, the name itself when it holds a "/".
     static QString devicePath(const QString &port);
+    // Whether a line with these settings can exist: a rate of 1 to INT_MAX, 5 to 8 data bits,
+    // a known parity and stop bit count.
+    static bool validLine(const DeviceControlBlock &dcb);
 
     // Received bytes wait in a queue of the input size, but never less than this: at a million
     // messages a second it holds almost two seconds of a window that does not read.
@@ -144,8 +151,8 @@ private:
     // Whether the device is gone and nothing more will come; err says why.
     bool gone(int &err) const;
 
+    std::unique_ptr<DeviceLink> m_link; // what the device is reached through, while open
     int m_fd = -1;
-    PortLockFile m_lockFile;
     InputQueue m_input;
     int64_t m_lastReadTime = 0;
     std::thread m_reader;
@@ -163,15 +170,12 @@ private:
     std::atomic<uint32_t> m_readInterval{0xFFFFFFFFu}, m_readMultiplier{0}, m_readConstant{0};
     std::atomic<uint32_t> m_writeMultiplier{100}, m_writeConstant{1000};
     mutable std::atomic<bool> m_modemSupported{true};
-    bool m_countersSupported = true;
+    bool m_errorsSupported = true;
     uint32_t m_lastModem = 0;
     std::atomic<uint32_t> m_pendingErrors{0};
     int32_t m_unreadRx = 0;
     bool m_rxReported = false;
     std::atomic<bool> m_readSinceReport{false};
-    struct Counters { int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0; };
-    Counters m_counters;
-    bool readCounters(Counters &c) const;
 };
 
 } // namespace tg::platform

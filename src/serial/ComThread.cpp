@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <array>
+#include <pthread.h>
 #include <utility>
 
 using namespace tg::platform;
@@ -62,6 +63,7 @@ void TComThread::Stop()
 
 void TComThread::Execute()
 {
+    pthread_setname_np(pthread_self(), "serial-events"); // as tools that list threads show it
     SerialDevice &device = m_port->m_device;
     int error = 0;
     for (;;) {

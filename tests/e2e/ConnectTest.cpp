@@ -72,7 +72,15 @@ TEST(Connect, DeviceDrivesThePanel)
 
     r.w.ButtonDisConnectComPort1Click();
     EXPECT_FALSE(r.w.ComPort1->Connected());
-    EXPECT_ANY_THROW(r.w.ButtonSendStringClick()); // a closed port reports, it does not pretend
+    // A closed port reports, it does not pretend, and says which port and what to do.
+    try {
+        r.w.ButtonSendStringClick();
+        ADD_FAILURE() << "sent to a closed port";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QStringLiteral("Port Not Open\n\n%1 is not open: press Connect on the Interface page first.")
+                      .arg(r.device.slave));
+    }
     EXPECT_EQ(r.device.read(1, 300), QByteArray());
 }
 

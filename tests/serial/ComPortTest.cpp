@@ -3,6 +3,7 @@
 #include "ComPort.h"
 #include "EComPort.h"
 #include "IniFileStorage.h"
+#include "PortTesting.h"
 #include "Pty.h"
 
 #include <gtest/gtest.h>
@@ -26,23 +27,6 @@ using namespace Com;
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-// Collects what reaches the application's exception handler during a test.
-struct AppErrors {
-    Log texts;
-    tg::ApplicationExceptionHandler previous;
-    explicit AppErrors(std::function<void()> onReport = {})
-    {
-        previous = tg::setApplicationExceptionHandler([this, onReport](std::exception_ptr e) {
-            texts.push_back(tg::exceptionText(e));
-            if (onReport)
-                onReport();
-        });
-    }
-    ~AppErrors() { tg::setApplicationExceptionHandler(previous); }
-};
-
 // Records open/close events and link calls in one log.
 void record(TComPort &port, TComLink &link, Log &log)
 {
@@ -58,16 +42,6 @@ void record(TComPort &port, TComLink &link, Log &log)
     link.LinkDSR = [&](TCustomComPort *, bool on) { log.push_back(on ? "link:DSR+" : "link:DSR-"); };
     link.LinkRLSD = [&](TCustomComPort *, bool on) { log.push_back(on ? "link:RLSD+" : "link:RLSD-"); };
     port.AttachLink(&link);
-}
-
-std::string failureOf(const std::function<void()> &op)
-{
-    try {
-        op();
-    } catch (const EComPort &e) {
-        return e.what();
-    }
-    return "no failure";
 }
 
 TEST(ComPort, DefaultsAndDeviceControlBlock)

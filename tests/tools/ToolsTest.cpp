@@ -3,9 +3,9 @@
 #include "Printable.h"
 #include "Pty.h"
 #include "RuntimeFolder.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
@@ -14,33 +14,11 @@
 #include "Recording.h"
 #include <QRegularExpression>
 #include <cmath>
-#include <csignal>
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
-
-struct Finished {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Finished run(const char *program, const QStringList &args)
-{
-    QProcess p;
-    p.start(QString::fromLocal8Bit(program), args);
-    Finished r;
-    if (!p.waitForFinished(30000))
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 // The simulator's closing line: messages sent, dropped and wake-ups.
 struct Summary {
@@ -109,94 +87,6 @@ TEST(DemoStream, DrivesEveryInstrumentWithWellFormedSmoothlyChangingValues)
     EXPECT_EQ(seen, QSet<int>(panel.begin(), panel.end()));
     for (auto it = low.cbegin(); it != low.cend(); ++it)
         EXPECT_GE(high[it.key()] - it.value(), it.key() == 40 ? 0.5 : 20.0) << "instrument " << it.key() << " hardly moves";
-}
-
-TEST(Monitor, ShowsDeviceBytesEscapedAndNamesBadArguments)
-{
-    Pty pty;
-    termios raw{};
-    ASSERT_EQ(tcgetattr(pty.master, &raw), 0);
-    cfmakeraw(&raw);
-    ASSERT_EQ(tcsetattr(pty.master, TCSANOW, &raw), 0);
-    // Queued before the monitor opens the port: it reads them at once.
-    pty.write(QByteArrayView("#1M\x1b]0;owned\x07<#2M\0x<#3M\\<", 26));
-    QProcess monitor;
-    monitor.start(QStringLiteral(TG_MONITOR_PATH), {pty.slave, QStringLiteral("115200")});
-    ASSERT_TRUE(monitor.waitForStarted());
-    QByteArray out;
-    ASSERT_TRUE(waitFor([&] {
-        out += monitor.readAllStandardOutput();
-        return out.contains("#3M");
-    }, 10000)) << out.toStdString();
-    ::kill(pid_t(monitor.processId()), SIGTERM);
-    ASSERT_TRUE(monitor.waitForFinished(10000));
-    out += monitor.readAllStandardOutput();
-    EXPECT_TRUE(out.startsWith("#1M\\x1b]0;owned\\x07<\n#2M\\0x<\n#3M\\\\<\n")) << out.toStdString();
-    EXPECT_FALSE(out.contains('\x1b'));
-
-    Finished r = run(TG_MONITOR_PATH, {pty.slave, QStringLiteral("96x0")});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.contains("bad baud rate \"96x0\"")) << r.err.toStdString();
-    r = run(TG_MONITOR_PATH, {QStringLiteral("--help")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith("usage:"));
-    EXPECT_TRUE(r.err.isEmpty());
-}
-
-TEST(Monitor, TakesTheLockFileAndSaysWhyAPortCannotBeOpened)
-{
-    Pty pty;
-    const QString lockFile = QStringLiteral("/run/lock/LCK..pts_") + pty.slave.section(u'/', -1);
-    QProcess first;
-    first.start(QStringLiteral(TG_MONITOR_PATH), {pty.slave});
-    ASSERT_TRUE(first.waitForStarted());
-    const QByteArray firstPid = QByteArray::number(first.processId());
-    const QDir fds(QStringLiteral("/proc/") + firstPid + QStringLiteral("/fd"));
-    auto holdsOpen = [&] {
-        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot))
-            if (QFile::symLinkTarget(fds.filePath(fd)) == pty.slave)
-                return true;
-        return false;
-    };
-    // Terminal programs see the port taken: the lock file names the monitor.
-    auto lockFileNamesIt = [&] {
-        QFile f(lockFile);
-        return f.open(QIODevice::ReadOnly) && f.readAll() == firstPid.rightJustified(10, ' ') + '\n';
-    };
-    if (::access("/run/lock", W_OK) == 0)
-        ASSERT_TRUE(waitFor(lockFileNamesIt)) << qPrintable(lockFile);
-    else
-        ASSERT_TRUE(waitFor(holdsOpen));
-    const Finished second = run(TG_MONITOR_PATH, {pty.slave});
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_TRUE(second.err.contains(pty.slave.toLocal8Bit() + " is in use:\n- tavelgrid-monitor (pid " + firstPid + ") holds "))
-        << second.err.toStdString();
-    ::kill(pid_t(first.processId()), SIGTERM);
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_FALSE(QFile::exists(lockFile)) << "the lock file goes with the monitor";
-
-    const Finished missing = run(TG_MONITOR_PATH, {QStringLiteral("ttyTavelgridNone")});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains("\n/dev/ttyTavelgridNone does not exist.\n")) << missing.err.toStdString();
-
-    // A user outside the group that may use the device is told which group to join.
-    const group *dialout = ::getgrnam("dialout");
-    if (::geteuid() != 0 || !dialout)
-        GTEST_SKIP() << "needs root to run the monitor as another user";
-    const QByteArray slave = QFile::encodeName(pty.slave);
-    ASSERT_EQ(::chown(slave.constData(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(slave.constData(), 0660), 0);
-    QProcess other;
-    other.setChildProcessModifier([] {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(126);
-    });
-    other.start(QStringLiteral(TG_MONITOR_PATH), {pty.slave});
-    ASSERT_TRUE(other.waitForFinished(30000));
-    const QByteArray err = other.readAllStandardError();
-    EXPECT_EQ(other.exitCode(), 1) << err.toStdString();
-    EXPECT_TRUE(err.contains("belongs to the group \"dialout\"")) << err.toStdString();
-    EXPECT_TRUE(err.contains("\n    sudo usermod -aG dialout $USER\nthen log out and in again.")) << err.toStdString();
 }
 
 TEST(Simulator, NamesWhatIsWrongWithItsOptions)

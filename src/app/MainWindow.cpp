@@ -18,6 +18,7 @@
 #include "StatusStrip.h"
 #include "TimeBar.h"
 #include "TimeMachine.h"
+#include "PanelTabOrder.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
@@ -129,6 +130,8 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->tabBar()->hide();
+    // Its tabs are hidden (the menu switches pages): Tab goes straight to the page's controls.
+    PageControl1->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(PageControl1);
 
     showWarning = [this](const QString &text) { QMessageBox::warning(this, windowTitle(), text); };
@@ -258,6 +261,7 @@ void TFormMain::buildShowPage()
     TFrame11->setGeometry(512, 8, 770, 480);
     TFrame11->hide();
     wireInputs();
+    new TPanelTabOrder(TabSheetShow);
 }
 
 void TFormMain::wireInputs()
@@ -502,6 +506,8 @@ void TFormMain::buildTerminalPage()
         return b;
     };
     ButtonSendString = button("ButtonSendString", "Send String", 650, 30, &TFormMain::ButtonSendStringClick);
+    // Enter sends as the button does, and not while the button is off.
+    connect(EditTerminalSendString, &QLineEdit::returnPressed, ButtonSendString, &QPushButton::click);
     ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 80, &TFormMain::ButtonTerminalConnectClick);
     ButtonTerminalDisconnect =
         button("ButtonTerminalDisconnect", "Stop View", 1016, 120, &TFormMain::ButtonTerminalDisconnectClick);
@@ -634,29 +640,30 @@ void TFormMain::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = bar->addMenu(QStringLiteral("File    "));
-    file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
-    file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
-    file->addAction(QStringLiteral("Open Recording"), this, [this] {
+    // Alt and the underlined letter open a menu or run an item; Ctrl+Q ends as Beenden does.
+    QMenu *file = bar->addMenu(QStringLiteral("&File    "));
+    file->addAction(QStringLiteral("&Load Project"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Open Recording"), this, [this] {
         const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Open Recording"), QString(),
                                                           QStringLiteral("Recordings (*.tgrec);;All files (*)"));
         if (const QString error = name.isEmpty() ? QString() : OpenRecording(name); !error.isEmpty())
             showWarning(QStringLiteral("Die Aufzeichnung kann nicht abgespielt werden:\n%1\n\n%2").arg(name, error));
     });
-    file->addAction(QStringLiteral("Save Recording"), this, [this] {
+    file->addAction(QStringLiteral("Save &Recording"), this, [this] {
         const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Recording"), QString(),
                                                           QStringLiteral("Recordings (*.tgrec)"));
         if (const QString error = name.isEmpty() ? QString() : SaveRecording(name); !error.isEmpty())
             showWarning(QStringLiteral("Die Aufzeichnung kann nicht gespeichert werden:\n%1\n\n%2").arg(name, error));
     });
-    file->addAction(QStringLiteral("Beenden"), this, &TFormMain::Beenden1Click);
-    QMenu *show = bar->addMenu(QStringLiteral("Show "));
+    file->addAction(QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &TFormMain::Beenden1Click);
+    QMenu *show = bar->addMenu(QStringLiteral("&Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
-    show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
-    show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
-    ReleaseInterface1 = show->addAction(QStringLiteral("Release Interface"), this, [this] { ReleaseInterface1Click(); });
+    show->addAction(QStringLiteral("&Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
+    show->addAction(QStringLiteral("&Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
+    ReleaseInterface1 = show->addAction(QStringLiteral("&Release Interface"), this, [this] { ReleaseInterface1Click(); });
     ReleaseInterface1->setObjectName(QStringLiteral("ReleaseInterface1"));
-    ReconnectAutomatically1 = show->addAction(QStringLiteral("Reconnect Automatically"));
+    ReconnectAutomatically1 = show->addAction(QStringLiteral("Reconnect &Automatically"));
     ReconnectAutomatically1->setObjectName(QStringLiteral("ReconnectAutomatically1"));
     ReconnectAutomatically1->setCheckable(true);
     connect(ReconnectAutomatically1, &QAction::toggled, this, [this](bool on) {
@@ -664,26 +671,26 @@ void TFormMain::buildMenu()
         if (!on && Reconnect1.Waiting() && Reconnect1.WaitReason() == TReconnect::Lost)
             stopWaiting();
     });
-    ConnectAtStart1 = show->addAction(QStringLiteral("Connect at Start"));
+    ConnectAtStart1 = show->addAction(QStringLiteral("Connect at &Start"));
     ConnectAtStart1->setObjectName(QStringLiteral("ConnectAtStart1"));
     ConnectAtStart1->setCheckable(true);
     connect(ConnectAtStart1, &QAction::toggled, this, [this](bool on) { features->SetConnectAtStart(on); });
-    show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
+    show->addAction(QStringLiteral("&Edit Mode"), this, &TFormMain::EditMode1Click);
     show->addSeparator();
-    show->addAction(QStringLiteral("Freeze"), this, &TFormMain::FreezeClick)->setObjectName(QStringLiteral("FreezeItem"));
-    show->addAction(QStringLiteral("Live"), this, &TFormMain::LiveClick)->setObjectName(QStringLiteral("LiveItem"));
-    statusStripItem = show->addAction(QStringLiteral("Status Bar"));
+    show->addAction(QStringLiteral("&Freeze"), this, &TFormMain::FreezeClick)->setObjectName(QStringLiteral("FreezeItem"));
+    show->addAction(QStringLiteral("&Live"), this, &TFormMain::LiveClick)->setObjectName(QStringLiteral("LiveItem"));
+    statusStripItem = show->addAction(QStringLiteral("Status &Bar"));
     statusStripItem->setObjectName(QStringLiteral("StatusBar1Item"));
     statusStripItem->setCheckable(true);
     connect(statusStripItem, &QAction::triggered, this, &TFormMain::SetStatusStripShown);
-    bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
-    bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
-    bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
-    bar->addAction(QStringLiteral("Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
-    bar->addAction(QStringLiteral("NormalView"), this, &TFormMain::StandardViewClick);
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
-    help->addAction(QStringLiteral("Hilfe"), this, &TFormMain::HilfeClick);
-    help->addAction(QStringLiteral("Info"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
+    bar->addAction(QStringLiteral("&Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
+    bar->addAction(QStringLiteral("I&nterface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
+    bar->addAction(QStringLiteral("&Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
+    bar->addAction(QStringLiteral("&Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
+    bar->addAction(QStringLiteral("Normal&View"), this, &TFormMain::StandardViewClick);
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Hilfe"), this, &TFormMain::HilfeClick);
+    help->addAction(QStringLiteral("I&nfo"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
 }
 
 void TFormMain::ButtonConnectComPort1Click()
@@ -984,7 +991,7 @@ QByteArray TFormMain::StatusLine() const
 
 void TFormMain::HilfeClick()
 {
-    const QString doc = QDir(helpFolder).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    const QString doc = QDir(helpFolder).filePath(tg::kHelpDocumentName);
     // Say so rather than do nothing: a silent menu item looks like a hang.
     if (!QFileInfo(doc).isFile())
         showWarning(QStringLiteral("Die Hilfe-Datei wurde nicht gefunden:\n%1").arg(doc));

@@ -7,6 +7,7 @@
 #include "FormStorage.h"
 #include "Journal.h"
 #include "LinkStats.h"
+#include "HelpDocument.h"
 #include "NoticeBox.h"
 #include "OverflowNotice.h"
 #include "PacketHandler.h"
@@ -108,8 +109,8 @@ public:
     QString OpenRecording(const QString &fileName);
     bool PlayingRecording() const;
 
-    // The folder of the help document: the program's own.
-    QString helpFolder = QCoreApplication::applicationDirPath();
+    // The folder of the help document.
+    QString helpFolder = tg::helpFolder(QCoreApplication::applicationDirPath());
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
     // Tells of received bytes dropped at a full input queue.

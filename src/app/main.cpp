@@ -3,6 +3,7 @@
 #include "IniFileStorage.h"
 #include "InstanceLock.h"
 #include "MainWindow.h"
+#include "PanelAccessible.h"
 #include "PortDoctor.h"
 #include "SingleInstanceGuard.h"
 
@@ -165,6 +166,8 @@ int main(int argc, char **argv)
     answerWithoutDisplay(argc, argv);
 
     TApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavelgrid.Tavelgrid"));
     QPointer<TFormMain> mainWindow;
     bool endRequested = false;
     onSignalsCall(&app, [&mainWindow, &endRequested] {
@@ -190,6 +193,7 @@ int main(int argc, char **argv)
         return 0;
 
     TFont::installSubstitutions();
+    tg::app::installPanelAccessibility();
     // Destroyed before the application object, so the destroy-time save runs with every
     // component alive, after a signal as well.
     auto window = std::make_unique<TFormMain>(o.cl.isSet(o.settings) ? o.cl.value(o.settings)

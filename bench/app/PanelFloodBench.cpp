@@ -11,9 +11,13 @@
 #include "FormatSettings.h"
 #include "GvVMeter.h"
 #include "MainWindow.h"
+#include "Recording.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
@@ -90,6 +94,7 @@ void BM_PanelOverPty(benchmark::State &state)
     const QByteArray stream = panelStream(1 << 16);
     FloodingDevice device;
     Panel panel;
+    panel.w.SetStatusStripShown(state.range(0) != 0);
     panel.w.ComPort1->SetPort(QString::fromLocal8Bit(device.slave));
     panel.w.ButtonConnectComPort1Click();
     if (!panel.w.ComPort1->Connected()) {
@@ -109,7 +114,39 @@ void BM_PanelOverPty(benchmark::State &state)
     state.counters["msg/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
     watch.report(state);
 }
-BENCHMARK(BM_PanelOverPty)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PanelOverPty)->ArgName("strip")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// A recording of a million messages played at full speed through the window's framer, value
+// protocol, instruments and terminal screen.
+void BM_RecordingReplay(benchmark::State &state)
+{
+    const QByteArray stream = panelStream(1 << 16);
+    tg::journal::Journal journal(tg::journal::Limits{INT64_MAX, SIZE_MAX});
+    const int64_t perChunk = stream.count('<');
+    const int64_t chunks = 1000000 / perChunk + 1;
+    for (int64_t i = 0; i < chunks; ++i)
+        journal.append(i * 2000, stream.constData(), size_t(stream.size()));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("flood.tgrec"));
+    QFile out(file);
+    out.open(QIODevice::WriteOnly);
+    tg::journal::writeRecording(journal, [&out](std::string_view b) { return out.write(b.data(), qint64(b.size())) > 0; });
+    out.close();
+    Panel panel;
+    panel.w.findChild<QComboBox *>(QStringLiteral("ComboBoxReplaySpeed"))->setCurrentIndex(2);
+    int64_t total = 0;
+    for (auto _ : state) {
+        if (!panel.w.OpenRecording(file).isEmpty()) {
+            state.SkipWithError("recording not played");
+            return;
+        }
+        while (panel.w.PlayingRecording())
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        total += chunks * perChunk;
+    }
+    state.counters["msg/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RecordingReplay)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_PlainReadOverPty(benchmark::State &state)
 {
@@ -158,6 +195,7 @@ void BM_LatencyAt10k(benchmark::State &state)
     constexpr auto kPeriod = std::chrono::microseconds(100);
     FloodingDevice device;
     Panel panel;
+    panel.w.SetStatusStripShown(state.range(0) != 0);
     panel.w.ComPort1->SetPort(QString::fromLocal8Bit(device.slave));
     panel.w.ButtonConnectComPort1Click();
     if (!panel.w.ComPort1->Connected()) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -11,6 +12,10 @@ const QString kLastPort = QStringLiteral("Port\\LastPort");
 const QString kLastBaud = QStringLiteral("Port\\LastBaud");
 const QString kConnectAtStart = QStringLiteral("Port\\ConnectAtStart");
 const QString kReconnect = QStringLiteral("Port\\Reconnect");
+const QString kStatusStrip = QStringLiteral("Journal\\StatusStrip");
+const QString kMaxMinutes = QStringLiteral("Journal\\MaxMinutes");
+const QString kMaxMiB = QStringLiteral("Journal\\MaxMiB");
+constexpr qint64 kMinute = 60 * 1000 * 1000;
 
 } // namespace
 
@@ -37,6 +42,15 @@ TFeatureSettings::TFeatureSettings(const QString &mainFile)
     read([this] { m_lastBaud = m_file->LoadText(kLastBaud, QString()); });
     read([this] { m_connectAtStart = m_file->LoadBool(kConnectAtStart, false); });
     read([this] { m_reconnect = m_file->LoadBool(kReconnect, true); });
+    read([this] { m_statusStrip = m_file->LoadBool(kStatusStrip, false); });
+    read([this] {
+        const qint64 minutes = m_file->LoadInt(kMaxMinutes, m_journalLimits.maxAge / kMinute);
+        m_journalLimits.maxAge = std::clamp<qint64>(minutes, 1, 7 * 24 * 60) * kMinute;
+    });
+    read([this] {
+        const qint64 mib = m_file->LoadInt(kMaxMiB, qint64(m_journalLimits.maxBytes >> 20));
+        m_journalLimits.maxBytes = size_t(std::clamp<qint64>(mib, 4, 64 * 1024)) << 20;
+    });
 }
 
 TFeatureSettings::~TFeatureSettings() = default;
@@ -71,6 +85,14 @@ void TFeatureSettings::SetReconnect(bool on)
     save();
 }
 
+void TFeatureSettings::SetStatusStrip(bool on)
+{
+    if (on == m_statusStrip)
+        return;
+    m_statusStrip = on;
+    save();
+}
+
 void TFeatureSettings::save()
 {
     if (!m_file || m_failed)
@@ -84,6 +106,9 @@ void TFeatureSettings::save()
     m_file->StoreText(kLastBaud, m_lastBaud);
     m_file->StoreBool(kConnectAtStart, m_connectAtStart);
     m_file->StoreBool(kReconnect, m_reconnect);
+    m_file->StoreBool(kStatusStrip, m_statusStrip);
+    m_file->StoreInt(kMaxMinutes, m_journalLimits.maxAge / kMinute);
+    m_file->StoreInt(kMaxMiB, qint64(m_journalLimits.maxBytes >> 20));
     // Said once: later changes are kept for the run only.
     m_failed = !m_file->SaveFile();
 }

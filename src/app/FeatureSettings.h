@@ -1,7 +1,10 @@
 #pragma once
 // Settings of the port conveniences (the port and rate last connected with, connecting at
-// start, reconnecting a lost device) in a file of their own beside the main settings file,
+// start, reconnecting a lost device) and of the journal's views (the status strip, how much
+// the journal keeps) in a file of their own beside the main settings file,
 // "<name>-features.ini", so the main file keeps exactly the keys it always had.
+#include "Journal.h"
+
 #include <QString>
 #include <memory>
 
@@ -22,12 +25,15 @@ public:
     QString LastBaud() const { return m_lastBaud; }
     bool ConnectAtStart() const { return m_connectAtStart; }
     bool Reconnect() const { return m_reconnect; }
+    bool StatusStrip() const { return m_statusStrip; }
+    tg::journal::Limits JournalLimits() const { return m_journalLimits; }
 
     // Each change is written at once, so it survives however the program ends; setting what is
     // already set writes nothing.
     void SetLastConnection(const QString &port, const QString &baud);
     void SetConnectAtStart(bool on);
     void SetReconnect(bool on);
+    void SetStatusStrip(bool on);
 
 private:
     void save();
@@ -36,5 +42,7 @@ private:
     QString m_lastPort, m_lastBaud;
     bool m_connectAtStart = false;
     bool m_reconnect = true;
+    bool m_statusStrip = false;
+    tg::journal::Limits m_journalLimits;
     bool m_failed = false; // a save failed and was reported
 };

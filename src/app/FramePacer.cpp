@@ -19,6 +19,8 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (!sinceFrame.isValid() || sinceFrame.elapsed() >= kFrameMs) {
         sinceFrame.start();
+        if (OnFrame)
+            OnFrame();
         return false;
     }
     // Held back: until the window has synced, Qt asks for no further request, so later
@@ -31,6 +33,8 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
 void FramePacer::deliverHeldFrame()
 {
     sinceFrame.start();
+    if (OnFrame)
+        OnFrame();
     delivering = true;
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window, &request);

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class QWidget;
 
@@ -17,6 +18,9 @@ public:
 
     // Paces window (a top-level widget); it lives as long as the window.
     explicit FramePacer(QWidget *window);
+
+    // Told as each frame is let through, just before it is painted.
+    std::function<void()> OnFrame;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

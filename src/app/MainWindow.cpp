@@ -14,6 +14,10 @@
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "RecordingPlayer.h"
+#include "StatusStrip.h"
+#include "TimeBar.h"
+#include "TimeMachine.h"
 #include "PanelTabOrder.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
@@ -50,10 +54,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSaveFile>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -106,6 +113,17 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     ComDataPacket1->SetStartString("#");
     ComDataPacket1->SetStopString("<");
     ComDataPacket1->SetIncludeStrings(true);
+    // The journal hears each chunk before the framer, so a chunk's time is known to its packets.
+    journalLink.LinkRxBuf = [this](TCustomComPort *port, const char *data, int count) {
+        chunkReceived = port->ReceiveTime();
+        chunkTime = tg::journal::wallFromSteady(chunkReceived);
+        journal.append(chunkTime, data, size_t(count));
+    };
+    journalLink.LinkConn = [this](TCustomComPort *, bool on) {
+        if (on)
+            journal.markBreak(tg::journal::nowMicros());
+    };
+    ComPort1->AttachLink(&journalLink);
     ComDataPacket1->SetComPort(ComPort1);
 
     PageControl1 = new TPageControl(this);
@@ -134,8 +152,15 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     handler = std::make_unique<tg::app::PacketHandler>(instruments, *instrumentsPage->SevenSegPage());
     ComDataPacket1->OnPacket = [this](TComDataPacket *, const QByteArray &packet) {
         ++packetsHandled;
-        handler->handle(packet);
+        const bool live = !timeMachine->Frozen();
+        const std::optional<tg::app::Packet> p = handler->handle(packet, live);
+        linkStats.record(chunkTime, packet, p);
+        if (p && live)
+            linkStats.valueShown(chunkReceived);
     };
+    timeMachine = std::make_unique<tg::app::TimeMachine>(journal, *handler, instruments, *ComDataPacket1, *ComTerminal1);
+    player = new TRecordingPlayer(*timeMachine, this);
+    player->OnFinished = [this] { TimeBar1->SetShown(timeMachine->ShownTime(), QStringLiteral("recording ended")); };
     ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
         // Other line errors pass unseen.
         if (errors & Com::ceIO)
@@ -151,6 +176,7 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
                                                "padding: 4px 8px; }"));
     LabelWaiting->move(8, 8);
     LabelWaiting->hide();
+    buildStatusBar();
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
 
@@ -176,8 +202,15 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     features = std::make_unique<TFeatureSettings>(settingsFile);
     ReconnectAutomatically1->setChecked(features->Reconnect());
     ConnectAtStart1->setChecked(features->ConnectAtStart());
+    journal.setLimits(features->JournalLimits());
+    SetStatusStripShown(features->StatusStrip());
     new FormEventBridge(this, formEvents);
-    new FramePacer(this);
+    pacer = new FramePacer(this);
+    pacer->OnFrame = [this] {
+        linkStats.framePainted(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count());
+    };
 }
 
 TFormMain::~TFormMain()
@@ -187,6 +220,9 @@ TFormMain::~TFormMain()
         formEvents.OnDestroy(this);
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
+    player->Stop();
+    timeMachine.reset();
+    ComPort1->DetachLink(&journalLink);
     ComTerminal1->SetComPort(nullptr);
 }
 
@@ -253,7 +289,8 @@ void TFormMain::wireInputs()
 // (a lost device is reported by the port's own error path).
 void TFormMain::sendToDevice(const QString &text)
 {
-    if (!ComPort1->Connected())
+    // A frozen panel shows the past: what its controls do would not fit the device's present.
+    if (!ComPort1->Connected() || timeMachine->Frozen())
         return;
     try {
         ComPort1->WriteText(text.toLatin1());
@@ -607,6 +644,18 @@ void TFormMain::buildMenu()
     QMenu *file = bar->addMenu(QStringLiteral("&File    "));
     file->addAction(QStringLiteral("&Load Project"))->setEnabled(false);
     file->addAction(QStringLiteral("&Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Open Recording"), this, [this] {
+        const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Open Recording"), QString(),
+                                                          QStringLiteral("Recordings (*.tgrec);;All files (*)"));
+        if (const QString error = name.isEmpty() ? QString() : OpenRecording(name); !error.isEmpty())
+            showWarning(QStringLiteral("Die Aufzeichnung kann nicht abgespielt werden:\n%1\n\n%2").arg(name, error));
+    });
+    file->addAction(QStringLiteral("Save &Recording"), this, [this] {
+        const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Recording"), QString(),
+                                                          QStringLiteral("Recordings (*.tgrec)"));
+        if (const QString error = name.isEmpty() ? QString() : SaveRecording(name); !error.isEmpty())
+            showWarning(QStringLiteral("Die Aufzeichnung kann nicht gespeichert werden:\n%1\n\n%2").arg(name, error));
+    });
     file->addAction(QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &TFormMain::Beenden1Click);
     QMenu *show = bar->addMenu(QStringLiteral("&Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
@@ -627,6 +676,13 @@ void TFormMain::buildMenu()
     ConnectAtStart1->setCheckable(true);
     connect(ConnectAtStart1, &QAction::toggled, this, [this](bool on) { features->SetConnectAtStart(on); });
     show->addAction(QStringLiteral("&Edit Mode"), this, &TFormMain::EditMode1Click);
+    show->addSeparator();
+    show->addAction(QStringLiteral("&Freeze"), this, &TFormMain::FreezeClick)->setObjectName(QStringLiteral("FreezeItem"));
+    show->addAction(QStringLiteral("&Live"), this, &TFormMain::LiveClick)->setObjectName(QStringLiteral("LiveItem"));
+    statusStripItem = show->addAction(QStringLiteral("Status &Bar"));
+    statusStripItem->setObjectName(QStringLiteral("StatusBar1Item"));
+    statusStripItem->setCheckable(true);
+    connect(statusStripItem, &QAction::triggered, this, &TFormMain::SetStatusStripShown);
     bar->addAction(QStringLiteral("&Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
     bar->addAction(QStringLiteral("I&nterface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
     bar->addAction(QStringLiteral("&Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
@@ -807,7 +863,120 @@ void TFormMain::ButtonSendStringClick()
 void TFormMain::StandardViewClick()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
-    resize(QSize(1190, 740) - frame);
+    resize(QSize(1190, 740) - frame + QSize(0, bottomBar->isHidden() ? 0 : bottomBarHeight));
+}
+
+void TFormMain::buildStatusBar()
+{
+    bottomBar = new QStatusBar(this);
+    bottomBar->setObjectName(QStringLiteral("StatusBar1"));
+    bottomBar->setSizeGripEnabled(false);
+    StatusStrip1 = new TStatusStrip({&journal, &linkStats, ComDataPacket1, [this](int32_t id) { return ShowsId(id); }},
+                                    bottomBar);
+    StatusStrip1->hide();
+    bottomBar->addWidget(StatusStrip1, 1);
+    TimeBar1 = new TTimeBar(bottomBar);
+    TimeBar1->hide();
+    TimeBar1->OnScrub = [this](tg::journal::Micros t) { ShowMoment(t); };
+    TimeBar1->OnLive = [this] { LiveClick(); };
+    TimeBar1->OnSpeed = [this](int factor) { player->SetSpeed(factor); };
+    bottomBar->addWidget(TimeBar1, 2);
+    setStatusBar(bottomBar);
+    bottomBar->hide();
+}
+
+void TFormMain::FreezeClick()
+{
+    player->Stop();
+    timeMachine->Freeze();
+    TimeBar1->SetRange(timeMachine->EarliestTime(), journal.lastTime());
+    TimeBar1->SetSliderEnabled(true);
+    TimeBar1->SetShown(timeMachine->ShownTime());
+    TimeBar1->show();
+    fitBottomBar();
+}
+
+void TFormMain::ShowMoment(tg::journal::Micros t)
+{
+    if (!timeMachine->Frozen())
+        FreezeClick();
+    timeMachine->ShowAt(t);
+    TimeBar1->SetShown(timeMachine->ShownTime());
+}
+
+void TFormMain::LiveClick()
+{
+    player->Stop();
+    timeMachine->Live();
+    TimeBar1->hide();
+    fitBottomBar();
+}
+
+QString TFormMain::SaveRecording(const QString &fileName)
+{
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        return f.errorString();
+    const bool written = tg::journal::writeRecording(journal, [&f](std::string_view b) {
+        return f.write(b.data(), qint64(b.size())) == qint64(b.size());
+    });
+    if (!written || !f.commit())
+        return f.errorString();
+    return {};
+}
+
+QString TFormMain::OpenRecording(const QString &fileName)
+{
+    const QString error = player->Play(fileName);
+    if (!error.isEmpty())
+        return error;
+    player->SetSpeed(TimeBar1->Speed());
+    TimeBar1->SetSliderEnabled(false);
+    TimeBar1->SetShown(timeMachine->ShownTime(), QFileInfo(fileName).fileName());
+    TimeBar1->show();
+    fitBottomBar();
+    return {};
+}
+
+bool TFormMain::PlayingRecording() const
+{
+    return player->Playing();
+}
+
+bool TFormMain::ShowsId(int32_t id) const
+{
+    const auto *w = qobject_cast<const QWidget *>(instrument(id));
+    return w && !w->isHidden();
+}
+
+bool TFormMain::StatusStripShown() const
+{
+    return !StatusStrip1->isHidden();
+}
+
+void TFormMain::SetStatusStripShown(bool on)
+{
+    StatusStrip1->setVisible(on);
+    statusStripItem->setChecked(on);
+    features->SetStatusStrip(on);
+    fitBottomBar();
+}
+
+// The bar below the pages is shown while something in it is; the window grows or shrinks by
+// its height, so the pages keep their size.
+void TFormMain::fitBottomBar()
+{
+    const bool wanted = !StatusStrip1->isHidden() || !TimeBar1->isHidden();
+    if (wanted == !bottomBar->isHidden())
+        return;
+    if (wanted) {
+        bottomBar->show();
+        bottomBarHeight = bottomBar->sizeHint().height();
+    }
+    else
+        bottomBar->hide();
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(width(), height() + (wanted ? bottomBarHeight : -bottomBarHeight));
 }
 
 QByteArray TFormMain::StatusLine() const

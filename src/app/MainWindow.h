@@ -2,8 +2,11 @@
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
 #include "Catalogue.h"
+#include "ComLink.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "Journal.h"
+#include "LinkStats.h"
 #include "HelpDocument.h"
 #include "NoticeBox.h"
 #include "OverflowNotice.h"
@@ -21,6 +24,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
+class FramePacer;
+class TStatusStrip;
+class TTimeBar;
+class TRecordingPlayer;
+namespace tg::app {
+class TimeMachine;
+}
 class QTabWidget;
 class TComComboBox;
 class TComDataPacket;
@@ -79,6 +90,25 @@ public:
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
+    // Every received byte with its time, and what the link delivered, for the views of the link.
+    const tg::journal::Journal &Journal() const { return journal; }
+    const tg::app::LinkStats &LinkStats() const { return linkStats; }
+    // Whether an instrument on the panel shows this id.
+    bool ShowsId(int32_t id) const;
+    // The status strip under the pages; the window grows by its height, so the panel keeps its size.
+    void SetStatusStripShown(bool on);
+    bool StatusStripShown() const;
+
+    // The time machine: the panel frozen on a moment of the journal, or playing a recording.
+    tg::app::TimeMachine &TimeMachine() const { return *timeMachine; }
+    void FreezeClick();
+    void ShowMoment(tg::journal::Micros t);
+    void LiveClick();
+    // The reason when the file cannot be written or played; empty on success.
+    QString SaveRecording(const QString &fileName);
+    QString OpenRecording(const QString &fileName);
+    bool PlayingRecording() const;
+
     // The folder of the help document.
     QString helpFolder = tg::helpFolder(QCoreApplication::applicationDirPath());
     // Where warnings go; a message box unless replaced (tests record them).
@@ -112,6 +142,8 @@ public:
     QLabel *LabelWaiting;
     QAction *ReleaseInterface1, *ReconnectAutomatically1, *ConnectAtStart1;
     TMainFormStorages storages{};
+    TStatusStrip *StatusStrip1;
+    TTimeBar *TimeBar1;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -134,6 +166,8 @@ private:
     void stopWaiting();
     void wireInputs();
     void sendToDevice(const QString &text);
+    void buildStatusBar();
+    void fitBottomBar();
 
     void centreOnScreen();
     void watchPanelMouse();
@@ -147,6 +181,18 @@ private:
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     qint64 packetsHandled = 0;
+    tg::journal::Journal journal;
+    tg::app::LinkStats linkStats;
+    TComLink journalLink;
+    // The receive time of the chunk being handled: steady clock and wall time.
+    int64_t chunkReceived = 0;
+    tg::journal::Micros chunkTime = 0;
+    QStatusBar *bottomBar = nullptr;
+    QAction *statusStripItem = nullptr;
+    int bottomBarHeight = 0;
+    FramePacer *pacer = nullptr;
+    std::unique_ptr<tg::app::TimeMachine> timeMachine;
+    TRecordingPlayer *player = nullptr;
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;

@@ -9,7 +9,6 @@
 #include "Numeric.h"
 #include "SevenSeg.h"
 #include "SevenSegPage.h"
-#include "ValueProtocol.h"
 
 namespace tg::app {
 
@@ -33,23 +32,30 @@ double PacketHandler::factorOf(int id, const QString &hint, QChar separator)
     return f.factor;
 }
 
-void PacketHandler::handle(QByteArrayView packet)
+std::optional<Packet> PacketHandler::handle(QByteArrayView packet, bool apply)
 {
     const QChar sep = FormatSettings().DecimalSeparator;
     const std::optional<Packet> p = parsePacket(packet, sep);
-    if (!p || p->id < 0 || p->id > kMaxId)
+    if (p && apply)
+        applyTo(*p, sep);
+    return p;
+}
+
+void PacketHandler::applyTo(const Packet &p, QChar sep)
+{
+    if (p.id < 0 || p.id > kMaxId)
         return;
-    QObject *target = table[size_t(p->id)];
+    QObject *target = table[size_t(p.id)];
     if (!target)
         return;
-    const int id = p->id;
+    const int id = p.id;
     if (id >= 1 && id <= 10) {
         if (auto *m = qobject_cast<TGvVMeter *>(target))
-            if (const std::optional<float> v = product(p->number, factorOf(id, m->Hint(), sep)))
+            if (const std::optional<float> v = product(p.number, factorOf(id, m->Hint(), sep)))
                 m->SetValue(*v);
     } else if (id == 35 || id == 36) {
         if (auto *l = qobject_cast<ActiveLabel *>(target))
-            l->setText(p->text());
+            l->setText(p.text());
     } else if (id == 40) {
         auto *s = qobject_cast<TSevenSeg *>(target);
         const std::optional<float> factor = toSingle(sevenSegPage.Factor());
@@ -57,16 +63,16 @@ void PacketHandler::handle(QByteArrayView packet)
             return;
         // Formed at the wider precision, not rounded to single: the product of two singles is
         // exact in a double.
-        const double v = double(p->number) * double(*factor);
+        const double v = double(p.number) * double(*factor);
         if (const std::optional<QString> caption = sevenSegCaption(v, sevenSegPage.Digits(), sevenSegPage.Decimals(),
                                                                    s->NumDigits(), sep))
             s->SetCaption(*caption);
     } else if (id >= 41 && id <= 44) {
         if (auto *v = qobject_cast<TGvValueInd *>(target))
-            if (const std::optional<float> x = product(p->number, v->LimitUpper()))
+            if (const std::optional<float> x = product(p.number, v->LimitUpper()))
                 v->SetValue(*x);
     } else if (id == 60) {
-        const std::optional<uint8_t> byte = ledByte(p->number);
+        const std::optional<uint8_t> byte = ledByte(p.number);
         if (!byte)
             return;
         if (!leds[0])
@@ -78,7 +84,7 @@ void PacketHandler::handle(QByteArrayView packet)
         }
     } else if (id == 90) {
         if (auto *t = qobject_cast<TGvMiniTrend *>(target))
-            if (const std::optional<float> v = product(p->number, factorOf(id, t->Hint(), sep)))
+            if (const std::optional<float> v = product(p.number, factorOf(id, t->Hint(), sep)))
                 t->SetValueCh1(*v);
     }
 }

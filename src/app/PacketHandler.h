@@ -2,10 +2,12 @@
 // What the panel does with each inbound packet: one instrument updated per packet, looked up
 // in the id table built once at window creation.
 #include "Catalogue.h"
+#include "ValueProtocol.h"
 
 #include <QByteArrayView>
 #include <QString>
 #include <array>
+#include <optional>
 
 class TGvLED;
 class TSevenSegPage;
@@ -21,9 +23,12 @@ public:
     {
     }
 
-    void handle(QByteArrayView packet);
+    // What the value protocol read from packet (empty when it ignores the packet); the
+    // instrument is updated unless `apply` is false.
+    std::optional<Packet> handle(QByteArrayView packet, bool apply = true);
 
 private:
+    void applyTo(const Packet &packet, QChar sep);
     // The factor a hint text gives, read again only when the hint or the separator changed:
     // a hint that is still the same text shares its storage with the one kept here.
     struct HintFactor {

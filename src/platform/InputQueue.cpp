@@ -56,6 +56,12 @@ size_t InputQueue::push(const char *data, size_t n)
         const size_t room = m_capacity > m_count ? m_capacity - m_count : 0;
         const size_t take = std::min(n, room);
         m_dropped += n - take;
+        if (take > 0) {
+            m_stamps.push_back({m_pushed, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count()});
+            m_pushed += take;
+        }
         if (m_count + take > m_ring.size())
             grow(m_count + take);
         size_t tail = (m_head + m_count) % std::max<size_t>(m_ring.size(), 1);
@@ -76,6 +82,13 @@ size_t InputQueue::pop(char *buf, size_t n)
 {
     std::lock_guard lock(m_mutex);
     const size_t take = std::min(n, m_count);
+    if (take > 0) {
+        // The push the first byte came with is the last one that began at or before it.
+        while (m_stamps.size() > 1 && m_stamps[1].at <= m_popped)
+            m_stamps.pop_front();
+        m_lastPopTime = m_stamps.front().ns;
+        m_popped += take;
+    }
     for (size_t done = 0; done < take;) {
         const size_t piece = std::min(take - done, m_ring.size() - m_head);
         std::memcpy(buf + done, m_ring.data() + m_head, piece);
@@ -100,6 +113,8 @@ size_t InputQueue::size() const
 void InputQueue::clear()
 {
     std::lock_guard lock(m_mutex);
+    m_stamps.clear();
+    m_popped = m_pushed;
     m_count = 0;
     m_head = 0;
     if (m_ring.size() > kKeptWhenEmpty)

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     size_t push(const char *data, size_t n);
     // Takes up to n bytes from the front.
     size_t pop(char *buf, size_t n);
+    // When the first byte of the last pop arrived: the steady clock in nanoseconds at the
+    // push that brought it (one reading per push, so it costs nothing per byte).
+    int64_t lastPopTime() const { return m_lastPopTime; }
     size_t size() const;
     void clear();
     // Bytes dropped at a full queue since the queue was made.
@@ -50,6 +54,15 @@ private:
     size_t m_capacity;
     uint64_t m_dropped = 0;
     uint64_t m_notices = 0;
+    // Where each waiting push began in the stream of pushed bytes, and when.
+    struct Stamp {
+        uint64_t at;
+        int64_t ns;
+    };
+    std::deque<Stamp> m_stamps;
+    uint64_t m_pushed = 0;
+    uint64_t m_popped = 0;
+    int64_t m_lastPopTime = 0;
     int m_noticeFd = -1;
 };
 

@@ -269,6 +269,8 @@ ptrdiff_t SerialDevice::read(char *buf, size_t size, int &err, bool wait)
     while (got < size) {
         const size_t n = m_input.pop(buf + got, size - got);
         if (n > 0) {
+            if (got == 0)
+                m_lastReadTime = m_input.lastPopTime();
             got += n;
             lastByte = nowMs();
             continue;

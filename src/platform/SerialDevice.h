@@ -114,6 +114,8 @@ public:
     int setQueueSizes(int32_t input, int32_t output);
     // Bytes dropped because they arrived at a full input queue, since the device was made.
     uint64_t droppedInput() const { return m_input.dropped(); }
+    // When the first byte of the last read arrived, on the steady clock in nanoseconds.
+    int64_t lastReadTime() const { return m_lastReadTime; }
     int applyLine(const DeviceControlBlock &dcb);
     int setTimeouts(const CommTimeouts &t);
     int purge();
@@ -152,6 +154,7 @@ private:
     std::unique_ptr<DeviceLink> m_link; // what the device is reached through, while open
     int m_fd = -1;
     InputQueue m_input;
+    int64_t m_lastReadTime = 0;
     std::thread m_reader;
     int m_readerStopFd = -1;
     std::atomic<int> m_lostError{0};

@@ -105,6 +105,7 @@ void TComDataPacket::ResetBuffer()
     if (Buffered().isEmpty())
         return;
     const QByteArray content = Buffered().toByteArray();
+    m_discarded += uint64_t(content.size());
     m_buffer.clear();
     m_head = 0;
     m_inPacket = false;
@@ -170,6 +171,7 @@ void TComDataPacket::DiscardUpTo(qsizetype pos)
     if (count <= 0)
         return;
     const QByteArray discarded = Buffered().first(count).toByteArray();
+    m_discarded += uint64_t(count);
     m_head += count;
     if (OnDiscard)
         OnDiscard(this, discarded);

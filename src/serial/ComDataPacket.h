@@ -47,6 +47,10 @@ public:
     void ResetBuffer();
     // The framing entry: one received chunk.
     void HandleData(QByteArrayView data);
+    // Bytes thrown away outside packets since the framer was made.
+    uint64_t DiscardedBytes() const { return m_discarded; }
+    // What waits for the rest of its packet, as it would be fed again to a fresh framer.
+    QByteArrayView Pending() const { return Buffered(); }
 
     // While the owner is being loaded, changing the markers keeps the buffer.
     void BeginLoading() { m_loading = true; }
@@ -88,4 +92,5 @@ private:
     QByteArray m_spare;
     // How far a search found nothing: only text appended since can hold a marker.
     qsizetype m_searched = 0;
+    uint64_t m_discarded = 0;
 };

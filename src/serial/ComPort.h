@@ -74,6 +74,9 @@ public:
     int32_t PendingInput();
     // Received bytes dropped at a full input queue, since the port was made.
     uint64_t DroppedInput() const { return m_device.droppedInput(); }
+    // When the first byte of the data being delivered arrived from the device (steady clock,
+    // nanoseconds), for the links that keep or time what they receive.
+    int64_t ReceiveTime() const { return m_device.lastReadTime(); }
     // Why the device was lost, for an OnError handler told of it (ceIO).
     int LostError() const { return m_lostError; }
     uint32_t LineSignals();

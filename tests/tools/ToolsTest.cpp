@@ -10,6 +10,8 @@
 #include <QMap>
 #include <QSet>
 #include <QProcess>
+#include <QTemporaryDir>
+#include "Recording.h"
 #include <QRegularExpression>
 #include <cmath>
 #include <fcntl.h>
@@ -171,3 +173,51 @@ TEST(Simulator, AKilledSimulatorLeavesNoListedPort)
 }
 
 } // namespace
+
+TEST(Simulator, ReplaysTheRecordsOfASavedRecordingAndRefusesADamagedOne)
+{
+    ScopedRuntimeFolder runtime;
+    QTemporaryDir dir;
+    tg::journal::Journal journal;
+    journal.append(1000, "#1M2<", 5);
+    journal.append(9000, "#3M4<", 5);
+    QByteArray file;
+    tg::journal::writeRecording(journal, [&file](std::string_view b) {
+        file.append(b.data(), qsizetype(b.size()));
+        return true;
+    });
+    const QString name = dir.filePath(QStringLiteral("run.tgrec"));
+    QFile out(name);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(file.chopped(3));
+    out.close();
+    Finished damaged = run(TG_SIM_PATH, {QStringLiteral("--replay"), name});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(damaged.err.contains("truncated record at byte 33")) << damaged.err.toStdString();
+
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(file);
+    out.close();
+    QProcess sim;
+    sim.start(QStringLiteral(TG_SIM_PATH), {QStringLiteral("--replay"), name, QStringLiteral("--rate"), QStringLiteral("0"),
+                                            QStringLiteral("--duration"), QStringLiteral("5"), QStringLiteral("--quiet")});
+    ASSERT_TRUE(sim.waitForStarted());
+    ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, 10000));
+    const QByteArray path = sim.readLine().trimmed();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    QByteArray received;
+    for (int polls = 0; received.size() < 40 && polls < 1000; ++polls) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 10) > 0) {
+            char buf[4096];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                received.append(buf, n);
+        }
+    }
+    ::close(fd);
+    sim.terminate();
+    sim.waitForFinished(10000);
+    EXPECT_TRUE(received.contains("#1M2<#3M4<#1M2<")) << received.toStdString();
+}

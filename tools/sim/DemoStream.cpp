@@ -55,6 +55,12 @@ void DemoStream::setReplay(const QByteArray &raw)
     m_replayPos = 0;
 }
 
+void DemoStream::setReplayPieces(const QList<QByteArray> &pieces)
+{
+    m_replay = pieces;
+    m_replayPos = 0;
+}
+
 QByteArray DemoStream::next(double t)
 {
     QByteArray piece;

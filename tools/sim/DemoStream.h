@@ -11,6 +11,8 @@ public:
     explicit DemoStream(double noise = 0.0, unsigned seed = 1);
     // Replays these bytes (cut after each "<") instead of the demo, over and over.
     void setReplay(const QByteArray &raw);
+    // Replays these pieces (the records of a recording) in turn, over and over.
+    void setReplayPieces(const QList<QByteArray> &pieces);
 
     // The next piece to send at time t (seconds since start): one message, possibly with noise.
     QByteArray next(double t);

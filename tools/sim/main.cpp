@@ -7,6 +7,7 @@
 #include "NumberParse.h"
 #include "PortLinks.h"
 #include "Printable.h"
+#include "Recording.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -53,7 +54,8 @@ const char kUsage[] =
     "line and sends demo messages for every instrument of the panel. What is sent while no\n"
     "program has the port open is lost, as on a real line.\n"
     "  --rate N       messages per second (default 50; 0 = as fast as possible)\n"
-    "  --replay FILE  send the messages of a raw file (cut after each '<'), repeated\n"
+    "  --replay FILE  send the messages of a raw file (cut after each '<'), or the records\n"
+    "                 of a recording the program saved, one per message, repeated\n"
     "  --noise P      mix line noise into a share P (0..1) of the messages\n"
     "  --duration S   stop after S seconds\n"
     "  --link NAME    name of the announced port (default: simN, the first free N)\n"
@@ -281,7 +283,22 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "tavelgrid-sim: %s is empty\n", qPrintable(options.replay));
             return 1;
         }
-        stream.setReplay(raw);
+        if (raw.startsWith("TGRECORD")) {
+            QList<QByteArray> pieces;
+            const std::string error = tg::journal::readRecording(
+                std::string_view(raw.constData(), size_t(raw.size())), [&pieces](const tg::journal::Record &r) {
+                    if (!r.isBreak())
+                        pieces << QByteArray(r.bytes.data(), qsizetype(r.bytes.size()));
+                });
+            if (!error.empty() || pieces.isEmpty()) {
+                std::fprintf(stderr, "tavelgrid-sim: %s: %s\n", qPrintable(options.replay),
+                             error.empty() ? "the recording holds no bytes" : error.c_str());
+                return 1;
+            }
+            stream.setReplayPieces(pieces);
+        } else {
+            stream.setReplay(raw);
+        }
     }
 
     Line line;

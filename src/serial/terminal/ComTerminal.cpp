@@ -234,6 +234,14 @@ void TCustomComTerminal::ClearView()
 
 void TCustomComTerminal::Received(const char *data, int count)
 {
+    if (FHeld)
+        return;
+    FScreen.ReceiveBytes(data, count);
+    ScheduleRepaint();
+}
+
+void TCustomComTerminal::ShowRecorded(const char *data, int count)
+{
     FScreen.ReceiveBytes(data, count);
     ScheduleRepaint();
 }
@@ -427,7 +435,7 @@ bool TCustomComTerminal::focusNextPrevChild(bool next)
 
 void TCustomComTerminal::SendBytes(const QByteArray &bytes)
 {
-    if (bytes.isEmpty() || !Connected())
+    if (bytes.isEmpty() || !Connected() || FHeld)
         return;
     FPort->WriteText(bytes);
 }

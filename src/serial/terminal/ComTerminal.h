@@ -43,6 +43,11 @@ public:
     void SetTermFont(const QFont &font);
     void SetColors(QColor background, QColor fontColor);
     void ClearView();
+    // While held the view shows nothing from the port and sends nothing (typed keys, answers to
+    // the device's queries); recorded bytes are shown through ShowRecorded.
+    void SetHeld(bool value) { FHeld = value; }
+    bool Held() const { return FHeld; }
+    void ShowRecorded(const char *data, int count);
 
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle value);
@@ -107,6 +112,7 @@ private:
     QTimer FBlink;
     bool FCaretOn = true;
     bool FUserScrolled = false;
+    bool FHeld = false;
     bool FOwnScroll = false;
     int FCharW = 8;
     int FCharH = 16;

@@ -452,7 +452,7 @@ void TFormMain::buildTerminalPage()
     LabelTerminal = new QLabel(QStringLiteral("xxx"), TabSheetTerminal);
     LabelTerminal->setObjectName(QStringLiteral("LabelTerminal"));
     LabelTerminal->setTextFormat(Qt::PlainText);
-    LabelTerminal->setGeometry(810, 30, 340, 30);
+    LabelTerminal->setGeometry(840, 30, 310, 30); // right of the lamp
 
     ComTerminal1 = new TComTerminal(TabSheetTerminal);
     ComTerminal1->setObjectName(QStringLiteral("ComTerminal1"));

@@ -67,6 +67,7 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
 {
     setObjectName(QStringLiteral("TabSheetInstrumente"));
     auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
     auto *left = new QGroupBox(this);
     left->setObjectName(QStringLiteral("GroupBox1"));
     BuildGroups(left);
@@ -170,7 +171,7 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
         // Tight, so that both columns of groups and the widest fields page fit the window side
         // by side.
         grid->setVerticalSpacing(0);
-        grid->setHorizontalSpacing(0);
+        grid->setHorizontalSpacing(4);
         grid->setContentsMargins(4, grid->contentsMargins().top(), 4, grid->contentsMargins().bottom());
         int col = 0;
         for (int id : g.selectable) {

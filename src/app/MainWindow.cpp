@@ -8,6 +8,7 @@
 #include "ComPort.h"
 #include "ComTerminal.h"
 #include "EComPort.h"
+#include "FirstStartHint.h"
 #include "FramePacer.h"
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
@@ -21,6 +22,8 @@
 #include "IniFileStorage.h"
 #include "IniImage.h"
 #include "NumberParse.h"
+#include "SerialPorts.h"
+#include "SettingsNotice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -149,10 +152,15 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     formEvents.OnCloseQuery = [](QWidget *, bool &) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+    const bool firstStart = !settingsFile.isEmpty() && !QFileInfo::exists(settingsFile);
     if (!settingsFile.isEmpty()) {
         settings = std::make_unique<IniFileStorage>(settingsFile);
         storages = createMainFormStorages(this, settings.get(), formEvents);
+        if (const QString problem = settingsProblem(*settings); !problem.isEmpty())
+            new TSettingsNotice(this, problem);
     }
+    if (firstStart)
+        showFirstStartHint();
     new FormEventBridge(this, formEvents);
     new FramePacer(this);
 }
@@ -165,6 +173,34 @@ TFormMain::~TFormMain()
     ComDataPacket1->OnPacket = nullptr;
     ComDataPacket1->SetComPort(nullptr);
     ComTerminal1->SetComPort(nullptr);
+}
+
+void TFormMain::showFirstStartHint()
+{
+    std::vector<QWidget *> shown;
+    for (QObject *o : instruments)
+        if (auto *w = qobject_cast<QWidget *>(o))
+            shown.push_back(w);
+    auto *hint = new TFirstStartHint(TabSheetShow, shown, ComPort1, [] { return tg::platform::listSerialPorts(); });
+    hint->OnConnect = [this](const QString &port) {
+        ComPort1->SetPort(port);
+        ComComboBoxPort->SetText(port);
+        ButtonConnectComPort1Click();
+        // The panel is still empty: the next step is switching instruments on.
+        if (ComPort1->Connected())
+            PageControl1->setCurrentWidget(TabSheetInstrumente);
+    };
+    hint->OnInstruments = [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); };
+}
+
+// What "Arrange" places: every instrument of the panel and the full trend frame.
+std::vector<QWidget *> TFormMain::panelControls() const
+{
+    std::vector<QWidget *> controls{TFrame11};
+    for (QObject *o : instruments)
+        if (auto *w = qobject_cast<QWidget *>(o))
+            controls.push_back(w);
+    return controls;
 }
 
 QWidget *TFormMain::page(const QString &name, const QString &caption)
@@ -586,6 +622,16 @@ void TFormMain::buildMenu()
     show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
     show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
     show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
+    // Arranging is part of editing: only while the port is closed.
+    QAction *arrangeAction = show->addAction(QStringLiteral("Arrange"), this, [this] {
+        if (!ComPort1->Connected())
+            arrange.Arrange(TabSheetShow, panelControls());
+    });
+    QAction *undoArrange = show->addAction(QStringLiteral("Undo arrange"), this, [this] { arrange.Undo(); });
+    connect(show, &QMenu::aboutToShow, this, [this, arrangeAction, undoArrange] {
+        arrangeAction->setEnabled(!ComPort1->Connected());
+        undoArrange->setEnabled(!ComPort1->Connected() && arrange.CanUndo());
+    });
     bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
     bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
     bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });

@@ -1,6 +1,7 @@
 #pragma once
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
+#include "Arrange.h"
 #include "Catalogue.h"
 #include "FormControls.h"
 #include "FormStorage.h"
@@ -109,6 +110,8 @@ private:
     void wireInputs();
     void sendToDevice(const QString &text);
 
+    void showFirstStartHint();
+    std::vector<QWidget *> panelControls() const;
     void centreOnScreen();
     void watchPanelMouse();
     QWidget *instrumentOf(QObject *o) const;
@@ -121,4 +124,5 @@ private:
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;
+    tg::edit::TArrange arrange;
 };

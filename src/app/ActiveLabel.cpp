@@ -1,5 +1,7 @@
 #include "ActiveLabel.h"
 
+#include "Announcer.h"
+
 ActiveLabel::ActiveLabel(QWidget *parent) : QLabel(parent), labelFont(new TFont(this))
 {
     setTextFormat(Qt::PlainText);
@@ -49,4 +51,12 @@ void ActiveLabel::applyFont()
     QPalette p = palette();
     p.setColor(QPalette::WindowText, toQColor(labelFont->Color()));
     setPalette(p);
+}
+
+void ActiveLabel::setText(const QString &s)
+{
+    if (s == text())
+        return;
+    QLabel::setText(s);
+    tg::AnnounceChange(this);
 }

@@ -29,6 +29,10 @@ public:
     void SetAlignment(TAlignment a);
     bool Transparent() const { return transparent; }
     void SetTransparent(bool t);
+    // Hides QLabel::setText: device text may change thousands of times a second, so it is told
+    // to assistive technology at a bounded rate, not by the label's own notice at every change
+    // (which the label leaves out once it has an accessible name).
+    void setText(const QString &s);
 
 private:
     void applyBackground();

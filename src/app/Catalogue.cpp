@@ -112,6 +112,8 @@ InstrumentTable createInstruments(QWidget *showPage)
     for (const CatalogueEntry &e : kEntries) {
         QWidget *w = create(e, showPage);
         w->setObjectName(QStringLiteral("Instr%1").arg(e.id));
+        // What assistive technology calls it; an instrument with a caption of its own says that.
+        w->setAccessibleName(w->objectName());
         w->setGeometry(e.geometry);
         w->setProperty("Tag", e.id);
         if (auto *c = qobject_cast<TGvControl *>(w))

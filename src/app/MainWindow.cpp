@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ApplicationException.h"
 #include "BackgroundFill.h"
 #include "ColorBox.h"
 #include "ComComboBox.h"
@@ -8,11 +9,13 @@
 #include "ComPort.h"
 #include "ComTerminal.h"
 #include "EComPort.h"
+#include "FeatureSettings.h"
 #include "FirstStartHint.h"
 #include "FramePacer.h"
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
+#include "PanelTabOrder.h"
 #include "WindowFrame.h"
 #include "FrameTrendFull.h"
 #include "GvColBitBtn.h"
@@ -22,9 +25,13 @@
 #include "IniFileStorage.h"
 #include "IniImage.h"
 #include "NumberParse.h"
+#include "NetLink.h"
+#include "PortDoctor.h"
+#include "PortIdentity.h"
 #include "SerialPorts.h"
 #include "SettingsNotice.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -47,7 +54,10 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTime>
+#include <QTimer>
 #include <QUrl>
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -105,6 +115,8 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->tabBar()->hide();
+    // Its tabs are hidden (the menu switches pages): Tab goes straight to the page's controls.
+    PageControl1->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(PageControl1);
 
     showWarning = [this](const QString &text) { QMessageBox::warning(this, windowTitle(), text); };
@@ -128,12 +140,20 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         handler->handle(packet);
     };
     ComPort1->OnError = [this](TCustomComPort *port, Com::TComErrors errors) {
-        // A lost device is reported as it is without a handler; other line errors pass unseen.
+        // Other line errors pass unseen.
         if (errors & Com::ceIO)
-            throw EComPort(Com::CE_WaitFailed, port->LostError());
+            deviceLost(port->LostError());
         if (errors & Com::ceRxOver)
             overflowNotice.Report(port->Port(), port->DroppedInput());
     };
+    Reconnect1.OnBack = [this](const QString &name) { return reopen(name); };
+    LabelWaiting = new QLabel(PageControl1);
+    LabelWaiting->setObjectName(QStringLiteral("LabelWaiting"));
+    LabelWaiting->setTextFormat(Qt::PlainText);
+    LabelWaiting->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: black; border: 1px solid #a08020; "
+                                               "padding: 4px 8px; }"));
+    LabelWaiting->move(8, 8);
+    LabelWaiting->hide();
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
 
@@ -159,6 +179,9 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         if (const QString problem = settingsProblem(*settings); !problem.isEmpty())
             new TSettingsNotice(this, problem);
     }
+    features = std::make_unique<TFeatureSettings>(settingsFile);
+    ReconnectAutomatically1->setChecked(features->Reconnect());
+    ConnectAtStart1->setChecked(features->ConnectAtStart());
     if (firstStart)
         showFirstStartHint();
     new FormEventBridge(this, formEvents);
@@ -238,6 +261,7 @@ void TFormMain::buildShowPage()
     TFrame11->setGeometry(512, 8, 770, 480);
     TFrame11->hide();
     wireInputs();
+    new TPanelTabOrder(TabSheetShow);
 }
 
 void TFormMain::wireInputs()
@@ -481,6 +505,8 @@ void TFormMain::buildTerminalPage()
         return b;
     };
     ButtonSendString = button("ButtonSendString", "Send String", 650, 30, &TFormMain::ButtonSendStringClick);
+    // Enter sends as the button does, and not while the button is off.
+    connect(EditTerminalSendString, &QLineEdit::returnPressed, ButtonSendString, &QPushButton::click);
     ButtonTerminalConnect = button("ButtonTerminalConnect", "Start View", 1016, 80, &TFormMain::ButtonTerminalConnectClick);
     ButtonTerminalDisconnect =
         button("ButtonTerminalDisconnect", "Stop View", 1016, 120, &TFormMain::ButtonTerminalDisconnectClick);
@@ -613,37 +639,53 @@ void TFormMain::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = bar->addMenu(QStringLiteral("File    "));
-    file->addAction(QStringLiteral("Load Project"))->setEnabled(false);
-    file->addAction(QStringLiteral("Save Project as"))->setEnabled(false);
-    file->addAction(QStringLiteral("Beenden"), this, &TFormMain::Beenden1Click);
-    QMenu *show = bar->addMenu(QStringLiteral("Show "));
+    // Alt and the underlined letter open a menu or run an item; Ctrl+Q ends as Beenden does.
+    QMenu *file = bar->addMenu(QStringLiteral("&File    "));
+    file->addAction(QStringLiteral("&Load Project"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Save Project as"))->setEnabled(false);
+    file->addAction(QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &TFormMain::Beenden1Click);
+    QMenu *show = bar->addMenu(QStringLiteral("&Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
-    show->addAction(QStringLiteral("Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
-    show->addAction(QStringLiteral("Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
-    show->addAction(QStringLiteral("Edit Mode"), this, &TFormMain::EditMode1Click);
+    show->addAction(QStringLiteral("&Connect Interface"), this, &TFormMain::ButtonConnectComPort1Click);
+    show->addAction(QStringLiteral("&Disconnect Interface"), this, &TFormMain::ButtonDisConnectComPort1Click);
+    ReleaseInterface1 = show->addAction(QStringLiteral("&Release Interface"), this, [this] { ReleaseInterface1Click(); });
+    ReleaseInterface1->setObjectName(QStringLiteral("ReleaseInterface1"));
+    ReconnectAutomatically1 = show->addAction(QStringLiteral("Reconnect &Automatically"));
+    ReconnectAutomatically1->setObjectName(QStringLiteral("ReconnectAutomatically1"));
+    ReconnectAutomatically1->setCheckable(true);
+    connect(ReconnectAutomatically1, &QAction::toggled, this, [this](bool on) {
+        features->SetReconnect(on);
+        if (!on && Reconnect1.Waiting() && Reconnect1.WaitReason() == TReconnect::Lost)
+            stopWaiting();
+    });
+    ConnectAtStart1 = show->addAction(QStringLiteral("Connect at &Start"));
+    ConnectAtStart1->setObjectName(QStringLiteral("ConnectAtStart1"));
+    ConnectAtStart1->setCheckable(true);
+    connect(ConnectAtStart1, &QAction::toggled, this, [this](bool on) { features->SetConnectAtStart(on); });
+    show->addAction(QStringLiteral("&Edit Mode"), this, &TFormMain::EditMode1Click);
     // Arranging is part of editing: only while the port is closed.
-    QAction *arrangeAction = show->addAction(QStringLiteral("Arrange"), this, [this] {
+    QAction *arrangeAction = show->addAction(QStringLiteral("Arran&ge"), this, [this] {
         if (!ComPort1->Connected())
             arrange.Arrange(TabSheetShow, panelControls());
     });
-    QAction *undoArrange = show->addAction(QStringLiteral("Undo arrange"), this, [this] { arrange.Undo(); });
+    QAction *undoArrange = show->addAction(QStringLiteral("&Undo arrange"), this, [this] { arrange.Undo(); });
     connect(show, &QMenu::aboutToShow, this, [this, arrangeAction, undoArrange] {
         arrangeAction->setEnabled(!ComPort1->Connected());
         undoArrange->setEnabled(!ComPort1->Connected() && arrange.CanUndo());
     });
-    bar->addAction(QStringLiteral("Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
-    bar->addAction(QStringLiteral("Interface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
-    bar->addAction(QStringLiteral("Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
-    bar->addAction(QStringLiteral("Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
-    bar->addAction(QStringLiteral("NormalView"), this, &TFormMain::StandardViewClick);
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
-    help->addAction(QStringLiteral("Hilfe"), this, &TFormMain::HilfeClick);
-    help->addAction(QStringLiteral("Info"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
+    bar->addAction(QStringLiteral("&Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
+    bar->addAction(QStringLiteral("I&nterface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
+    bar->addAction(QStringLiteral("&Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });
+    bar->addAction(QStringLiteral("&Options"), this, [this] { PageControl1->setCurrentWidget(TabSheetOptionen); });
+    bar->addAction(QStringLiteral("Normal&View"), this, &TFormMain::StandardViewClick);
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Hilfe"), this, &TFormMain::HilfeClick);
+    help->addAction(QStringLiteral("I&nfo"), this, [this] { PageControl1->setCurrentWidget(TabSheetHilfe); });
 }
 
 void TFormMain::ButtonConnectComPort1Click()
 {
+    stopWaiting();
     BackgroundFill1->show();
     TabSheetShow->setEnabled(true);
     ComPort1->SetConnected(false);
@@ -651,16 +693,9 @@ void TFormMain::ButtonConnectComPort1Click()
     ComPort1->Close();
     ComPort1->SetBaudRate(Com::brCustom);
     ComPort1->SetCustomBaudRate(baudFromText(ComboBoxBaud->currentText()));
-    // Packets of the old connection still queued are handled before the buffer is emptied.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    ComDataPacket1->ResetBuffer();
     try {
-        ComPort1->Open();
-        ComPort1->SetConnected(true);
-        ComDataPacket1->ResetBuffer();
-        setFlow(true);
+        openPort();
     } catch (const std::exception &e) {
-        ComPort1->Close();
         // The three lines as they always were, then what the system says is wrong.
         QString text = QString::fromLatin1(kPortWarning);
         if (const auto *portError = dynamic_cast<const EComPort *>(&e))
@@ -670,10 +705,129 @@ void TFormMain::ButtonConnectComPort1Click()
     }
 }
 
+// Opens the port on the settings it has, as Connect does; the port stays closed on failure.
+void TFormMain::openPort()
+{
+    // Packets of the old connection still queued are handled before the buffer is emptied.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ComDataPacket1->ResetBuffer();
+    try {
+        ComPort1->Open();
+        ComPort1->SetConnected(true);
+        ComDataPacket1->ResetBuffer();
+        setFlow(true);
+    } catch (...) {
+        ComPort1->Close();
+        throw;
+    }
+    // Who the device is, found out while it is there, so it can be found again once it is gone.
+    connectedTarget = TDeviceTarget::of(ComPort1->Port());
+    features->SetLastConnection(ComPort1->Port(), QString::number(ComPort1->CustomBaudRate()));
+}
+
 void TFormMain::ButtonDisConnectComPort1Click()
 {
+    stopWaiting();
     setFlow(false);
     ComPort1->SetConnected(false);
+}
+
+QString TFormMain::ReleaseInterface1Click()
+{
+    if (Reconnect1.Waiting()) {
+        // Already closed: it is opened again only once the other program has let it go.
+        waitFor(TReconnect::Released);
+        return QString();
+    }
+    if (!ComPort1->Connected())
+        return QString();
+    const QString node = tg::platform::portDeviceNode(ComPort1->Port());
+    // The mini trend keeps running: the panel goes on once the device is back.
+    ComPort1->SetConnected(false);
+    waitFor(TReconnect::Released);
+    return node;
+}
+
+void TFormMain::deviceLost(int error)
+{
+    const QString port = ComPort1->Port();
+    QString text = EComPort::MessageFor(Com::ErrorCode(Com::CE_WaitFailed), error) + QStringLiteral("\n\n") +
+                   tg::platform::explainLostDevice(port, error, connectedTarget.description) + QStringLiteral("\n\n");
+    // A server is not watched for: each try to reach it could hold the window for seconds.
+    if (features->Reconnect() && !tg::platform::NetLink::isNetworkName(port)) {
+        waitFor(TReconnect::Lost);
+        text += QStringLiteral("It is opened again as soon as it is back (Show \u2192 Reconnect Automatically).");
+    } else {
+        text += QStringLiteral("Press Connect once it is back.");
+    }
+    std::fprintf(stderr, "tavelgrid: %s lost: %s\n", port.toLocal8Bit().constData(),
+                 EComPort::MessageFor(Com::ErrorCode(Com::CE_WaitFailed), error).toLocal8Bit().constData());
+    lostNotice.Show(text);
+}
+
+void TFormMain::waitFor(TReconnect::Reason reason)
+{
+    Reconnect1.Wait(connectedTarget, reason);
+    const QString device = connectedTarget.label();
+    LabelWaiting->setText(reason == TReconnect::Lost
+                              ? QStringLiteral("Waiting for %1: the device was lost and is opened again as soon as "
+                                               "it is back.").arg(device)
+                              : QStringLiteral("Waiting for %1: the port is released for another program and is "
+                                               "opened again once that program has let it go.").arg(device));
+    LabelWaiting->adjustSize();
+    LabelWaiting->raise();
+    LabelWaiting->show();
+}
+
+void TFormMain::stopWaiting()
+{
+    Reconnect1.Stop();
+    LabelWaiting->hide();
+}
+
+// The device waited for is back under name: opened as Connect opens it, without a warning when
+// it cannot be yet (it is tried again).
+bool TFormMain::reopen(const QString &name)
+{
+    if (name != ComPort1->Port()) {
+        ComPort1->SetPort(name);
+        ComComboBoxPort->SetText(name);
+    }
+    try {
+        openPort();
+    } catch (const std::exception &) {
+        return false;
+    }
+    stopWaiting();
+    if (const QString told = lostNotice.Text(); !told.isEmpty())
+        lostNotice.Show(told + QStringLiteral("\n\nBack at %1: %2 is open again.")
+                                   .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), name));
+    return true;
+}
+
+void TFormMain::StartWith(const QString &port, const QString &baud, bool connect)
+{
+    const bool remembered = port.isEmpty() && !features->LastPort().isEmpty();
+    UsePort(remembered ? features->LastPort() : port, remembered && baud.isEmpty() ? features->LastBaud() : baud,
+            connect || (features->ConnectAtStart() && (remembered || !port.isEmpty())));
+}
+
+void TFormMain::UsePort(const QString &port, const QString &baud, bool connect)
+{
+    if (!baud.isEmpty())
+        ComboBoxBaud->setCurrentText(baud);
+    if (!port.isEmpty()) {
+        // The Interface page shows the port given, or the listed device it leads to (a by-id
+        // name); the port keeps the name as given.
+        ComComboBoxPort->SetText(port);
+        try {
+            ComPort1->SetPort(port); // an open port moves to it, as when picked in the list
+        } catch (...) {
+            tg::handleApplicationException(std::current_exception());
+        }
+    }
+    if (connect)
+        QTimer::singleShot(0, this, &TFormMain::ButtonConnectComPort1Click);
 }
 
 void TFormMain::ComboBoxBaudExit()
@@ -684,8 +838,16 @@ void TFormMain::ComboBoxBaudExit()
 void TFormMain::ButtonSendStringClick()
 {
     const QString text = EditTerminalSendString->text();
-    if (!text.isEmpty())
+    if (text.isEmpty())
+        return;
+    try {
         ComPort1->WriteText(tg::encodeCp1252(text));
+    } catch (const EComPort &e) {
+        // The port's own text first, then which port and what to do; while the device is waited
+        // for, "press Connect" would be wrong advice.
+        const QString why = Reconnect1.Waiting() ? LabelWaiting->text() : e.Explanation(ComPort1->Port());
+        throw std::runtime_error(std::string(e.what()) + (why.isEmpty() ? std::string() : "\n\n" + why.toStdString()));
+    }
 }
 
 void TFormMain::StandardViewClick()
@@ -699,13 +861,14 @@ QByteArray TFormMain::StatusLine() const
     return QJsonDocument(QJsonObject{{QStringLiteral("port"), ComPort1->Port()},
                                      {QStringLiteral("connected"), ComPort1->Connected()},
                                      {QStringLiteral("packets"), packetsHandled},
-                                     {QStringLiteral("dropped"), qint64(ComPort1->DroppedInput())}})
+                                     {QStringLiteral("dropped"), qint64(ComPort1->DroppedInput())},
+                                     {QStringLiteral("waiting"), Reconnect1.State()}})
         .toJson(QJsonDocument::Compact);
 }
 
 void TFormMain::HilfeClick()
 {
-    const QString doc = QDir(helpFolder).filePath(QStringLiteral("Tavelgrid Doku.pdf"));
+    const QString doc = QDir(helpFolder).filePath(tg::kHelpDocumentName);
     // Say so rather than do nothing: a silent menu item looks like a hang.
     if (!QFileInfo(doc).isFile())
         showWarning(QStringLiteral("Die Hilfe-Datei wurde nicht gefunden:\n%1").arg(doc));

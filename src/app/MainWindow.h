@@ -5,14 +5,18 @@
 #include "Catalogue.h"
 #include "FormControls.h"
 #include "FormStorage.h"
+#include "HelpDocument.h"
+#include "NoticeBox.h"
 #include "OverflowNotice.h"
 #include "PacketHandler.h"
+#include "Reconnect.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -25,6 +29,7 @@ class TComLed;
 class TComPort;
 class TComTerminal;
 class TBackgroundFill;
+class TFeatureSettings;
 class TColorBox;
 class TFrame1;
 class TImage;
@@ -43,6 +48,14 @@ public:
     // Handlers of the window's controls, callable from tests.
     void ButtonConnectComPort1Click();
     void ButtonDisConnectComPort1Click();
+    // Closes the port for another program (a firmware tool) and opens it again once that
+    // program has let the device go; returns the device node freed, empty when none was open.
+    QString ReleaseInterface1Click();
+    // At start: the port and rate given, else those last connected with; connects when asked
+    // or when "Connect at Start" is on. Called once the window is shown (its settings restored).
+    void StartWith(const QString &port, const QString &baud, bool connect);
+    // What a later start hands over: the port and rate given (empty: unchanged), and Connect.
+    void UsePort(const QString &port, const QString &baud, bool connect);
     void ComboBoxBaudExit();
     void ButtonSendStringClick();
     void ButtonTerminalConnectClick();
@@ -63,16 +76,21 @@ public:
 
     TPanelEditor *Editor() const { return editor.get(); }
     // How the link is doing, as one line of JSON: port, whether connected, packets handled and
-    // bytes dropped at a full input queue since the start.
+    // bytes dropped at a full input queue since the start, what a device is waited for.
     QByteArray StatusLine() const;
     QObject *instrument(int id) const { return id >= 0 && id <= tg::app::kMaxId ? instruments[size_t(id)] : nullptr; }
 
-    // The folder of the help document: the program's own.
-    QString helpFolder = QCoreApplication::applicationDirPath();
+    // The folder of the help document.
+    QString helpFolder = tg::helpFolder(QCoreApplication::applicationDirPath());
     // Where warnings go; a message box unless replaced (tests record them).
     std::function<void(const QString &)> showWarning;
     // Tells of received bytes dropped at a full input queue.
     TOverflowNotice overflowNotice{this};
+    // Tells that the device was lost, without stopping the window.
+    TNoticeBox lostNotice{this};
+    // Waits for a lost or released device to come back.
+    TReconnect Reconnect1{this};
+    TFeatureSettings &Features() const { return *features; }
 
     TComPort *ComPort1;
     TComDataPacket *ComDataPacket1;
@@ -91,6 +109,9 @@ public:
     TComTerminal *ComTerminal1;
     QLabel *LabelTerminal;
     QPushButton *ButtonSendString, *ButtonTerminalConnect, *ButtonTerminalDisconnect, *ButtonClearTerminal;
+    // Over the pages while a device is waited for; hidden otherwise.
+    QLabel *LabelWaiting;
+    QAction *ReleaseInterface1, *ReconnectAutomatically1, *ConnectAtStart1;
     TMainFormStorages storages{};
 
 protected:
@@ -107,6 +128,11 @@ private:
     void buildOptionsPage();
     void buildInfoPage();
     void setFlow(bool on);
+    void openPort();
+    bool reopen(const QString &name);
+    void deviceLost(int error);
+    void waitFor(TReconnect::Reason reason);
+    void stopWaiting();
     void wireInputs();
     void sendToDevice(const QString &text);
 
@@ -118,6 +144,9 @@ private:
 
     tg::app::InstrumentTable instruments{};
     std::unique_ptr<IniFileStorage> settings;
+    std::unique_ptr<TFeatureSettings> features;
+    // The device of the last successful open, as it can be found again.
+    TDeviceTarget connectedTarget;
     TFormEvents formEvents;
     std::unique_ptr<tg::app::PacketHandler> handler;
     qint64 packetsHandled = 0;

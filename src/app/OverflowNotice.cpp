@@ -1,28 +1,13 @@
 #include "OverflowNotice.h"
 
-#include <QMessageBox>
 #include <cstdio>
 
-TOverflowNotice::TOverflowNotice(QWidget *w) : window(w)
+TOverflowNotice::TOverflowNotice(QWidget *window) : box(window)
 {
-    Show = [this](const QString &text) {
-        if (!box) {
-            box = new QMessageBox(QMessageBox::Warning, window->windowTitle(), text, QMessageBox::Ok, window);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setModal(false);
-            box->show();
-        } else {
-            box->setText(text);
-        }
-    };
+    Show = [this](const QString &text) { box.Show(text); };
     showTimer.setSingleShot(true);
     showTimer.setInterval(kShowMs);
     QObject::connect(&showTimer, &QTimer::timeout, [this] { tell(); });
-}
-
-TOverflowNotice::~TOverflowNotice()
-{
-    delete box;
 }
 
 QString TOverflowNotice::Text(const QString &port, uint64_t dropped)

@@ -2,14 +2,14 @@
 // Says that received bytes were dropped because the input queue was full: on standard error
 // and in one box that stays open beside the panel (the panel goes on), at most a few times a
 // second however often the queue overflows, the last count always told.
+#include "NoticeBox.h"
+
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
 
-class QMessageBox;
 class QWidget;
 
 class TOverflowNotice {
@@ -18,7 +18,6 @@ public:
     static constexpr int kShowMs = 250;
 
     explicit TOverflowNotice(QWidget *window);
-    ~TOverflowNotice();
 
     // totalDropped: every byte dropped so far on the port; only news is reported.
     void Report(const QString &port, uint64_t totalDropped);
@@ -31,8 +30,7 @@ public:
 private:
     void tell();
 
-    QWidget *window;
-    QPointer<QMessageBox> box;
+    TNoticeBox box;
     QString port;
     uint64_t reported = 0;
     uint64_t told = 0;

@@ -1,18 +1,18 @@
 #include "Application.h"
-#include "ComComboBox.h"
-#include "ComPort.h"
 #include "Font.h"
 #include "IniFileStorage.h"
 #include "InstanceLock.h"
 #include "MainWindow.h"
+#include "PanelAccessible.h"
+#include "PortDoctor.h"
 #include "SingleInstanceGuard.h"
 
 #include <QCommandLineParser>
-#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -63,13 +63,21 @@ struct Options {
                                 QStringLiteral("FILE")};
     QCommandLineOption status{QStringLiteral("status"),
                               QStringLiteral("Print how the running copy is doing (port, packets handled, bytes "
-                                             "dropped) as one line of JSON, then end.")};
+                                             "dropped, waiting for its device) as one line of JSON, then end.")};
+    QCommandLineOption release{QStringLiteral("release"),
+                               QStringLiteral("Make the running copy release its port, for a firmware tool; it opens "
+                                              "the port again once the tool has let the device go. Prints the "
+                                              "device freed.")};
+    QCommandLineOption wait{QStringLiteral("wait"),
+                            QStringLiteral("With --release: end only once the port is free (closed, its lock file "
+                                           "and lock gone); 1 when it is not free within 10 seconds.")};
     Options()
     {
-        cl.setApplicationDescription(QStringLiteral("Serial-port instrument panel"));
+        cl.setApplicationDescription(QStringLiteral(
+            "Serial-port instrument panel. A second start hands --port, --baud and --connect to the running copy."));
         cl.addHelpOption();
         cl.addVersionOption();
-        cl.addOptions({port, baud, connectNow, settings, status});
+        cl.addOptions({port, baud, connectNow, settings, status, release, wait});
     }
 };
 
@@ -78,10 +86,39 @@ QString instanceName()
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper();
 }
 
-// Answers the options that must work without a display (--help, --version, --status): read
-// before the application object exists, which needs one. The display's own options are not
-// known here, so a word after one dash is read as one option, never as a run of letters, and
-// what is not known is left alone. Returns only when none of them was asked for.
+[[noreturn]] void noCopyAnswered()
+{
+    std::fputs("tavelgrid: no running copy answered\n", stderr);
+    std::exit(1);
+}
+
+// --release [--wait]: the running copy closes its port; with --wait this ends once nobody
+// holds the device any more.
+[[noreturn]] void release(const InstanceLock &instance, bool wait)
+{
+    const std::optional<QString> node = instance.releaseOfFirst();
+    if (!node)
+        noCopyAnswered();
+    if (wait && !node->isEmpty()) {
+        const QDeadlineTimer deadline(10000);
+        while (!tg::platform::portHolders(*node).isEmpty()) {
+            if (deadline.hasExpired()) {
+                std::fprintf(stderr, "tavelgrid: %s is still held\n", node->toLocal8Bit().constData());
+                std::exit(1);
+            }
+            QThread::msleep(20);
+        }
+    }
+    if (!node->isEmpty())
+        std::fputs((node->toLocal8Bit() + '\n').constData(), stdout);
+    std::exit(0);
+}
+
+// Answers the options that must work without a display (--help, --version, --status,
+// --release, and a later start's port handed to the running copy): read before the
+// application object exists, which needs one. The display's own options are not known here,
+// so a word after one dash is read as one option, never as a run of letters, and what is not
+// known is left alone. Returns only when none of them was asked for.
 void answerWithoutDisplay(int argc, char **argv)
 {
     Options o;
@@ -92,22 +129,32 @@ void answerWithoutDisplay(int argc, char **argv)
     o.cl.parse(args);
     const bool version = o.cl.isSet(QStringLiteral("version"));
     const bool help = o.cl.isSet(QStringLiteral("help")) || o.cl.isSet(QStringLiteral("help-all"));
-    if (!version && !help && !o.cl.isSet(o.status))
+    const bool handOver = o.cl.isSet(o.port) || o.cl.isSet(o.baud) || o.cl.isSet(o.connectNow);
+    if (!version && !help && !o.cl.isSet(o.status) && !o.cl.isSet(o.release) && !handOver)
         return;
     QCoreApplication textOnly(argc, argv); // names the program in the usage line
     if (version)
         o.cl.showVersion();
     if (help)
         o.cl.showHelp(0);
-    // The status of the running copy, asked over the single-instance channel.
+    // The running copy, asked over the single-instance channel.
     InstanceLock instance(instanceName());
-    const QByteArray answer = instance.claim() ? QByteArray() : instance.statusOfFirst();
-    if (answer.isEmpty()) {
-        std::fputs("tavelgrid: no running copy answered\n", stderr);
-        std::exit(1);
+    const bool first = instance.claim();
+    if (o.cl.isSet(o.release)) {
+        if (first)
+            noCopyAnswered();
+        release(instance, o.cl.isSet(o.wait));
     }
-    std::fputs((answer + '\n').constData(), stdout);
-    std::exit(0);
+    if (o.cl.isSet(o.status)) {
+        const QByteArray answer = first ? QByteArray() : instance.statusOfFirst();
+        if (answer.isEmpty())
+            noCopyAnswered();
+        std::fputs((answer + '\n').constData(), stdout);
+        std::exit(0);
+    }
+    // A later start with a port: the running copy takes it rather than it being dropped.
+    if (!first && instance.handOver(o.cl.value(o.port), o.cl.value(o.baud), o.cl.isSet(o.connectNow)))
+        std::exit(0);
 }
 
 } // namespace
@@ -119,6 +166,8 @@ int main(int argc, char **argv)
     answerWithoutDisplay(argc, argv);
 
     TApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavelgrid.Tavelgrid"));
     QPointer<TFormMain> mainWindow;
     bool endRequested = false;
     onSignalsCall(&app, [&mainWindow, &endRequested] {
@@ -144,6 +193,7 @@ int main(int argc, char **argv)
         return 0;
 
     TFont::installSubstitutions();
+    tg::app::installPanelAccessibility();
     // Destroyed before the application object, so the destroy-time save runs with every
     // component alive, after a signal as well.
     auto window = std::make_unique<TFormMain>(o.cl.isSet(o.settings) ? o.cl.value(o.settings)
@@ -151,6 +201,8 @@ int main(int argc, char **argv)
     TFormMain *w = window.get();
     mainWindow = w;
     instance.OnStatus = [w] { return w->StatusLine(); };
+    instance.OnRelease = [w] { return w->ReleaseInterface1Click(); };
+    instance.OnOpen = [w](const QString &port, const QString &baud, bool connect) { w->UsePort(port, baud, connect); };
     instance.OnActivate = [w] {
         // Back from the task bar into the state it had there: a maximised window stays maximised.
         if (w->isMinimized())
@@ -158,22 +210,16 @@ int main(int argc, char **argv)
         w->raise();
         w->activateWindow();
     };
-    if (o.cl.isSet(o.port)) {
-        w->ComPort1->SetPort(o.cl.value(o.port));
-        // The Interface page shows the port given, or the listed device it leads to (a by-id
-        // name); the port keeps the name as given.
-        w->ComComboBoxPort->SetText(o.cl.value(o.port));
-    }
-    if (o.cl.isSet(o.baud))
-        w->ComboBoxBaud->setCurrentText(o.cl.value(o.baud));
     w->show();
-    if (o.cl.isSet(o.connectNow))
-        QTimer::singleShot(0, w, &TFormMain::ButtonConnectComPort1Click);
+    // After the show, which restores the settings: what is given wins over what was stored.
+    w->StartWith(o.cl.value(o.port), o.cl.value(o.baud), o.cl.isSet(o.connectNow));
     // A signal served before the loop runs (in a box raised while the window was shown) has
     // closed the window already; the loop would not see its end.
     const int rc = endRequested ? 0 : app.exec();
     instance.OnActivate = nullptr;
     instance.OnStatus = nullptr;
+    instance.OnRelease = nullptr;
+    instance.OnOpen = nullptr;
     window.reset();
     return rc;
 }

@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -17,6 +19,10 @@ namespace {
 constexpr char kActivate[] = "activate\n";
 constexpr char kActivated[] = "activated\n";
 constexpr char kStatus[] = "status\n";
+constexpr char kRelease[] = "release\n";
+constexpr char kReleased[] = "released ";
+constexpr char kOpen[] = "open ";
+constexpr char kOpened[] = "opened\n";
 constexpr int kAnswerMs = 5000;
 
 } // namespace
@@ -87,14 +93,24 @@ void InstanceLock::serve(QLocalSocket *s)
             // Answered at once: how long the answer takes is how long the window keeps a user
             // waiting.
             s->write((OnStatus ? OnStatus() : QByteArray("{}")).trimmed() + '\n');
-        } else if (request == kActivate) {
+        } else if (request == kRelease) {
+            // Answered once the port is closed, so the asker may hand it on at once.
+            const QString node = OnRelease ? OnRelease() : QString();
+            s->write(kReleased + node.toLocal8Bit() + '\n');
+        } else if (request == kActivate || request.startsWith(kOpen)) {
+            const bool open = request.startsWith(kOpen);
+            const QJsonObject handed =
+                open ? QJsonDocument::fromJson(request.mid(qsizetype(sizeof kOpen) - 1)).object() : QJsonObject();
             // After the events already queued: a window still starting up (a restore posts
             // its minimise) is activated in the state it ends up in.
-            QMetaObject::invokeMethod(this, [this, s = QPointer<QLocalSocket>(s)] {
+            QMetaObject::invokeMethod(this, [this, s = QPointer<QLocalSocket>(s), handed, open] {
+                if (open && OnOpen)
+                    OnOpen(handed.value(QStringLiteral("port")).toString(), handed.value(QStringLiteral("baud")).toString(),
+                           handed.value(QStringLiteral("connect")).toBool());
                 if (OnActivate)
                     OnActivate();
                 if (s)
-                    s->write(kActivated);
+                    s->write(open ? kOpened : kActivated);
             }, Qt::QueuedConnection);
         }
     }
@@ -110,7 +126,22 @@ QByteArray InstanceLock::statusOfFirst() const
     return ask(kStatus).trimmed();
 }
 
-QByteArray InstanceLock::ask(const char *request) const
+std::optional<QString> InstanceLock::releaseOfFirst() const
+{
+    const QByteArray answer = ask(kRelease);
+    if (!answer.startsWith(kReleased))
+        return std::nullopt;
+    return QString::fromLocal8Bit(answer.mid(qsizetype(sizeof kReleased) - 1).trimmed());
+}
+
+bool InstanceLock::handOver(const QString &port, const QString &baud, bool connect) const
+{
+    const QJsonObject handed{{QStringLiteral("port"), port}, {QStringLiteral("baud"), baud},
+                             {QStringLiteral("connect"), connect}};
+    return ask(kOpen + QJsonDocument(handed).toJson(QJsonDocument::Compact) + '\n') == kOpened;
+}
+
+QByteArray InstanceLock::ask(const QByteArray &request) const
 {
     // The first copy takes its lock a moment before it listens: a copy started in that moment
     // tries again rather than give up.

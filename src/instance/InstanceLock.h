@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QLocalServer;
 
@@ -23,11 +24,21 @@ public:
     bool activateFirst() const;
     // Asks the first copy how it is doing: its one-line answer, empty when none answered.
     QByteArray statusOfFirst() const;
+    // Asks the first copy to release its port: the device node it freed (empty when it had
+    // none open); nothing when no copy answered.
+    std::optional<QString> releaseOfFirst() const;
+    // Hands a later start's port and rate (empty: unchanged) and its wish to connect to the
+    // first copy, which then comes to the front; false when none answered.
+    bool handOver(const QString &port, const QString &baud, bool connect) const;
 
     // Called in the first copy when a later copy starts.
     std::function<void()> OnActivate;
     // Called in the first copy when a later copy asks for its status; the answer is one line.
     std::function<QByteArray()> OnStatus;
+    // Called in the first copy to release its port; returns the device node freed.
+    std::function<QString()> OnRelease;
+    // Called in the first copy with what a later start hands over, before OnActivate.
+    std::function<void(const QString &port, const QString &baud, bool connect)> OnOpen;
 
     // The user's runtime folder, or a private folder under /tmp when there is none.
     static QString runtimeFolder();
@@ -35,7 +46,7 @@ public:
 private:
     QString socketName() const;
     // Sends one request line to the first copy and returns its answer line (empty: none).
-    QByteArray ask(const char *request) const;
+    QByteArray ask(const QByteArray &request) const;
     void serve(class QLocalSocket *s);
 
     QString m_name;

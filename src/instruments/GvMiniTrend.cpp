@@ -1,5 +1,6 @@
 #include "GvMiniTrend.h"
 
+#include "Announcer.h"
 #include "Bevel.h"
 #include "Draw.h"
 #include "FlashService.h"
@@ -92,7 +93,7 @@ void TGvMiniTrend::setValue(int i, float v)
     Channel &c = ch[size_t(i)];
     c.value = v;
     const TSignalSettings &s = *c.settings;
-    c.digit = roundTo<int16_t>((double(v) - s.ValueFrom()) * s.DigitsPerValue() + s.DigitalFrom());
+    c.digit = roundTo<int16_t>((double(v) - s.ValueFrom()) * s.DigitsPerValue() + s.DigitalFrom());    tg::AnnounceChange(this);
 }
 
 void TGvMiniTrend::SetTimeScale(int minutes)

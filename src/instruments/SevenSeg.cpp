@@ -1,5 +1,6 @@
 #include "SevenSeg.h"
 
+#include "Announcer.h"
 #include "Draw.h"
 #include "Numeric.h"
 #include "SevenSegGlyphs.h"
@@ -44,7 +45,7 @@ void TSevenSeg::SetCaption(const QString &s)
     if (s == caption)
         return;
     caption = s;
-    repaintDigits();
+    repaintDigits();    tg::AnnounceChange(this);
 }
 
 void TSevenSeg::SetColorBackGnd(TColor c)

@@ -129,26 +129,18 @@ QStringList grabbingServices(const SystemRoots &roots, bool portGone)
 QString inUse(const QString &name, const QString &node, bool usb, const SystemRoots &roots)
 {
     QStringList lines{name + QStringLiteral(" is in use:")};
-    QList<pid_t> named;
-    const LockFileOwner owner = lockFileOwner(node, roots);
-    if (owner.pid) {
-        lines << QStringLiteral("- ") + who(owner.pid, roots) + QStringLiteral(" holds its lock file ") + owner.file;
-        named << owner.pid;
-    }
-    struct stat st {};
-    if (::stat(QFile::encodeName(node).constData(), &st) == 0) {
-        for (pid_t pid : lockHolders(st.st_dev, st.st_ino, roots.proc))
-            if (!named.contains(pid)) {
-                lines << QStringLiteral("- ") + who(pid, roots) + QStringLiteral(" holds a lock on it");
-                named << pid;
-            }
-    }
-    for (pid_t pid : processesWithOpen(node, roots.proc))
-        if (!named.contains(pid)) {
-            lines << QStringLiteral("- ") + who(pid, roots) + QStringLiteral(" has it open");
-            named << pid;
+    const QList<PortHolder> holders = portHolders(node, roots);
+    for (const PortHolder &h : holders) {
+        switch (h.how) {
+        case PortHolder::LockFile:
+            lines << QStringLiteral("- ") + who(h.pid, roots) + QStringLiteral(" holds its lock file ") +
+                         lockFileOwner(node, roots).file;
+            break;
+        case PortHolder::KernelLock: lines << QStringLiteral("- ") + who(h.pid, roots) + QStringLiteral(" holds a lock on it"); break;
+        case PortHolder::OpenFile: lines << QStringLiteral("- ") + who(h.pid, roots) + QStringLiteral(" has it open"); break;
         }
-    if (named.isEmpty())
+    }
+    if (holders.isEmpty())
         lines << QStringLiteral("- by a program that names itself in no lock file or lock (the open files of other "
                                 "users' programs can be seen only as root)");
     else
@@ -181,6 +173,47 @@ QString missing(const QString &name, bool stableName, bool usb, const SystemRoot
 }
 
 } // namespace
+
+QList<PortHolder> portHolders(const QString &node, const SystemRoots &roots)
+{
+    QList<PortHolder> holders;
+    auto add = [&holders](pid_t pid, PortHolder::How how) {
+        for (const PortHolder &h : std::as_const(holders))
+            if (h.pid == pid)
+                return;
+        holders.push_back({pid, how});
+    };
+    if (const LockFileOwner owner = lockFileOwner(node, roots); owner.pid)
+        add(owner.pid, PortHolder::LockFile);
+    struct stat st {};
+    if (::stat(QFile::encodeName(node).constData(), &st) == 0)
+        for (pid_t pid : lockHolders(st.st_dev, st.st_ino, roots.proc))
+            add(pid, PortHolder::KernelLock);
+    for (pid_t pid : processesWithOpen(node, roots.proc))
+        add(pid, PortHolder::OpenFile);
+    return holders;
+}
+
+QString explainLostDevice(const QString &port, int err, const QString &description, const SystemRoots &roots)
+{
+    const QString given = port.contains(u'/') ? port : roots.dev + u'/' + port;
+    const QString what = description.isEmpty() ? given : given + QStringLiteral(" (") + description + u')';
+    QStringList lines{QStringLiteral("%1 stopped working while it was open: %2.")
+                          .arg(what, QString::fromLocal8Bit(std::strerror(err)))};
+    if (NetLink::isNetworkName(port)) {
+        lines << QStringLiteral("The connection to the server dropped: the server was stopped or restarted, or the "
+                                "network between failed. Check that the server runs and can be reached, then press "
+                                "Connect.");
+    } else if (portDeviceNode(given, roots).isEmpty()) {
+        lines << QStringLiteral("It is no longer present: it was unplugged, switched off or reset, or its USB "
+                                "connection dropped. Check the cable and the device's power, then plug it in again.");
+        lines << grabbingServices(roots, true);
+    } else {
+        lines << QStringLiteral("It is still present but stopped answering. Unplug it and plug it in again; if that "
+                                "keeps happening, try another cable or USB socket.");
+    }
+    return lines.join(u'\n');
+}
 
 QString explainOpenFailure(const QString &port, int err, const SystemRoots &roots)
 {

@@ -146,8 +146,7 @@ bool PortAnnouncement::claim(const QString &folder, const QString &name, const Q
             continue;
         }
         // The name is ours: whatever link is left under it is stale.
-        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, target.constData(), size_t(target.size()), 0) != target.size() ||
-            (::unlink(link.constData()) != 0 && errno != ENOENT) || ::symlink(target.constData(), link.constData()) != 0) {
+        if (!point(fd, link, target)) {
             ::unlink(owner.constData());
             ::close(fd);
             return false;
@@ -159,6 +158,27 @@ bool PortAnnouncement::claim(const QString &folder, const QString &name, const Q
         return true;
     }
     return false;
+}
+
+bool PortAnnouncement::point(int ownerFd, const QByteArray &link, const QByteArray &target)
+{
+    // The link goes first: a lister never sees it point at a target the record does not name.
+    if (::unlink(link.constData()) != 0 && errno != ENOENT)
+        return false;
+    if (::ftruncate(ownerFd, 0) != 0 || ::pwrite(ownerFd, target.constData(), size_t(target.size()), 0) != target.size())
+        return false;
+    return target.isEmpty() || ::symlink(target.constData(), link.constData()) == 0;
+}
+
+bool PortAnnouncement::repoint(const QString &target)
+{
+    if (m_ownerFd < 0)
+        return false;
+    const QByteArray path = QFile::encodeName(target);
+    if (!point(m_ownerFd, m_link, path))
+        return false;
+    m_target = path;
+    return true;
 }
 
 void PortAnnouncement::withdraw()

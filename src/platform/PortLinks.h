@@ -29,11 +29,17 @@ public:
     // name belongs to a live owner or the folder cannot be used.
     bool announce(const QString &name, const QString &target);
     void withdraw();
-    // The path of the link; empty while nothing is announced.
+    // Points the announced name at another target, keeping the name: an empty target takes
+    // the link away (the device is unplugged) while the name stays ours. False when nothing
+    // is announced or the link cannot be made.
+    bool repoint(const QString &target);
+    // The path of the link, also while it is taken away; empty while nothing is announced.
     QString path() const { return QString::fromLocal8Bit(m_link); }
 
 private:
     bool claim(const QString &folder, const QString &name, const QByteArray &target);
+    // Records target in the owner record, then links the name to it.
+    bool point(int ownerFd, const QByteArray &link, const QByteArray &target);
 
     int m_ownerFd = -1;
     QByteArray m_link;

@@ -3,6 +3,7 @@
 #include "PortDoctor.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 constexpr std::array<const char *, 24> kTexts = {
@@ -57,11 +58,23 @@ EComPort::EComPort(int code, int winCode)
 
 QString EComPort::Explanation(const QString &port) const
 {
+    using namespace Com;
+    const QString given = port.contains(u'/') ? port : QStringLiteral("/dev/") + port;
+    if (m_code == ErrorCode(CEPortNotOpen))
+        return port == QLatin1String("COM1")
+                   ? QStringLiteral("No port is chosen yet: choose one on the Interface page and press Connect.")
+                   : QStringLiteral("%1 is not open: press Connect on the Interface page first.").arg(given);
     if (m_winCode <= 0)
         return QString();
-    if (m_code == Com::ErrorCode(Com::CE_OpenFailed))
+    if (m_code == ErrorCode(CE_OpenFailed))
         return tg::platform::explainOpenFailure(port, m_winCode);
-    if (m_code == Com::ErrorCode(Com::CE_SetStateFailed))
-        return tg::platform::explainSettingsFailure(port, m_winCode);
-    return QString();
+    if (m_code == ErrorCode(CE_WaitFailed) || m_code == ErrorCode(CE_ReadFailed) || m_code == ErrorCode(CE_WriteFailed))
+        return tg::platform::explainLostDevice(port, m_winCode);
+    const QString why = QString::fromLocal8Bit(std::strerror(m_winCode));
+    if (m_code == ErrorCode(CE_SetStateFailed)) {
+        if (const QString server = tg::platform::explainSettingsFailure(port, m_winCode); !server.isEmpty())
+            return server;
+        return QStringLiteral("%1 refused the line settings: %2. Choose another baud rate.").arg(given, why);
+    }
+    return QStringLiteral("%1: %2.").arg(given, why);
 }

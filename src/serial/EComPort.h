@@ -13,8 +13,9 @@ public:
     int Code() const { return m_code; }
     int WinCode() const { return m_winCode; }
 
-    // Why port could not be opened, or a network server would not take its line settings,
-    // and what to do, in plain words; empty for other errors.
+    // What went wrong with port and what to do, in plain words (why it could not be opened or
+    // would not take its line settings, that it went away, that it is not open); empty when
+    // there is nothing to add.
     QString Explanation(const QString &port) const;
 
     static QString CodeText(int code);

@@ -42,7 +42,7 @@ QByteArray fileBytes(const QString &path)
 QAction *menuAction(TFormMain &w, const QString &text)
 {
     for (QAction *a : w.menuBar()->findChildren<QAction *>())
-        if (a->text() == text)
+        if (a->text().remove(QLatin1Char('&')) == text)
             return a;
     return nullptr;
 }

@@ -9,8 +9,10 @@
 #include "GvGradient.h"
 #include "GvVMeter.h"
 #include "MainWindow.h"
+#include "PanelAccessible.h"
 #include "SevenSeg.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QComboBox>
@@ -69,10 +71,24 @@ TEST(Connect, DeviceDrivesThePanel)
     r.w.EditTerminalSendString->setText(QStringLiteral("#70M1<"));
     r.w.ButtonSendStringClick();
     EXPECT_EQ(r.device.read(6), QByteArray("#70M1<"));
+    // Enter in the line sends as the button does, and nothing while the button is off.
+    QTest::keyClick(r.w.EditTerminalSendString, Qt::Key_Return);
+    EXPECT_EQ(r.device.read(6), QByteArray("#70M1<"));
+    r.w.ButtonTerminalDisconnectClick();
+    QTest::keyClick(r.w.EditTerminalSendString, Qt::Key_Return);
+    EXPECT_EQ(r.device.read(1, 300), QByteArray());
 
     r.w.ButtonDisConnectComPort1Click();
     EXPECT_FALSE(r.w.ComPort1->Connected());
-    EXPECT_ANY_THROW(r.w.ButtonSendStringClick()); // a closed port reports, it does not pretend
+    // A closed port reports, it does not pretend, and says which port and what to do.
+    try {
+        r.w.ButtonSendStringClick();
+        ADD_FAILURE() << "sent to a closed port";
+    } catch (const std::exception &e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QStringLiteral("Port Not Open\n\n%1 is not open: press Connect on the Interface page first.")
+                      .arg(r.device.slave));
+    }
     EXPECT_EQ(r.device.read(1, 300), QByteArray());
 }
 
@@ -215,7 +231,7 @@ const PressEnd pressEnds[] = {
      [](InputRig &r, int) -> Undo {
          QMenu *show = nullptr;
          for (QMenu *m : r.w.menuBar()->findChildren<QMenu *>())
-             if (m->title() == QLatin1String("Show "))
+             if (m->title() == QLatin1String("&Show "))
                  show = m;
          show->popup(r.w.mapToGlobal(QPoint(600, 300)));
          return [show] { show->close(); };
@@ -223,6 +239,44 @@ const PressEnd pressEnds[] = {
 };
 
 } // namespace
+
+// The keys and assistive technology press a button exactly as the mouse does.
+TEST(Connect, KeysAndTheAccessiblePressSendWhatAClickSends)
+{
+    tg::app::installPanelAccessibility();
+    InputRig r;
+    ASSERT_TRUE(r.w.ComPort1->Connected());
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(r.widget(70));
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        {"a click", [&] { r.click(Qt::LeftButton); }},
+        {"Space", [&] { QTest::keyClick(r.widget(70), Qt::Key_Space); }},
+        {"Enter", [&] { QTest::keyClick(r.widget(70), Qt::Key_Enter, Qt::KeypadModifier); }},
+        {"the press action", [&] { button->actionInterface()->doAction(QAccessibleActionInterface::pressAction()); }},
+    };
+    for (const char *hint : {"0", "1"}) {
+        r.button()->SetHint(QString::fromLatin1(hint));
+        for (const auto &[way, press] : ways) {
+            press();
+            EXPECT_EQ(r.device.read(64, 300), *hint == '0' ? QByteArray("#70M1<#70M0<") : QByteArray("#70M1<"))
+                << way << " hint " << hint;
+            EXPECT_FALSE(r.button()->Checked()) << way;
+        }
+    }
+    // Space holds the button down until it is let go, or until the focus leaves it.
+    r.button()->SetHint(QStringLiteral("0"));
+    QTest::keyPress(r.widget(70), Qt::Key_Space);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<"));
+    EXPECT_TRUE(button->state().pressed);
+    QTest::keyRelease(r.widget(70), Qt::Key_Space);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M0<"));
+    r.activate();
+    r.widget(70)->setFocus(Qt::TabFocusReason);
+    QTest::keyPress(r.widget(70), Qt::Key_Space);
+    r.widget(70)->clearFocus();
+    QTest::keyRelease(&r.w, Qt::Key_Space);
+    EXPECT_EQ(r.device.read(64, 300), QByteArray("#70M1<#70M0<"));
+    EXPECT_FALSE(r.button()->Checked());
+}
 
 TEST(Connect, APushButtonPressEndedAnyOtherWaySendsItsReleaseOnce)
 {

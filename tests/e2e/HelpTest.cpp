@@ -1,4 +1,5 @@
 // The help document built beside the program, and the Help menu handler that opens it.
+#include "HelpDocument.h"
 #include "MainWindow.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,29 @@ TEST(Help, TheMenuOpensTheDocumentOrSaysItIsMissing)
     EXPECT_EQ(desktop.urls.size(), 1) << "nothing handed to the desktop";
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains(QDir(empty.path()).filePath(kDocName)));
+}
+
+TEST(Help, AnInstalledProgramFindsTheDocumentInItsDataFolder)
+{
+    // The installed layout: the program in bin/, its data in share/tavelgrid/.
+    QTemporaryDir root;
+    const QDir top(root.path());
+    ASSERT_TRUE(top.mkpath(QStringLiteral("usr/bin")) && top.mkpath(QStringLiteral("usr/share/tavelgrid")));
+    const QString bin = top.filePath(QStringLiteral("usr/bin")), data = top.filePath(QStringLiteral("usr/share/tavelgrid"));
+    const auto place = [](const QString &folder, bool present) {
+        const QString doc = QDir(folder).filePath(kDocName);
+        if (present) {
+            QFile f(doc);
+            return f.open(QIODevice::WriteOnly) && f.write("%PDF-") == 5;
+        }
+        return !QFileInfo::exists(doc) || QFile::remove(doc);
+    };
+    struct Row { bool beside, installed; QString expected; };
+    for (const Row &r : {Row{false, true, data}, Row{true, false, bin}, Row{true, true, bin},
+                         Row{false, false, data}}) {
+        ASSERT_TRUE(place(bin, r.beside) && place(data, r.installed));
+        EXPECT_EQ(tg::helpFolder(bin).toStdString(), r.expected.toStdString()) << "beside " << r.beside << ", installed " << r.installed;
+    }
 }
 
 #include "HelpTest.moc"

@@ -1,7 +1,10 @@
 // The real program started and ended as a user or a service manager would.
 #include "../serial/Pty.h"
 #include "InstanceLock.h"
+#include "PortDoctor.h"
+#include "PortLockFile.h"
 #include "ProgramRun.h"
+#include "SerialDevice.h"
 #include "SingleInstanceGuard.h"
 
 #include <QApplication>
@@ -275,4 +278,92 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     const auto [code, out] = askStatus(r.p.processEnvironment());
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(out.isEmpty());
+}
+
+namespace {
+
+// Whether anyone holds the device: its lock file, a lock on it, or an open descriptor.
+bool held(const QString &node)
+{
+    return !tg::platform::portHolders(node).isEmpty();
+}
+
+} // namespace
+
+TEST(Lifecycle, ReleaseWaitFreesThePortForAFirmwareToolAndItIsOpenedAgainAfterIt)
+{
+    QTemporaryDir dir;
+    Pty device;
+    ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini")), QStringLiteral("--port"),
+                  device.slave, QStringLiteral("--connect")});
+    ASSERT_TRUE(r.started());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+    ASSERT_TRUE(held(device.slave));
+
+    const QStringList releaseWait{QStringLiteral("--release"), QStringLiteral("--wait")};
+    const auto [code, out] = startAgain(r.p.processEnvironment(), releaseWait);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out, device.slave.toLocal8Bit()); // the device freed, for the script
+    EXPECT_FALSE(held(device.slave));
+    EXPECT_EQ(tg::platform::lockFileOwner(device.slave).pid, 0);
+    EXPECT_TRUE(askStatus(r.p.processEnvironment()).second.contains("\"waiting\":\"released\""));
+
+    // The firmware tool has the port, writes and lets go; the program takes it back.
+    {
+        tg::platform::SerialDevice tool;
+        ASSERT_EQ(tool.open(device.slave), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return askStatus(r.p.processEnvironment()).second.contains("\"waiting\":\"released-away\"");
+        }, 30000));
+        EXPECT_FALSE(r.holdsOpen(device.slave));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+    device.write("#1M5<");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return askStatus(r.p.processEnvironment()).second.contains("\"packets\":1"); },
+                                30000));
+    EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
+    // Nobody to ask.
+    EXPECT_EQ(startAgain(r.p.processEnvironment(), releaseWait).first, 1);
+}
+
+TEST(Lifecycle, ALaterStartHandsItsPortToTheRunningCopyAndTheNextStartRemembersIt)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("s.ini"));
+    Pty device;
+    {
+        ProgramRun r({QStringLiteral("--settings"), settings});
+        ASSERT_TRUE(r.started());
+        const auto [code, out] =
+            startAgain(r.p.processEnvironment(), {QStringLiteral("--port"), device.slave, QStringLiteral("--baud"),
+                                                  QStringLiteral("57600"), QStringLiteral("--connect")});
+        EXPECT_EQ(code, 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return r.holdsOpen(device.slave); }, 30000));
+        EXPECT_EQ(device.line().speed, 57600u);
+        EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
+    }
+    const QByteArray features = text(contents(dir.filePath(QStringLiteral("s-features.ini"))));
+    EXPECT_TRUE(features.contains("[Port]\nLastPort=" + device.slave.toLocal8Bit() + "\nLastBaud=57600\n"))
+        << features.constData();
+
+    // The next start shows them, and connects with them once "Connect at Start" is on.
+    for (const bool atStart : {false, true}) {
+        SCOPED_TRACE(atStart ? "connect at start" : "shown only");
+        write(dir.filePath(QStringLiteral("s-features.ini")),
+              QByteArray(features).replace("ConnectAtStart=FALSE", atStart ? "ConnectAtStart=TRUE" : "ConnectAtStart=FALSE"));
+        ProgramRun r({QStringLiteral("--settings"), settings});
+        ASSERT_TRUE(r.started());
+        QByteArray status;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            status = askStatus(r.p.processEnvironment()).second;
+            return status.contains("\"port\":\"" + device.slave.toLocal8Bit() + '"') &&
+                   status.contains(atStart ? "\"connected\":true" : "\"connected\":false");
+        }, 30000)) << status.constData();
+        EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
+        // The main file keeps its own keys only.
+        const QByteArray main = text(contents(settings));
+        EXPECT_TRUE(main.contains("\nComboBoxBaud_Text=57600\n"));
+        for (const char *key : {"LastPort", "LastBaud", "ConnectAtStart", "Reconnect"})
+            EXPECT_FALSE(main.contains(key)) << key;
+    }
 }

@@ -88,14 +88,22 @@ TEST(NetworkPort, TheWindowShowsADeviceServedOverTheNetwork)
     // Connect again at another rate: the line follows.
     w.ComboBoxBaud->setCurrentText(QStringLiteral("115200"));
     w.ButtonConnectComPort1Click();
-    ASSERT_TRUE(w.ComPort1->Connected());
+    ASSERT_TRUE(w.ComPort1->Connected()) << qPrintable(warnings.join(u'\n')) << qPrintable(w.lostNotice.Text());
     EXPECT_EQ(device.speed(), 115200u);
 
-    // The server goes away: one report, the port closed and its lamp off.
+    // The server goes away: one notice in plain words, the port closed and its lamp off, and
+    // nothing waited for: the user connects once the server is back.
     device.server->kill();
-    ASSERT_TRUE(waitFor([&] { return !errors.texts.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !w.lostNotice.Text().isEmpty(); }));
     waitFor([] { return false; }, 200); // room for a second report
-    EXPECT_EQ(errors.texts, (Log{"WaitForEvent method failed (Error: 5)"}));
+    EXPECT_TRUE(errors.texts.empty());
+    const QString notice = w.lostNotice.Text();
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("WaitForEvent method failed (Error: 5)\n\n") + device.server->name() +
+                                  QStringLiteral(" stopped working")))
+        << qPrintable(notice);
+    EXPECT_TRUE(notice.contains(QStringLiteral("The connection to the server dropped"))) << qPrintable(notice);
+    EXPECT_TRUE(notice.endsWith(QStringLiteral("Press Connect once it is back."))) << qPrintable(notice);
+    EXPECT_FALSE(w.Reconnect1.Waiting());
     EXPECT_FALSE(w.ComPort1->Connected());
     EXPECT_EQ(w.ComLed2->State(), TComLed::lsOff);
 

@@ -15,19 +15,25 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-// What a running copy answers to --status (exit code, the JSON line), asked without a display
-// as a script over SSH asks.
-inline std::pair<int, QByteArray> askStatus(const QProcessEnvironment &base)
+// The program started again while one runs (its exit code, what it printed), without a display
+// as a script over SSH starts it.
+inline std::pair<int, QByteArray> startAgain(const QProcessEnvironment &base, const QStringList &args)
 {
     QProcess p;
     QProcessEnvironment env = base;
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--status")});
+    p.start(QStringLiteral(TG_APP_PATH), args);
     if (!p.waitForFinished(30000))
         return {-1, QByteArray()};
     return {p.exitCode(), p.readAllStandardOutput().trimmed()};
+}
+
+// What a running copy answers to --status: the JSON line.
+inline std::pair<int, QByteArray> askStatus(const QProcessEnvironment &base)
+{
+    return startAgain(base, {QStringLiteral("--status")});
 }
 
 struct ProgramRun {

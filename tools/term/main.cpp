@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -28,12 +29,14 @@ int usageError(const QString &problem)
 
 int main(int argc, char **argv)
 {
+    // Before the application object, which needs a display: the usage is also read over SSH.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     QString portName;
     int32_t baud = 0;
     if (const QString problem = parsePortArgs(args, portName, baud); !problem.isEmpty())

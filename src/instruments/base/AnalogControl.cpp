@@ -1,5 +1,6 @@
 #include "AnalogControl.h"
 
+#include "Announcer.h"
 #include "FormatSettings.h"
 #include "NumberFormat.h"
 #include "Numeric.h"
@@ -49,7 +50,7 @@ void TGvAnalogGControl::SetValue(float v)
         return;
     value = v;
     digit = DigitOf(v);
-    ValueChange();
+    ValueChange();    tg::AnnounceChange(this);
 }
 
 void TGvAnalogGControl::SetDigit(int d)
@@ -58,7 +59,7 @@ void TGvAnalogGControl::SetDigit(int d)
         return;
     digit = d;
     value = ValueOfDigit(d);
-    ValueChange();
+    ValueChange();    tg::AnnounceChange(this);
 }
 
 void TGvAnalogGControl::SetLimitUpper(float x)
@@ -67,7 +68,7 @@ void TGvAnalogGControl::SetLimitUpper(float x)
         return;
     limitUpper = x;
     limitUpperPPT = signalSettings->ValueToPPT(x);
-    ValueChange();
+    ValueChange();    tg::AnnounceChange(this);
 }
 
 void TGvAnalogGControl::SetLimitLower(float x)
@@ -76,7 +77,7 @@ void TGvAnalogGControl::SetLimitLower(float x)
         return;
     limitLower = x == 0.0f ? 0.0001f : x;
     limitLowerPPT = signalSettings->ValueToPPT(limitLower);
-    ValueChange();
+    ValueChange();    tg::AnnounceChange(this);
 }
 
 void TGvAnalogGControl::SetHintOptions(gv::THintOptions s)

@@ -1,5 +1,6 @@
 #include "AnalogInput.h"
 
+#include "Announcer.h"
 #include "NumberFormat.h"
 #include "Numeric.h"
 
@@ -25,6 +26,7 @@ void TGvAnalogCControl::SetDigit(int d)
     if (std::isfinite(v))
         value = v;
     ValueChange();
+    tg::AnnounceChange(this);
     if (!IsLoading() && OnValueChange)
         OnValueChange(this);
     valueChangedPending = true;

@@ -1,7 +1,9 @@
 #include "BinControl.h"
 
+#include "Announcer.h"
 #include "FlashService.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <bit>
 
@@ -33,6 +35,7 @@ void TGvBinGControl::SetChecked(bool b)
     else if (mode != gv::mRadioButton)
         statusInt &= ~bit(statusBit);
     StatusChanged();
+    tg::AnnounceChange(this);
     if (OnStatusChanged)
         OnStatusChanged(this);
 }
@@ -86,6 +89,9 @@ void TGvBinGControl::SetStatusBit(int n)
 void TGvBinGControl::SetMode(gv::TMode m)
 {
     mode = m;
+    // What the mouse can press the keyboard can reach; a click does not take the focus, so
+    // the mouse works as before.
+    setFocusPolicy(m == gv::mIndicator ? Qt::NoFocus : Qt::TabFocus);
     if (m == gv::mButton)
         SetStatusInt(0);
     else if (m == gv::mRadioButton)
@@ -112,6 +118,7 @@ void TGvBinGControl::SetFlashing(bool b)
     flashing = b;
     updateFlashRegistration();
     StatusChanged();
+    tg::AnnounceChange(this);
     if (OnStatusChanged)
         OnStatusChanged(this);
 }
@@ -148,4 +155,46 @@ void TGvBinGControl::mouseReleaseEvent(QMouseEvent *e)
     if (mode == gv::mButton)
         SetChecked(false);
     StatusChanged();
+}
+
+void TGvBinGControl::keyPressEvent(QKeyEvent *e)
+{
+    const int key = e->key();
+    if (mode == gv::mIndicator || e->modifiers() & ~Qt::KeypadModifier ||
+        (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)) {
+        TGvControl::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (e->isAutoRepeat() || spaceHeld)
+        return;
+    ClickPress();
+    if (key == Qt::Key_Space)
+        spaceHeld = true;
+    else
+        ClickRelease();
+}
+
+void TGvBinGControl::keyReleaseEvent(QKeyEvent *e)
+{
+    if (e->key() != Qt::Key_Space || !spaceHeld) {
+        TGvControl::keyReleaseEvent(e);
+        return;
+    }
+    e->accept();
+    if (e->isAutoRepeat())
+        return;
+    spaceHeld = false;
+    ClickRelease();
+}
+
+// The release of a key held while the focus leaves goes elsewhere: the press ends as a press
+// whose mouse release never comes.
+void TGvBinGControl::focusOutEvent(QFocusEvent *e)
+{
+    TGvControl::focusOutEvent(e);
+    if (spaceHeld) {
+        spaceHeld = false;
+        EndPress();
+    }
 }

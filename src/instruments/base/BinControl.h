@@ -47,6 +47,10 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    // Space presses the control while it is held, as the left button does; Enter clicks it.
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     void updateFlashRegistration();
@@ -61,4 +65,5 @@ private:
     gv::TMode mode = gv::mIndicator;
     bool pressed = false;
     int firstSetBit = 32;
+    bool spaceHeld = false;
 };

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QPen>
 
 namespace {
 
@@ -150,6 +151,52 @@ void TGvControl::paintEvent(QPaintEvent *e)
     p.setClipRegion(e->region());
     layer.Blit(p, e->region());
     PaintForeground(p, e->region());
+    if (ShowsFocusFrame()) {
+        // A frame along the edge, over the instrument's own bevel (the style's focus mark tints
+        // the whole face, which hides the button's state).
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
+void TGvControl::setKeyboardFocus(bool on)
+{
+    if (on == keyboardFocus)
+        return;
+    keyboardFocus = on;
+    RepaintAll();
+}
+
+void TGvControl::focusInEvent(QFocusEvent *e)
+{
+    QWidget::focusInEvent(e);
+    // Coming back to the window or from a menu keeps the frame as it was.
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        keyboardFocus = e->reason() != Qt::MouseFocusReason;
+    if (keyboardFocus)
+        RepaintAll();
+}
+
+void TGvControl::focusOutEvent(QFocusEvent *e)
+{
+    QWidget::focusOutEvent(e);
+    if (keyboardFocus)
+        RepaintAll();
+}
+
+void TGvControl::ClickPress()
+{
+    const QPointF c = QRectF(rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, c, mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &press);
+}
+
+void TGvControl::ClickRelease()
+{
+    const QPointF c = QRectF(rect()).center();
+    QMouseEvent release(QEvent::MouseButtonRelease, c, mapToGlobal(c), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &release);
 }
 
 void TGvControl::FlashMessage(uint32_t, int) {}
@@ -204,6 +251,8 @@ void TGvControl::EndPress()
 void TGvControl::mousePressEvent(QMouseEvent *e)
 {
     const QPoint p = e->position().toPoint();
+    if (e->spontaneous())
+        setKeyboardFocus(false);
     if (e->button() == Qt::LeftButton) {
         pressHeld = true;
         ++pressCount;

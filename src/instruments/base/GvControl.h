@@ -79,6 +79,10 @@ public:
     // loop, once the event in hand is done: no handler runs while a window is torn down.
     void EndPress();
 
+    // Focus reached from the keyboard (or given by assistive technology) shows a frame; focus
+    // taken by a click does not, so the panel looks as it always did under the mouse.
+    bool ShowsFocusFrame() const { return keyboardFocus && hasFocus(); }
+
     std::function<void(QObject *sender)> OnClick;
     std::function<void(QObject *sender)> OnDblClick;
     std::function<void(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> OnMouseDown;
@@ -116,8 +120,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    // Presses the control as a left click at its centre does, through the same handlers, so
+    // the keyboard and assistive technology send exactly what the mouse sends.
+    void ClickPress();
+    void ClickRelease();
 
 private:
+    void setKeyboardFocus(bool on);
+
     QString hint;
     mutable bool hintStale = false;
     bool showHint = false;
@@ -131,6 +143,7 @@ private:
     bool pressEnded = false; // ended by EndPress: its own release is still to be dropped
     bool endingPress = false;
     QPoint pressPos;         // where the held press was last, relative to the control
+    bool keyboardFocus = false;
 };
 
 class TGvGraphicControl : public TGvControl {

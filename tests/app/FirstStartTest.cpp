@@ -115,14 +115,20 @@ TEST(FirstStart, HintGoesWhenAnInstrumentIsSwitchedOnAndIsNeverStored)
     const QString withoutHint = dir.filePath(QStringLiteral("second.ini"));
     QFile(withoutHint).open(QIODevice::WriteOnly);
     {
-        TFormMain w(withHint);
-        w.show();
-        ASSERT_TRUE(hintOf(w) && hintOf(w)->isVisible());
+        // The first window of a process comes out a pixel taller than later ones, with or
+        // without the hint: the two compared are not the first.
+        TFormMain first;
+        first.show();
     }
     {
         TFormMain w(withoutHint);
         w.show();
         ASSERT_EQ(hintOf(w), nullptr);
+    }
+    {
+        TFormMain w(withHint);
+        w.show();
+        ASSERT_TRUE(hintOf(w) && hintOf(w)->isVisible());
     }
     const QByteArray saved = fileBytes(withHint);
     EXPECT_FALSE(saved.isEmpty());

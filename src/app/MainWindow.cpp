@@ -10,6 +10,7 @@
 #include "ComTerminal.h"
 #include "EComPort.h"
 #include "FeatureSettings.h"
+#include "FirstStartHint.h"
 #include "FramePacer.h"
 #include "PanelTerminal.h"
 #include "InstrumentsPage.h"
@@ -31,6 +32,8 @@
 #include "NetLink.h"
 #include "PortDoctor.h"
 #include "PortIdentity.h"
+#include "SerialPorts.h"
+#include "SettingsNotice.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -195,15 +198,20 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     formEvents.OnCloseQuery = [](QWidget *, bool &) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+    const bool firstStart = !settingsFile.isEmpty() && !QFileInfo::exists(settingsFile);
     if (!settingsFile.isEmpty()) {
         settings = std::make_unique<IniFileStorage>(settingsFile);
         storages = createMainFormStorages(this, settings.get(), formEvents);
+        if (const QString problem = settingsProblem(*settings); !problem.isEmpty())
+            new TSettingsNotice(this, problem);
     }
     features = std::make_unique<TFeatureSettings>(settingsFile);
     ReconnectAutomatically1->setChecked(features->Reconnect());
     ConnectAtStart1->setChecked(features->ConnectAtStart());
     journal.setLimits(features->JournalLimits());
     SetStatusStripShown(features->StatusStrip());
+    if (firstStart)
+        showFirstStartHint();
     new FormEventBridge(this, formEvents);
     pacer = new FramePacer(this);
     pacer->OnFrame = [this] {
@@ -224,6 +232,34 @@ TFormMain::~TFormMain()
     timeMachine.reset();
     ComPort1->DetachLink(&journalLink);
     ComTerminal1->SetComPort(nullptr);
+}
+
+void TFormMain::showFirstStartHint()
+{
+    std::vector<QWidget *> shown;
+    for (QObject *o : instruments)
+        if (auto *w = qobject_cast<QWidget *>(o))
+            shown.push_back(w);
+    auto *hint = new TFirstStartHint(TabSheetShow, shown, ComPort1, [] { return tg::platform::listSerialPorts(); });
+    hint->OnConnect = [this](const QString &port) {
+        ComPort1->SetPort(port);
+        ComComboBoxPort->SetText(port);
+        ButtonConnectComPort1Click();
+        // The panel is still empty: the next step is switching instruments on.
+        if (ComPort1->Connected())
+            PageControl1->setCurrentWidget(TabSheetInstrumente);
+    };
+    hint->OnInstruments = [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); };
+}
+
+// What "Arrange" places: every instrument of the panel and the full trend frame.
+std::vector<QWidget *> TFormMain::panelControls() const
+{
+    std::vector<QWidget *> controls{TFrame11};
+    for (QObject *o : instruments)
+        if (auto *w = qobject_cast<QWidget *>(o))
+            controls.push_back(w);
+    return controls;
 }
 
 QWidget *TFormMain::page(const QString &name, const QString &caption)
@@ -515,7 +551,7 @@ void TFormMain::buildTerminalPage()
     LabelTerminal = new QLabel(QStringLiteral("xxx"), TabSheetTerminal);
     LabelTerminal->setObjectName(QStringLiteral("LabelTerminal"));
     LabelTerminal->setTextFormat(Qt::PlainText);
-    LabelTerminal->setGeometry(810, 30, 340, 30);
+    LabelTerminal->setGeometry(840, 30, 310, 30); // right of the lamp
 
     ComTerminal1 = new TComTerminal(TabSheetTerminal);
     ComTerminal1->setObjectName(QStringLiteral("ComTerminal1"));
@@ -683,6 +719,16 @@ void TFormMain::buildMenu()
     statusStripItem->setObjectName(QStringLiteral("StatusBar1Item"));
     statusStripItem->setCheckable(true);
     connect(statusStripItem, &QAction::triggered, this, &TFormMain::SetStatusStripShown);
+    // Arranging is part of editing: only while the port is closed.
+    QAction *arrangeAction = show->addAction(QStringLiteral("Arran&ge"), this, [this] {
+        if (!ComPort1->Connected())
+            arrange.Arrange(TabSheetShow, panelControls());
+    });
+    QAction *undoArrange = show->addAction(QStringLiteral("&Undo arrange"), this, [this] { arrange.Undo(); });
+    connect(show, &QMenu::aboutToShow, this, [this, arrangeAction, undoArrange] {
+        arrangeAction->setEnabled(!ComPort1->Connected());
+        undoArrange->setEnabled(!ComPort1->Connected() && arrange.CanUndo());
+    });
     bar->addAction(QStringLiteral("&Instruments"), this, [this] { PageControl1->setCurrentWidget(TabSheetInstrumente); });
     bar->addAction(QStringLiteral("I&nterface"), this, [this] { PageControl1->setCurrentWidget(TabSheetSchnittstelle); });
     bar->addAction(QStringLiteral("&Terminal"), this, [this] { PageControl1->setCurrentWidget(TabSheetTerminal); });

@@ -1,6 +1,7 @@
 #pragma once
 // The program's one window: pages reached through the menu, the port with its packet framer,
 // and the panel the device drives.
+#include "Arrange.h"
 #include "Catalogue.h"
 #include "ComLink.h"
 #include "FormControls.h"
@@ -169,6 +170,8 @@ private:
     void buildStatusBar();
     void fitBottomBar();
 
+    void showFirstStartHint();
+    std::vector<QWidget *> panelControls() const;
     void centreOnScreen();
     void watchPanelMouse();
     QWidget *instrumentOf(QObject *o) const;
@@ -196,4 +199,5 @@ private:
     TRadioButton *radioVisible = nullptr;
     TInstrumentsPage *instrumentsPage = nullptr;
     std::unique_ptr<TPanelEditor> editor;
+    tg::edit::TArrange arrange;
 };

@@ -229,9 +229,14 @@ void TGvMiniTrend::drawTimeLabel(TCanvas &c)
     c.setFontColor(Qc(timeLineColor));
     c.setBrushColor(Qc(bkColor)); // the label keeps the plot's background behind it
     c.setBrushStyle(TBrushStyle::bsSolid);
-    const QString text = QStringLiteral(" ") + timeText + QStringLiteral(" - ") +
-        FormatSettings().formatLongTime(Now()) + QStringLiteral(">");
-    TextAligned(c, plotW, plotH - 3, 8, text);
+    const QString perDivision = QStringLiteral(" ") + timeText + QStringLiteral(" -");
+    const QString clock = QStringLiteral(" ") + FormatSettings().formatLongTime(Now()) + QStringLiteral(">");
+    // A plot too narrow for the label on one line (the panel's small trend) gets it on two,
+    // rather than losing the time per division off its left edge.
+    if (c.TextWidth(perDivision + clock) <= plotW)
+        TextAligned(c, plotW, plotH - 3, 8, perDivision + clock);
+    else
+        TextLines(c, plotW, plotH - 3, 8, perDivision + QLatin1Char('|') + clock, 0);
 }
 
 bool TGvMiniTrend::rowOf(const Channel &c, int &row) const

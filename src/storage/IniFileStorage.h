@@ -92,6 +92,8 @@ public:
     // unreadable file, which was reported when read). Returns false when nothing was written.
     bool SaveFile();
     bool ReadOnly() const { return m_readOnly; }
+    // The file is there but could not be read whole: nothing is saved in this run.
+    bool Unreadable() const { return m_unreadable; }
 
     // Replaces the memory image by the given file text, without touching the file.
     void LoadImage(QByteArrayView text) { m_image.parse(text.toByteArray()); }

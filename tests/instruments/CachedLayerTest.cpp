@@ -117,3 +117,51 @@ TEST(CachedLayer, HighRatioLayerIsSharpAndBlitsItsPart)
     EXPECT_TRUE(layer.Image().isNull());
     EXPECT_EQ(builds, 4);
 }
+
+// At fractional ratios a part's edges fall between device pixels: parts blitted one by one (and
+// the bands a tall part is drawn in) must together give the picture the whole layer gives,
+// without a gap or a doubled row where they meet.
+TEST(CachedLayer, PartsMeetWithoutSeamsAtEveryRatio)
+{
+    for (const qreal dpr : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        SCOPED_TRACE(dpr);
+        TCachedLayer layer;
+        const QSize size(61, 157);
+        layer.Ensure(size, dpr, [&](TCanvas &c) {
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); x += 2) {
+                    c.setBrushColor(QColor((y * 7) % 256, (x * 11) % 256, (y + x) % 2 ? 255 : 0));
+                    c.FillRect({x, y, x + 2, y + 1});
+                }
+        });
+        auto paint = [&](const QRegion &asked) {
+            QImage target = MakeLayerImage(size.width(), size.height(), dpr, QImage::Format_RGB32);
+            target.fill(Qt::white);
+            QPainter p(&target);
+            for (const QRect &r : asked)
+                layer.Blit(p, r);
+            return target;
+        };
+        const QImage whole = paint(QRegion(QRect(QPoint(), size)));
+        // Odd-sized parts, as the value boxes and pointers of the instruments ask for.
+        QRegion parts;
+        for (int y = 0; y < size.height(); y += 13)
+            for (int x = 0; x < size.width(); x += 7)
+                parts += QRect(x, y, 7, 13);
+        const QImage pieced = paint(parts);
+        ASSERT_EQ(pieced.size(), whole.size());
+        int differing = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                differing += whole.pixel(x, y) != pieced.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        // The whole picture is the layer itself over the white, pixel for pixel.
+        QImage own = layer.Image();
+        own.setDevicePixelRatio(1);
+        QImage expected(own.size(), QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter(&expected).drawImage(0, 0, own);
+        expected.setDevicePixelRatio(dpr);
+        EXPECT_EQ(whole, expected);
+    }
+}

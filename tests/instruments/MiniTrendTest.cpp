@@ -274,6 +274,35 @@ TEST(MiniTrend, PanelSetUp)
     EXPECT_GT(t.SampleInterval(), 0);
 }
 
+// The panel's trend is too narrow for its time label on one line; all of it still shows: about
+// as many pixels of the label as a trend wide enough for one line shows (glyphs placed at other
+// fractions of a pixel differ by a few).
+TEST(MiniTrend, TimeLabelIsWholeInTheSmallPlot)
+{
+    const auto now = TGvMiniTrend::Now;
+    TGvMiniTrend::Now = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 34, 56)); };
+    auto labelPixels = [](int width) {
+        TGvMiniTrend t;
+        SetUpPanelMiniTrend(t);
+        t.resize(width, 150);
+        t.loaded();
+        const QImage plot = t.Plot().convertToFormat(QImage::Format_RGB32);
+        const QRgb label = Qc(t.TimeLineColor()).rgb();
+        int pixels = 0;
+        for (int y = 0; y < plot.height(); ++y)
+            for (int x = 0; x < plot.width(); ++x) // a time line runs from the top
+                pixels += plot.pixel(x, y) == label && plot.pixel(x, 0) != label;
+        return std::pair(t.TimeText(), pixels);
+    };
+    const auto [smallText, small] = labelPixels(150);
+    const auto [wideText, wide] = labelPixels(400);
+    TGvMiniTrend::Now = now;
+    ASSERT_EQ(smallText, wideText);
+    EXPECT_GT(wide, 100);
+    EXPECT_GT(small, wide * 9 / 10);
+    EXPECT_LT(small, wide * 11 / 10);
+}
+
 TEST(MiniTrend, DigitsAtTheirDeclaredDefaultsAreNotStored)
 {
     TGvMiniTrend t;

@@ -95,6 +95,7 @@ int main(int argc, char **argv)
     gallery::displayPages();
     gallery::terminalPage();
     gallery::interfacePage();
+    gallery::windowPages();
 
     SetFlashService(nullptr);
     QTextStream(stdout) << gallery::written << " pictures in " << gallery::outDir << '\n';

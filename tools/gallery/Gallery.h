@@ -55,6 +55,7 @@ void numEdit();
 void input();
 void terminalPage();
 void interfacePage();
+void windowPages();
 void comLed();
 
 } // namespace gallery

@@ -67,6 +67,7 @@ TInstrumentsPage::TInstrumentsPage(QWidget *panel, QWidget *parent) : QWidget(pa
 {
     setObjectName(QStringLiteral("TabSheetInstrumente"));
     auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
     auto *left = new QGroupBox(this);
     left->setObjectName(QStringLiteral("GroupBox1"));
     BuildGroups(left);
@@ -158,6 +159,7 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
     };
     // Two columns of groups; in a group, five ids to a row with the button above the box.
     auto *columns = new QGridLayout(left);
+    columns->setContentsMargins(4, 4, 4, 4);
     constexpr int PerRow = 5;
     int placed = 0;
     for (const GroupDef &g : groups) {
@@ -166,7 +168,11 @@ void TInstrumentsPage::BuildGroups(QWidget *left)
         box->setEnabled(g.enabled);
         box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; color: maroon; }"));
         auto *grid = new QGridLayout(box);
+        // Tight, so that both columns of groups and the widest fields page fit the window side
+        // by side.
         grid->setVerticalSpacing(0);
+        grid->setHorizontalSpacing(4);
+        grid->setContentsMargins(4, grid->contentsMargins().top(), 4, grid->contentsMargins().bottom());
         int col = 0;
         for (int id : g.selectable) {
             auto *button = new QToolButton(box);

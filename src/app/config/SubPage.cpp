@@ -75,6 +75,8 @@ QLabel *AddNote(QFormLayout *form, const char *utf8, QWidget *parent)
 {
     auto *note = new QLabel(QString::fromUtf8(utf8), parent);
     note->setTextFormat(Qt::PlainText);
+    // Wraps where the fields beside the panel's groups leave less room than its longest line.
+    note->setWordWrap(true);
     form->addRow(note);
     return note;
 }

@@ -35,12 +35,39 @@ QImage CopyLogical(const QImage &img, const QRect &part)
     return out;
 }
 
+// Copies device pixels one to one: the painter's logical pixels are the image's (same ratio,
+// no rotation), so nothing is resampled. The part grows to whole device pixels, so that parts
+// painted one after another meet without a seam however their edges fall at a fractional ratio.
+void DrawDevicePixels(QPainter &p, QPoint to, const QImage &img, const QRect &part)
+{
+    const qreal dpr = img.devicePixelRatio();
+    const QTransform device = p.deviceTransform();
+    const QPointF origin = device.map(QPointF(to - part.topLeft()));
+    const QPoint at(qRound(origin.x()), qRound(origin.y()));
+    const QRect src = scaled(part, dpr).toAlignedRect() & img.rect();
+    QImage raw = img; // shares the pixels
+    raw.setDevicePixelRatio(1);
+    p.save();
+    p.setWorldTransform(device.inverted() * p.worldTransform());
+    for (int y = src.top(); y <= src.bottom(); y += kBandRows) {
+        const QRect piece(src.x(), y, src.width(), std::min(kBandRows, src.bottom() + 1 - y));
+        p.drawImage(at + piece.topLeft(), raw, piece);
+    }
+    p.restore();
+}
+
 void DrawImagePart(QPainter &p, QPoint to, const QImage &img, const QRect &part)
 {
+    const qreal dpr = img.devicePixelRatio();
+    const QTransform device = p.deviceTransform();
+    if (dpr != 1 && device.type() <= QTransform::TxScale && qFuzzyCompare(device.m11(), dpr)
+        && qFuzzyCompare(device.m22(), dpr)) {
+        DrawDevicePixels(p, to, img, part);
+        return;
+    }
     // In bands of few rows: Qt hands a taller blend under a clip region to helper threads and
     // waits for them, which on a busy machine costs milliseconds a frame instead of micro-
     // seconds.
-    const qreal dpr = img.devicePixelRatio();
     const int band = std::max(1, int(kBandRows / dpr));
     for (int y = 0; y < part.height(); y += band) {
         const QRect piece(part.x(), part.y() + y, part.width(), std::min(band, part.height() - y));

@@ -24,16 +24,16 @@ _tavelgrid_complete()
     local options positional=0
     COMPREPLY=()
     case $command in
-        tavelgrid) options="--port --baud --connect --settings --status --help --help-all --version" ;;
-        tavelgrid-sim) options="--rate --replay --noise --duration --link --quiet --help" ;;
-        tavelgrid-monitor) options="--quiet --help"; positional=1 ;;
+        tavelgrid) options="--port --baud --connect --settings --status --release --wait --help --help-all --version" ;;
+        tavelgrid-sim) options="--rate --replay --noise --duration --link --quiet --control --unplug-every --away --help" ;;
+        tavelgrid-monitor) options="--quiet --json --stats --send --for --count --help"; positional=1 ;;
         tavelgrid-term) options="--help"; positional=1 ;;
     esac
     case $prev in
         --port) _tavelgrid_ports "$cur"; return ;;
         --baud) _tavelgrid_bauds "$cur"; return ;;
         --settings | --replay) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- "$cur")); return ;;
-        --rate | --noise | --duration | --link) return ;; # a number or a name of the user's
+        --rate | --noise | --duration | --link | --unplug-every | --away | --send | --for | --count) return ;; # a number or a name of the user's
     esac
     if [[ $cur == -* || $positional -eq 0 ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

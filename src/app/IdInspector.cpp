@@ -71,7 +71,10 @@ TIdInspector::TIdInspector(Sources sources, QWidget *parent) : QWidget(parent, Q
                                       QStringLiteral("Last"), QStringLiteral("Min"), QStringLiteral("Max"),
                                       QStringLiteral("Last raw packet"), QStringLiteral("Instrument")});
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setDefaultSectionSize(64);
     table->horizontalHeader()->setSectionResizeMode(ColRaw, QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(ColInstrument, QHeaderView::ResizeToContents);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setSortingEnabled(true);
     table->sortByColumn(ColId, Qt::AscendingOrder);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -64,6 +64,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -178,7 +179,6 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     LabelWaiting->setTextFormat(Qt::PlainText);
     LabelWaiting->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: black; border: 1px solid #a08020; "
                                                "padding: 4px 8px; }"));
-    LabelWaiting->move(8, 8);
     LabelWaiting->hide();
     StaleMarker1 = new TStaleMarker(TabSheetShow, instruments, [this](int id) -> std::optional<tg::journal::Micros> {
         const tg::app::IdStats *s = linkStats.id(id);
@@ -840,6 +840,8 @@ void TFormMain::waitFor(TReconnect::Reason reason)
                               : QStringLiteral("Waiting for %1: the port is released for another program and is "
                                                "opened again once that program has let it go.").arg(device));
     LabelWaiting->adjustSize();
+    // At the page's foot, where a panel is least often laid out, so the values stay readable.
+    LabelWaiting->move(8, std::max(8, PageControl1->height() - LabelWaiting->height() - 8));
     LabelWaiting->raise();
     LabelWaiting->show();
 }

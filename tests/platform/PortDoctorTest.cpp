@@ -17,7 +17,7 @@ using namespace tg::platform;
 namespace {
 
 const UsbSerial kConverter{"ttyUSB0", kPci, "1-2", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"};
-const UsbSerial kBoard{"ttyACM0", kPci, "1-3", "2341", "0043", "Arduino (www.arduino.cc)", "", "85736323838351F0B1A1"};
+const UsbSerial kBoard{"ttyACM0", kPci, "1-3", "1209", "2301", "Board Maker (board.example)", "", "85736323838351F0B1A1"};
 
 } // namespace
 
@@ -147,7 +147,7 @@ TEST(PortDoctor, AMissingPortListsThePortsPresent)
     f.add(kBoard);
     const QString present =
         QStringLiteral("Ports present:\n"
-                       "  %1/ttyACM0 \u2014 Arduino (www.arduino.cc), serial 85736323838351F0B1A1 (2341:0043)\n"
+                       "  %1/ttyACM0 \u2014 Board Maker (board.example), serial 85736323838351F0B1A1 (1209:2301)\n"
                        "  %1/ttyUSB0 \u2014 FTDI FT232R USB UART, serial A50285BI (0403:6001)")
             .arg(f.roots.dev);
     const QString byId = f.roots.dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_OTHER-if00-port0");

@@ -22,9 +22,9 @@ const Known kKnown[] = {
     {{"ttyUSB1", kPci, "1-1.4", "1a86", "7523", "", "USB Serial", ""},
      "usb-1a86_USB_Serial-if00-port0", "pci-0000:00:14.0-usb-0:1.4:1.0-port0", "USB Serial (1a86:7523)", false},
     // A modem: no port number; no product string, so the product id stands in.
-    {{"ttyACM0", kPci, "1-3", "2341", "0043", "Arduino (www.arduino.cc)", "", "85736323838351F0B1A1"},
-     "usb-Arduino__www.arduino.cc__0043_85736323838351F0B1A1-if00", "pci-0000:00:14.0-usb-0:3:1.0",
-     "Arduino (www.arduino.cc), serial 85736323838351F0B1A1 (2341:0043)", true},
+    {{"ttyACM0", kPci, "1-3", "1209", "2301", "Board Maker (board.example)", "", "85736323838351F0B1A1"},
+     "usb-Board_Maker__board.example__2301_85736323838351F0B1A1-if00", "pci-0000:00:14.0-usb-0:3:1.0",
+     "Board Maker (board.example), serial 85736323838351F0B1A1 (1209:2301)", true},
     // The second port of a two-port converter on a controller that is not on PCI.
     {{"ttyUSB2", kSoc, "1-1.2", "0403", "6010", "FTDI", "Dual RS232-HS", "", 1},
      "usb-FTDI_Dual_RS232-HS-if01-port0", "platform-3f980000.usb-usb-0:1.2:1.1-port0",

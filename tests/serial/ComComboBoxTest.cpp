@@ -98,7 +98,7 @@ TEST(ComComboBox, PortsShowWhatTheDeviceIsBesideAnUnchangedName)
     ScopedRuntimeFolder runtime;
     SysfsFixture sys;
     sys.add({"ttyUSB0", kPci, "1-2", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"});
-    sys.add({"ttyACM0", kPci, "1-3", "2341", "0043", "Arduino (www.arduino.cc)", "", "85736323838351F0B1A1"});
+    sys.add({"ttyACM0", kPci, "1-3", "1209", "2301", "Board Maker (board.example)", "", "85736323838351F0B1A1"});
     sys.addUart(QStringLiteral("ttyS1"), QStringLiteral("4"));
     TComComboBox box;
     box.SetPortLister([&] { return tg::platform::listSerialPorts(sys.roots); });
@@ -107,7 +107,7 @@ TEST(ComComboBox, PortsShowWhatTheDeviceIsBesideAnUnchangedName)
     const struct {
         QString port, description;
     } expected[] = {
-        {sys.node("ttyACM0"), "Arduino (www.arduino.cc), serial 85736323838351F0B1A1 (2341:0043)"},
+        {sys.node("ttyACM0"), "Board Maker (board.example), serial 85736323838351F0B1A1 (1209:2301)"},
         {sys.node("ttyS1"), ""},
         {sys.node("ttyUSB0"), "FTDI FT232R USB UART, serial A50285BI (0403:6001)"},
     };

@@ -59,7 +59,7 @@ void interfacePage()
         SysfsFixture sys;
         sys.add({"ttyUSB0", kPci, "1-2", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"});
         sys.add({"ttyUSB1", kPci, "1-1.4", "1a86", "7523", "", "USB Serial", ""});
-        sys.add({"ttyACM0", kPci, "1-3", "2341", "0043", "Arduino (www.arduino.cc)", "", "85736323838351F0B1A1"});
+        sys.add({"ttyACM0", kPci, "1-3", "1209", "2301", "Board Maker (board.example)", "", "85736323838351F0B1A1"});
         sys.addUart(QStringLiteral("ttyS0"), QStringLiteral("4"));
         portList(sys.node(QStringLiteral("ttyUSB0")), QStringLiteral("interface-port-list-usb"), &sys.roots);
         device.terminate();

@@ -13,6 +13,9 @@ const QString kLastBaud = QStringLiteral("Port\\LastBaud");
 const QString kConnectAtStart = QStringLiteral("Port\\ConnectAtStart");
 const QString kReconnect = QStringLiteral("Port\\Reconnect");
 const QString kStatusStrip = QStringLiteral("Journal\\StatusStrip");
+const QString kStaleMarking = QStringLiteral("Panel\\StaleMarking");
+const QString kStaleSeconds = QStringLiteral("Panel\\StaleSeconds");
+constexpr int kMaxStaleSeconds = 24 * 3600;
 const QString kMaxMinutes = QStringLiteral("Journal\\MaxMinutes");
 const QString kMaxMiB = QStringLiteral("Journal\\MaxMiB");
 constexpr qint64 kMinute = 60 * 1000 * 1000;
@@ -43,6 +46,10 @@ TFeatureSettings::TFeatureSettings(const QString &mainFile)
     read([this] { m_connectAtStart = m_file->LoadBool(kConnectAtStart, false); });
     read([this] { m_reconnect = m_file->LoadBool(kReconnect, true); });
     read([this] { m_statusStrip = m_file->LoadBool(kStatusStrip, false); });
+    read([this] { m_staleMarking = m_file->LoadBool(kStaleMarking, false); });
+    read([this] {
+        m_staleSeconds = int(std::clamp<qint64>(m_file->LoadInt(kStaleSeconds, m_staleSeconds), 1, kMaxStaleSeconds));
+    });
     read([this] {
         const qint64 minutes = m_file->LoadInt(kMaxMinutes, m_journalLimits.maxAge / kMinute);
         m_journalLimits.maxAge = std::clamp<qint64>(minutes, 1, 7 * 24 * 60) * kMinute;
@@ -93,6 +100,23 @@ void TFeatureSettings::SetStatusStrip(bool on)
     save();
 }
 
+void TFeatureSettings::SetStaleMarking(bool on)
+{
+    if (on == m_staleMarking)
+        return;
+    m_staleMarking = on;
+    save();
+}
+
+void TFeatureSettings::SetStaleSeconds(int seconds)
+{
+    seconds = std::clamp(seconds, 1, kMaxStaleSeconds);
+    if (seconds == m_staleSeconds)
+        return;
+    m_staleSeconds = seconds;
+    save();
+}
+
 void TFeatureSettings::save()
 {
     if (!m_file || m_failed)
@@ -107,6 +131,8 @@ void TFeatureSettings::save()
     m_file->StoreBool(kConnectAtStart, m_connectAtStart);
     m_file->StoreBool(kReconnect, m_reconnect);
     m_file->StoreBool(kStatusStrip, m_statusStrip);
+    m_file->StoreBool(kStaleMarking, m_staleMarking);
+    m_file->StoreInt(kStaleSeconds, m_staleSeconds);
     m_file->StoreInt(kMaxMinutes, m_journalLimits.maxAge / kMinute);
     m_file->StoreInt(kMaxMiB, qint64(m_journalLimits.maxBytes >> 20));
     // Said once: later changes are kept for the run only.

@@ -1,7 +1,7 @@
 #pragma once
 // Settings of the port conveniences (the port and rate last connected with, connecting at
 // start, reconnecting a lost device) and of the journal's views (the status strip, how much
-// the journal keeps) in a file of their own beside the main settings file,
+// the journal keeps, marking stale instruments) in a file of their own beside the main settings file,
 // "<name>-features.ini", so the main file keeps exactly the keys it always had.
 #include "Journal.h"
 
@@ -27,6 +27,9 @@ public:
     bool Reconnect() const { return m_reconnect; }
     bool StatusStrip() const { return m_statusStrip; }
     tg::journal::Limits JournalLimits() const { return m_journalLimits; }
+    // Instruments without a new value for StaleSeconds() are dimmed, when StaleMarking() is on.
+    bool StaleMarking() const { return m_staleMarking; }
+    int StaleSeconds() const { return m_staleSeconds; }
 
     // Each change is written at once, so it survives however the program ends; setting what is
     // already set writes nothing.
@@ -34,6 +37,8 @@ public:
     void SetConnectAtStart(bool on);
     void SetReconnect(bool on);
     void SetStatusStrip(bool on);
+    void SetStaleMarking(bool on);
+    void SetStaleSeconds(int seconds);
 
 private:
     void save();
@@ -44,5 +49,7 @@ private:
     bool m_reconnect = true;
     bool m_statusStrip = false;
     tg::journal::Limits m_journalLimits;
+    bool m_staleMarking = false;
+    int m_staleSeconds = 10;
     bool m_failed = false; // a save failed and was reported
 };

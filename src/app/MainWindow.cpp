@@ -16,6 +16,7 @@
 #include "InstrumentsPage.h"
 #include "PanelEditor.h"
 #include "RecordingPlayer.h"
+#include "StaleMarker.h"
 #include "StatusStrip.h"
 #include "TimeBar.h"
 #include "TimeMachine.h"
@@ -179,6 +180,10 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     LabelWaiting->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: black; border: 1px solid #a08020; "
                                                "padding: 4px 8px; }"));
     LabelWaiting->hide();
+    StaleMarker1 = new TStaleMarker(TabSheetShow, instruments, [this](int id) -> std::optional<tg::journal::Micros> {
+        const tg::app::IdStats *s = linkStats.id(id);
+        return s ? std::optional(s->lastTime) : std::nullopt;
+    });
     buildStatusBar();
     resize(1164, 710 + menuBar()->sizeHint().height());
     PageControl1->setCurrentWidget(TabSheetShow);
@@ -210,6 +215,8 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
     ConnectAtStart1->setChecked(features->ConnectAtStart());
     journal.setLimits(features->JournalLimits());
     SetStatusStripShown(features->StatusStrip());
+    StaleMarker1->SetAfterSeconds(features->StaleSeconds());
+    SetStaleMarking(features->StaleMarking());
     if (firstStart)
         showFirstStartHint();
     new FormEventBridge(this, formEvents);
@@ -692,6 +699,7 @@ void TFormMain::buildMenu()
         if (const QString error = name.isEmpty() ? QString() : SaveRecording(name); !error.isEmpty())
             showWarning(QStringLiteral("Die Aufzeichnung kann nicht gespeichert werden:\n%1\n\n%2").arg(name, error));
     });
+    addExportItems(file);
     file->addAction(QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &TFormMain::Beenden1Click);
     QMenu *show = bar->addMenu(QStringLiteral("&Show "));
     connect(show, &QMenu::aboutToShow, this, [this] { PageControl1->setCurrentWidget(TabSheetShow); });
@@ -720,6 +728,7 @@ void TFormMain::buildMenu()
     statusStripItem->setCheckable(true);
     connect(statusStripItem, &QAction::triggered, this, &TFormMain::SetStatusStripShown);
     // Arranging is part of editing: only while the port is closed.
+    addLinkViewItems(show);
     QAction *arrangeAction = show->addAction(QStringLiteral("Arran&ge"), this, [this] {
         if (!ComPort1->Connected())
             arrange.Arrange(TabSheetShow, panelControls());

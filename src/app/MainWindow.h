@@ -24,10 +24,13 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QStatusBar;
 class FramePacer;
 class TStatusStrip;
+class TIdInspector;
+class TStaleMarker;
 class TTimeBar;
 class TRecordingPlayer;
 namespace tg::app {
@@ -100,6 +103,16 @@ public:
     void SetStatusStripShown(bool on);
     bool StatusStripShown() const;
 
+    // The window listing every id seen, made when first opened.
+    TIdInspector *IdInspector();
+    // Dims instruments without a recent value; off unless switched on.
+    void SetStaleMarking(bool on);
+    void SetStaleSeconds(int seconds);
+    // The values of [from, until] of the journal as CSV, and the panel as PNG; the reason when
+    // the file cannot be written, empty on success.
+    QString ExportValues(const QString &fileName, tg::journal::Micros from, tg::journal::Micros until);
+    QString ExportPanel(const QString &fileName);
+
     // The time machine: the panel frozen on a moment of the journal, or playing a recording.
     tg::app::TimeMachine &TimeMachine() const { return *timeMachine; }
     void FreezeClick();
@@ -145,6 +158,7 @@ public:
     TMainFormStorages storages{};
     TStatusStrip *StatusStrip1;
     TTimeBar *TimeBar1;
+    TStaleMarker *StaleMarker1;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -168,6 +182,8 @@ private:
     void wireInputs();
     void sendToDevice(const QString &text);
     void buildStatusBar();
+    void addExportItems(QMenu *file);
+    void addLinkViewItems(QMenu *show);
     void fitBottomBar();
 
     void showFirstStartHint();
@@ -192,6 +208,8 @@ private:
     tg::journal::Micros chunkTime = 0;
     QStatusBar *bottomBar = nullptr;
     QAction *statusStripItem = nullptr;
+    QAction *staleMarkingItem = nullptr;
+    TIdInspector *inspector = nullptr;
     int bottomBarHeight = 0;
     FramePacer *pacer = nullptr;
     std::unique_ptr<tg::app::TimeMachine> timeMachine;

@@ -42,13 +42,7 @@ journal::Micros TimeMachine::EarliestTime() const
 
 void TimeMachine::resetFramer()
 {
-    framer->SetStartString(liveFramer.StartString());
-    framer->SetStopString(liveFramer.StopString());
-    framer->SetIncludeStrings(liveFramer.IncludeStrings());
-    framer->SetCaseInsensitive(liveFramer.CaseInsensitive());
-    framer->SetMaxBufferSize(liveFramer.MaxBufferSize());
-    framer->SetSize(liveFramer.Size());
-    framer->ResetBuffer();
+    framer->CopyFraming(liveFramer);
 }
 
 void TimeMachine::Freeze()

@@ -100,6 +100,17 @@ void TComDataPacket::MarkersChanged()
         ResetBuffer();
 }
 
+void TComDataPacket::CopyFraming(const TComDataPacket &other)
+{
+    SetStartString(other.StartString());
+    SetStopString(other.StopString());
+    SetIncludeStrings(other.IncludeStrings());
+    SetCaseInsensitive(other.CaseInsensitive());
+    SetMaxBufferSize(other.MaxBufferSize());
+    SetSize(other.Size());
+    ResetBuffer();
+}
+
 void TComDataPacket::ResetBuffer()
 {
     if (Buffered().isEmpty())

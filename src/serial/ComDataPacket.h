@@ -43,6 +43,9 @@ public:
     int32_t Size() const { return m_size; }
     void SetSize(int32_t value);
 
+    // Frames as `other` does (markers, size, limits), starting afresh; for framers that replay
+    // what another one framed live.
+    void CopyFraming(const TComDataPacket &other);
     // Throws away what is buffered (through OnDiscard) and searches for a start again.
     void ResetBuffer();
     // The framing entry: one received chunk.

@@ -5,6 +5,7 @@
 
 #include "ComPort.h"
 #include "InstrumentsPage.h"
+#include "IdInspector.h"
 #include "MainWindow.h"
 
 #include <QCoreApplication>
@@ -71,7 +72,18 @@ void windowPages()
     w.PageControl1->setCurrentWidget(w.TabSheetInstrumente);
     w.findChild<TInstrumentsPage *>()->Select(3);
     saveWindow(w, QStringLiteral("window-instruments-ameter"));
+    // The id inspector over the live link.
+    w.PageControl1->setCurrentWidget(w.TabSheetShow);
+    w.IdInspector()->show();
+    saveWindow(*w.IdInspector(), QStringLiteral("id-inspector"));
+    w.IdInspector()->hide();
+    // The device stops talking: after three seconds its instruments are dimmed with their age.
+    w.SetStaleSeconds(3);
+    w.SetStaleMarking(true);
     w.ComPort1->SetConnected(false);
+    runFor(4200);
+    saveWindow(w, QStringLiteral("panel-stale-instruments"));
+    w.SetStaleMarking(false);
     device.terminate();
     device.waitForFinished(3000);
 }

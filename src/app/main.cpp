@@ -139,7 +139,7 @@ void answerWithoutDisplay(int argc, char **argv)
         o.cl.showHelp(0);
     // The running copy, asked over the single-instance channel.
     InstanceLock instance(instanceName());
-    const bool first = instance.claim();
+    const bool first = !instance.firstCopyRuns();
     if (o.cl.isSet(o.release)) {
         if (first)
             noCopyAnswered();

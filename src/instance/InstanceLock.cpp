@@ -58,19 +58,44 @@ QString InstanceLock::socketName() const
     return m_name + QLatin1Char('-') + QString::number(qHash(m_folder));
 }
 
+int InstanceLock::takeLock()
+{
+    const QByteArray lockPath = QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1; // without a lock file every copy runs rather than none
+    const QDeadlineTimer deadline(kAnswerMs);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return fd;
+        QLocalSocket s;
+        s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        s.connectToServer(socketName());
+        // A holder that never listens in time is taken for a first copy that hangs.
+        if (s.waitForConnected(int(deadline.remainingTime())) || deadline.hasExpired()) {
+            ::close(fd);
+            m_anotherCopyRunning = true;
+            return -1;
+        }
+        QThread::msleep(20);
+    }
+}
+
+bool InstanceLock::firstCopyRuns()
+{
+    const int fd = takeLock();
+    if (fd >= 0)
+        ::close(fd);
+    return m_anotherCopyRunning;
+}
+
 bool InstanceLock::claim()
 {
     if (m_server)
         return true;
-    const QByteArray lockPath = QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = takeLock();
     if (fd < 0)
-        return true; // without a lock file every copy runs rather than none
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        m_anotherCopyRunning = true;
-        return false;
-    }
+        return !m_anotherCopyRunning;
     m_lockFd = fd;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);

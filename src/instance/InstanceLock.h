@@ -17,7 +17,12 @@ public:
     ~InstanceLock() override;
 
     // The start-up check: true when this is the first copy; it then listens for later copies.
+    // A holder of the lock that does not listen is a copy that only asks (--status) and lets
+    // go at once, or a first copy a moment before it listens: the check waits to see which.
     bool claim();
+    // Whether a first copy runs, for a copy that only asks it something: found without
+    // listening, so that a copy starting meanwhile is not taken in by the asker.
+    bool firstCopyRuns();
     // What the check found: another copy holds the lock.
     bool anotherCopyRunning() const { return m_anotherCopyRunning; }
     // Asks the first copy to come to the front and waits until it has; false when none answered.
@@ -45,6 +50,9 @@ public:
 
 private:
     QString socketName() const;
+    // The lock file's descriptor with the lock taken, or -1 once a listening first copy
+    // was found; m_anotherCopyRunning says which.
+    int takeLock();
     // Sends one request line to the first copy and returns its answer line (empty: none).
     QByteArray ask(const QByteArray &request) const;
     void serve(class QLocalSocket *s);

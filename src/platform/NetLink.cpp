@@ -60,6 +60,31 @@ int waitConnected(int fd, int64_t deadline)
     }
 }
 
+// Says no more will come, then reads and drops what is left until the server closes too. A
+// socket closed with bytes unread resets the connection instead, and a server that has not
+// seen the end yet still counts the old client: ser2net turns away a connection that comes
+// then with "Port already in use".
+void endInOrder(int fd, int64_t deadline)
+{
+    if (::shutdown(fd, SHUT_WR) != 0)
+        return;
+    char buf[4096];
+    for (;;) {
+        const int64_t left = deadline - monotonicMs();
+        if (left <= 0)
+            return;
+        pollfd p{fd, POLLIN, 0};
+        const int rc = ::poll(&p, 1, int(left));
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (rc <= 0)
+            return;
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+            return;
+    }
+}
+
 QString addressOf(const QString &port) { return port.mid(port.indexOf(QLatin1String("://")) + 3); }
 
 QString systemSays(const QString &port, int err)
@@ -140,6 +165,18 @@ int NetLink::open(const QString &port)
         return 0;
     m_telnet = std::make_unique<TelnetComPort>();
     return sendControl(m_telnet->start(), monotonicMs() + kAnswerMs);
+}
+
+int NetLink::close()
+{
+    bool lost = false;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        lost = m_lost;
+    }
+    if (m_fd >= 0 && !lost)
+        endInOrder(m_fd, monotonicMs() + kAnswerMs);
+    return DeviceLink::close();
 }
 
 int NetLink::connectTo(const std::string &host, const std::string &service)

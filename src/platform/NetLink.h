@@ -30,6 +30,9 @@ public:
     // Errors: EINVAL for a name without host or port, EHOSTUNREACH for a host that cannot be
     // found, ECONNREFUSED, ETIMEDOUT, or what connect() said.
     int open(const QString &port) override;
+    // Ends the connection in order and waits (kAnswerMs at most) for the server to end its
+    // side, so that a server serving one client at a time is free for the next connection.
+    int close() override;
     size_t received(char *buf, size_t n) override;
     void lost() override;
     // Over telnet, waits for the server to take com port control (EPROTONOSUPPORT when it

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTimer>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -278,6 +279,33 @@ TEST(Lifecycle, TheRunningCopyTellsHowItsLinkIsDoing)
     const auto [code, out] = askStatus(r.p.processEnvironment());
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(out.isEmpty());
+}
+
+TEST(Lifecycle, StatusQueriesNeverStopACopyFromStarting)
+{
+    // Scripts ask at any moment, also while a copy starts: the copy starts every time.
+    QTemporaryDir dir;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        ProgramRun r({QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini"))});
+        const QByteArray lock = QFile::encodeName(r.runtime.filePath(QStringLiteral("TAVELGRID.lock")));
+        const QProcessEnvironment env = withoutDisplay(r.p.processEnvironment());
+        std::array<QProcess, 3> askers;
+        bool held = false;
+        const bool settled = QTest::qWaitFor([&] {
+            for (QProcess &a : askers) {
+                if (a.state() == QProcess::NotRunning) {
+                    a.setProcessEnvironment(env);
+                    a.start(QStringLiteral(TG_APP_PATH), {QStringLiteral("--status")});
+                }
+            }
+            return (held = r.holdsLock(lock)) || r.p.state() == QProcess::NotRunning;
+        }, 30000);
+        for (QProcess &a : askers)
+            a.waitForFinished(30000);
+        ASSERT_TRUE(settled && held) << "the copy ended with " << r.p.exitCode();
+        EXPECT_TRUE(r.endsNormallyOn(SIGTERM));
+    }
 }
 
 namespace {

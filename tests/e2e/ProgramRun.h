@@ -15,15 +15,20 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+// The environment of a script over SSH: no display.
+inline QProcessEnvironment withoutDisplay(QProcessEnvironment env)
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
 // The program started again while one runs (its exit code, what it printed), without a display
 // as a script over SSH starts it.
 inline std::pair<int, QByteArray> startAgain(const QProcessEnvironment &base, const QStringList &args)
 {
     QProcess p;
-    QProcessEnvironment env = base;
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(withoutDisplay(base));
     p.start(QStringLiteral(TG_APP_PATH), args);
     if (!p.waitForFinished(30000))
         return {-1, QByteArray()};
@@ -66,26 +71,30 @@ struct ProgramRun {
     }
     // The guard's lock is held once the program has set up its signal handling; the file
     // alone exists a moment before that. Looked up in the kernel's list of locks, so that the
-    // look never takes the lock from the program.
+    // look never takes the lock from the program. False at once when the program ended.
     bool started()
     {
         const QByteArray lock = QFile::encodeName(runtime.filePath(QStringLiteral("TAVELGRID.lock")));
-        return QTest::qWaitFor([&] {
-            struct stat st {};
-            if (::stat(lock.constData(), &st) != 0)
-                return false;
-            QFile locks(QStringLiteral("/proc/locks"));
-            if (!locks.open(QIODevice::ReadOnly))
-                return false;
-            const QByteArray pid = QByteArray::number(p.processId());
-            const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino));
-            for (const QByteArray &line : locks.readAll().split('\n')) {
-                const QList<QByteArray> f = line.simplified().split(' ');
-                if (f.size() > 5 && f[1] == "FLOCK" && f[4] == pid && f[5].endsWith(inode))
-                    return true;
-            }
+        return QTest::qWaitFor([&] { return holdsLock(lock) || p.state() == QProcess::NotRunning; }, 30000) &&
+               holdsLock(lock);
+    }
+    // Whether the program holds the lock on that file.
+    bool holdsLock(const QByteArray &lock) const
+    {
+        struct stat st {};
+        if (::stat(lock.constData(), &st) != 0)
             return false;
-        }, 30000);
+        QFile locks(QStringLiteral("/proc/locks"));
+        if (!locks.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray pid = QByteArray::number(p.processId());
+        const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino));
+        for (const QByteArray &line : locks.readAll().split('\n')) {
+            const QList<QByteArray> f = line.simplified().split(' ');
+            if (f.size() > 5 && f[1] == "FLOCK" && f[4] == pid && f[5].endsWith(inode))
+                return true;
+        }
+        return false;
     }
     // Whether the program holds the file open (a port it connected to).
     bool holdsOpen(const QString &file) const

@@ -3,11 +3,17 @@
 #include "SingleInstanceGuard.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 TEST(SingleInstanceGuard, LaterCopyActivatesTheFirstAndALostLockFreesTheStart)
 {
@@ -38,6 +44,30 @@ TEST(SingleInstanceGuard, LaterCopyActivatesTheFirstAndALostLockFreesTheStart)
     EXPECT_TRUE(other.claim());
     // Nobody listens under a name without a first copy.
     EXPECT_FALSE(InstanceLock(name + QStringLiteral("Y"), dir.path()).activateFirst());
+}
+
+TEST(SingleInstanceGuard, ACopyThatOnlyAsksNeverStopsAStart)
+{
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("TAVELGRIDASK%1").arg(QCoreApplication::applicationPid());
+    // Someone holds the lock for a moment without listening, as a copy that only asks: a
+    // start meanwhile waits for it to let go and runs.
+    const int asker = ::open(QFile::encodeName(dir.filePath(name + QStringLiteral(".lock"))).constData(),
+                             O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(asker, LOCK_EX | LOCK_NB), 0);
+    std::thread letGo([asker] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the asker's moment
+        ::close(asker);
+    });
+    InstanceLock start(name, dir.path());
+    EXPECT_TRUE(start.claim());
+    letGo.join();
+    EXPECT_FALSE(start.anotherCopyRunning());
+
+    // Asking finds the copy that runs, and with none running leaves the lock free.
+    EXPECT_TRUE(InstanceLock(name, dir.path()).firstCopyRuns());
+    EXPECT_FALSE(InstanceLock(name + QStringLiteral("X"), dir.path()).firstCopyRuns());
+    EXPECT_TRUE(InstanceLock(name + QStringLiteral("X"), dir.path()).claim());
 }
 
 TEST(SingleInstanceGuard, OneGuardPerProcess)

@@ -18,6 +18,18 @@ QByteArray bytesOf(std::initializer_list<char> b)
     return QByteArray(b.begin(), qsizetype(b.size()));
 }
 
+void writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        done += n;
+    }
+}
+
+} // namespace
+
 int listenOnLoopback(int &port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -31,18 +43,6 @@ int listenOnLoopback(int &port)
     port = ntohs(a.sin_port);
     return fd;
 }
-
-void writeAll(int fd, const QByteArray &bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        done += n;
-    }
-}
-
-} // namespace
 
 int unusedPort()
 {

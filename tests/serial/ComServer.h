@@ -62,5 +62,8 @@ private:
     std::thread m_thread;
 };
 
+// A listening socket on a free loopback port, for a test that plays the server by hand.
+int listenOnLoopback(int &port);
+
 // A port on the loopback interface that nothing listens on.
 int unusedPort();

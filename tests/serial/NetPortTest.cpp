@@ -9,7 +9,9 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <netinet/in.h>
+#include <thread>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -148,6 +150,34 @@ TEST(NetPort, ConnectionFailuresCarryTheSystemError)
     }
     ::close(first);
     ::close(full);
+}
+
+TEST(NetPort, ClosingWaitsForTheServerToEndItsSide)
+{
+    // A server that serves one client at a time turns away a connection that comes before it
+    // saw the last one end; so Close ends in order and returns once the server closed too.
+    int port = 0;
+    const int listener = listenOnLoopback(port);
+    NetRig r(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+    r.port.Open();
+    ASSERT_TRUE(r.port.Connected());
+    std::atomic<bool> closed{false};
+    ssize_t endSeen = -2;
+    bool closedBeforeServer = true;
+    std::thread server([&] {
+        const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        char buf[16];
+        endSeen = ::recv(client, buf, sizeof buf, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // room for an early return
+        closedBeforeServer = closed;
+        ::close(client);
+    });
+    r.port.Close();
+    closed = true;
+    server.join();
+    EXPECT_EQ(endSeen, 0) << "an orderly end, not a reset";
+    EXPECT_FALSE(closedBeforeServer);
+    ::close(listener);
 }
 
 TEST(NetPort, LineSettingsGoToTheServerAndMustBeAnswered)

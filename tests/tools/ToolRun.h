@@ -2,6 +2,7 @@
 // A tool run to its end, with what it wrote.
 #include <QByteArray>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
 struct Finished {
@@ -9,9 +10,11 @@ struct Finished {
     QByteArray out, err;
 };
 
-inline Finished run(const char *program, const QStringList &args)
+// dir: the working folder (the test's own when empty).
+inline Finished run(const char *program, const QStringList &args, const QString &dir = QString())
 {
     QProcess p;
+    p.setWorkingDirectory(dir);
     p.start(QString::fromLocal8Bit(program), args);
     Finished r;
     if (!p.waitForFinished(30000))

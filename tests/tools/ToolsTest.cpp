@@ -6,6 +6,7 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
@@ -102,6 +103,32 @@ TEST(Simulator, NamesWhatIsWrongWithItsOptions)
     r = run(TG_SIM_PATH, {QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("usage:"));
+}
+
+TEST(Gallery, AnOptionIsNeverTakenForTheOutputFolder)
+{
+    QTemporaryDir cwd;
+    const struct Row {
+        QStringList args;
+        int exitCode;
+        const char *says; // the start of what it prints (on stdout for help, else stderr)
+    } rows[] = {
+        {{QStringLiteral("--help")}, 0, "usage: tavelgrid-gallery"},
+        {{QStringLiteral("-h")}, 0, "usage: tavelgrid-gallery"},
+        {{QStringLiteral("--ratio"), QStringLiteral("2"), QStringLiteral("--help")}, 0, "usage: tavelgrid-gallery"},
+        {{QStringLiteral("--colour")}, 2, "tavelgrid-gallery: unknown option --colour\nusage:"},
+        {{QStringLiteral("out"), QStringLiteral("-x")}, 2, "tavelgrid-gallery: unknown option -x\nusage:"},
+        {{QStringLiteral("out"), QStringLiteral("more")}, 2, "tavelgrid-gallery: one output folder only"},
+        {{QStringLiteral("--ratio")}, 2, "tavelgrid-gallery: --ratio needs a value"},
+        {{}, 2, "tavelgrid-gallery: no output folder given"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.args.join(u' ').toStdString());
+        const Finished r = run(TG_GALLERY_PATH, row.args, cwd.path());
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_TRUE((row.exitCode == 0 ? r.out : r.err).startsWith(row.says)) << r.out.constData() << r.err.constData();
+        EXPECT_TRUE(QDir(cwd.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) << "nothing written";
+    }
 }
 
 TEST(Simulator, SendsOnlyWhileSomebodyHasThePortOpenAndSleepsBetweenMessages)

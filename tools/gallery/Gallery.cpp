@@ -58,21 +58,54 @@ SteppedClock &clock() { return *theClock; }
 
 } // namespace gallery
 
+namespace {
+
+const char kUsage[] =
+    "usage: tavelgrid-gallery [--ratio R] OUTDIR\n"
+    "Renders every instrument into PNG files in OUTDIR; --ratio renders at device pixel ratio R.\n";
+
+int usageError(const char *problem, const char *what)
+{
+    std::fprintf(stderr, "tavelgrid-gallery: %s%s\n", problem, what);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    // Read before anything is written, so that no option is ever taken for the folder.
+    const char *ratio = nullptr;
+    const char *out = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char *a = argv[i];
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--ratio") == 0) {
+            if (++i == argc)
+                return usageError("--ratio needs a value", "");
+            ratio = argv[i];
+        } else if (a[0] == '-') {
+            return usageError("unknown option ", a);
+        } else if (out) {
+            return usageError("one output folder only, not also ", a);
+        } else {
+            out = a;
+        }
+    }
+    if (!out)
+        return usageError("no output folder given", "");
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const bool ratio = argc == 4 && std::strcmp(argv[1], "--ratio") == 0;
     if (ratio)
-        qputenv("QT_SCALE_FACTOR", argv[2]); // read when the application starts
+        qputenv("QT_SCALE_FACTOR", ratio); // read when the application starts
     QApplication app(argc, argv);
-    if (argc != 2 && !ratio) {
-        std::fprintf(stderr, "usage: tavelgrid-gallery [--ratio R] OUTDIR\n");
-        return 2;
-    }
-    gallery::outDir = QString::fromLocal8Bit(argv[argc - 1]);
+    gallery::outDir = QString::fromLocal8Bit(out);
     if (!QDir().mkpath(gallery::outDir)) {
-        std::fprintf(stderr, "cannot create %s\n", argv[argc - 1]);
+        std::fprintf(stderr, "cannot create %s\n", out);
         return 1;
     }
     auto clock = std::make_shared<gallery::SteppedClock>();

@@ -137,9 +137,10 @@ void answerWithoutDisplay(int argc, char **argv)
         o.cl.showVersion();
     if (help)
         o.cl.showHelp(0);
-    // The running copy, asked over the single-instance channel.
+    // The running copy, asked over the single-instance channel; looked for without taking its
+    // lock, so that a copy starting meanwhile is not ended by the look.
     InstanceLock instance(instanceName());
-    const bool first = instance.claim();
+    const bool first = !instance.copyRunning();
     if (o.cl.isSet(o.release)) {
         if (first)
             noCopyAnswered();

@@ -24,6 +24,7 @@ constexpr char kReleased[] = "released ";
 constexpr char kOpen[] = "open ";
 constexpr char kOpened[] = "opened\n";
 constexpr int kAnswerMs = 5000;
+constexpr int kLookersMs = 2000; // longest wait for others' looks to end; each lasts two calls
 
 } // namespace
 
@@ -58,18 +59,42 @@ QString InstanceLock::socketName() const
     return m_name + QLatin1Char('-') + QString::number(qHash(m_folder));
 }
 
+QByteArray InstanceLock::lockPath() const
+{
+    return QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
+}
+
+bool InstanceLock::copyRunning() const
+{
+    const int fd = ::open(lockPath().constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Shared, and let go at once: a copy holds it exclusively, and a look must never be
+    // mistaken for a copy by one that starts meanwhile.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
 bool InstanceLock::claim()
 {
     if (m_server)
         return true;
-    const QByteArray lockPath = QDir(m_folder).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(lockPath().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return true; // without a lock file every copy runs rather than none
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        m_anotherCopyRunning = true;
-        return false;
+    const QDeadlineTimer lookers(kLookersMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Taken shared as well, it is held only by looks, which end in a moment.
+        const bool onlyLooked = ::flock(fd, LOCK_SH | LOCK_NB) == 0;
+        if (onlyLooked)
+            ::flock(fd, LOCK_UN);
+        if (!onlyLooked || lookers.hasExpired()) {
+            ::close(fd);
+            m_anotherCopyRunning = true;
+            return false;
+        }
+        QThread::usleep(500);
     }
     m_lockFd = fd;
     m_server = new QLocalServer(this);

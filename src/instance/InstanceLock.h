@@ -17,7 +17,11 @@ public:
     ~InstanceLock() override;
 
     // The start-up check: true when this is the first copy; it then listens for later copies.
+    // A lock held only by someone looking (copyRunning) is waited for, not taken for a copy.
     bool claim();
+    // Whether a copy holds the lock, found without taking it: a copy starting at that moment
+    // still becomes the first (a script polling --status while the program starts).
+    bool copyRunning() const;
     // What the check found: another copy holds the lock.
     bool anotherCopyRunning() const { return m_anotherCopyRunning; }
     // Asks the first copy to come to the front and waits until it has; false when none answered.
@@ -45,6 +49,7 @@ public:
 
 private:
     QString socketName() const;
+    QByteArray lockPath() const;
     // Sends one request line to the first copy and returns its answer line (empty: none).
     QByteArray ask(const QByteArray &request) const;
     void serve(class QLocalSocket *s);

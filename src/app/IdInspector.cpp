@@ -111,7 +111,9 @@ void TIdInspector::refresh()
     int row = 0;
     for (const auto &[id, s] : ids) {
         uint64_t &before = lastCounts[id];
-        const double rate = seconds > 0 ? double(s->count - before) / seconds : 0.0;
+        // A count below the last reading started again with a new connection.
+        const uint64_t added = s->count >= before ? s->count - before : s->count;
+        const double rate = seconds > 0 ? double(added) / seconds : 0.0;
         before = s->count;
         table->setItem(row, ColId, cell(qlonglong(id)));
         table->setItem(row, ColCount, cell(qulonglong(s->count)));

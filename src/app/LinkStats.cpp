@@ -53,6 +53,12 @@ void LinkStats::forEachId(const std::function<void(int32_t, const IdStats &)> &f
         fn(id, s);
 }
 
+void LinkStats::forgetIds()
+{
+    m_ids.fill(IdStats{});
+    m_otherIds.clear();
+}
+
 void LinkStats::framePainted(int64_t nowNs)
 {
     if (!m_waiting)

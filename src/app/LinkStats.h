@@ -40,6 +40,8 @@ public:
     // Nothing for an id never seen.
     const IdStats *id(int32_t id) const;
     void forEachId(const std::function<void(int32_t id, const IdStats &stats)> &fn) const;
+    // The per-id figures count from the last connect, as the inspector shows them.
+    void forgetIds();
 
     // Byte-to-frame latency: bytes that arrived at receivedNs (steady clock) changed an
     // instrument, and a frame was painted at nowNs.

@@ -125,8 +125,10 @@ TFormMain::TFormMain(const QString &settingsFile, QWidget *parent) : QMainWindow
         journal.append(chunkTime, data, size_t(count));
     };
     journalLink.LinkConn = [this](TCustomComPort *, bool on) {
-        if (on)
+        if (on) {
             journal.markBreak(tg::journal::nowMicros());
+            linkStats.forgetIds();
+        }
     };
     ComPort1->AttachLink(&journalLink);
     ComDataPacket1->SetComPort(ComPort1);

@@ -141,6 +141,14 @@ TEST(IdInspector, ListsEachIdSortsAndFilters)
     device.write("#2M9<");
     EXPECT_TRUE(waitFor([&] { return rows(inspector).contains(QStringLiteral("2|2|9|4|9|#2M9<|")); }));
     EXPECT_FALSE(rows(inspector).contains(all[0]));
+
+    // Since connecting: a new connection starts every id again.
+    w.ButtonDisConnectComPort1Click();
+    connectTo(w, device);
+    inspector.Filter()->clear();
+    device.write("#2M1<");
+    EXPECT_TRUE(waitFor([&] { return rows(inspector) == QStringList{QStringLiteral("2|1|1|1|1|#2M1<|")}; }))
+        << qPrintable(rows(inspector).join(u' '));
 }
 
 TEST(StaleMarker, DimsOldValuesWithTheirAgeAndLeavesThePanelUntouchedWhenOff)

@@ -225,14 +225,3 @@ BENCHMARK(valuesAndFullRepaint<TGvVMeter>)->Name("VMeter/SetValue+FullRepaint")-
 BENCHMARK(valuesOnly<TGvValueInd>)->Name("ValueInd/SetValue")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndPartialRepaint<TGvValueInd>)->Name("ValueInd/SetValue+PartialRepaint")->Iterations(kValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(valuesAndFullRepaint<TGvValueInd>)->Name("ValueInd/SetValue+FullRepaint")->Iterations(kValues / 10)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

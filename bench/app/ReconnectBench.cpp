@@ -106,14 +106,3 @@ void BM_BackAfterReplug(benchmark::State &state)
 BENCHMARK(BM_BackAfterReplug)->ArgName("rate")->Arg(100)->Arg(0)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,8 +2,8 @@
 // instruments. Input: a settings byte (decimal separator, value indicators' upper limit,
 // seven-segment factor), a byte for the seven-segment digits and decimals, then lines: the
 // first is the hint the meters and the trend take their factor from, every further one a packet.
-// After every packet no instrument holds a non-finite number, the seven-segment display shows
-// only a number, and no instrument but the one the packet's id names has changed.
+// After every packet no number of the addressed instrument is non-finite and the seven-segment
+// display shows only a number; at the end no instrument that no packet addressed has changed.
 #include "Catalogue.h"
 #include "FormatSettings.h"
 #include "GvControl.h"
@@ -25,19 +25,21 @@
 namespace {
 
 // One readable property of an instrument or of something it owns (fonts, bevels, scales, lamps).
+// Own leaves belong to the instrument or to a widget inside it; the rest to its parts.
 struct Leaf {
     QObject *object;
     QMetaProperty property;
+    bool own;
 };
 
-void collectLeaves(QObject *o, std::vector<Leaf> &leaves)
+void collectLeaves(QObject *o, std::vector<Leaf> &leaves, bool own = true)
 {
     const QMetaObject *mo = o->metaObject();
     const auto *w = qobject_cast<QWidget *>(o);
     // Of Qt's own properties only place and visibility: the rest is not the instruments' state.
     if (w) {
         for (const char *name : {"geometry", "visible"})
-            leaves.push_back({o, mo->property(mo->indexOfProperty(name))});
+            leaves.push_back({o, mo->property(mo->indexOfProperty(name)), own});
     }
     const int first = w ? QWidget::staticMetaObject.propertyCount() : QObject::staticMetaObject.propertyCount();
     for (int i = first; i < mo->propertyCount(); ++i) {
@@ -49,14 +51,14 @@ void collectLeaves(QObject *o, std::vector<Leaf> &leaves)
             // Owned parts are followed; a link to another widget is that widget's own state.
             QObject *part = p.read(o).value<QObject *>();
             if (part && !part->isWidgetType())
-                collectLeaves(part, leaves);
+                collectLeaves(part, leaves, false);
             continue;
         }
-        leaves.push_back({o, p});
+        leaves.push_back({o, p, own});
     }
     for (QObject *child : o->children())
         if (child->isWidgetType())
-            collectLeaves(child, leaves);
+            collectLeaves(child, leaves, own);
 }
 
 using State = std::vector<QVariant>;
@@ -66,7 +68,8 @@ struct Instrument {
     QObject *object;
     std::vector<Leaf> leaves;
     State initial;
-    State before; // at the start of the current input
+    std::vector<size_t> own;     // leaves compared when the instrument was not addressed
+    std::vector<size_t> numbers; // leaves of single or double precision
 
     void read(State &s) const
     {
@@ -74,12 +77,23 @@ struct Instrument {
         for (size_t i = 0; i < leaves.size(); ++i)
             s[i] = leaves[i].property.read(leaves[i].object);
     }
-    bool changedSince(const State &s) const
+    // A value that reaches the wrong instrument shows in that one's own properties, so its
+    // parts (fonts, bevels, scales, extremes) need not be read.
+    bool ownChanged() const
     {
-        for (size_t i = 0; i < leaves.size(); ++i)
-            if (leaves[i].property.read(leaves[i].object) != s[i])
+        for (size_t i : own)
+            if (leaves[i].property.read(leaves[i].object) != initial[i])
                 return true;
         return false;
+    }
+    bool finite() const
+    {
+        for (size_t i : numbers) {
+            const QVariant v = leaves[i].property.read(leaves[i].object);
+            if (!std::isfinite(v.typeId() == QMetaType::Float ? double(v.toFloat()) : v.toDouble()))
+                return false;
+        }
+        return true;
     }
     // Writes back what differs from the start, so that every input begins on the same panel, and
     // tells whether that worked. Not compared: what the instrument keeps by itself, the moments
@@ -97,17 +111,6 @@ struct Instrument {
         return same;
     }
 };
-
-bool finite(const State &s)
-{
-    for (const QVariant &v : s) {
-        const int t = v.typeId();
-        if ((t == QMetaType::Float && !std::isfinite(v.toFloat())) ||
-            (t == QMetaType::Double && !std::isfinite(v.toDouble())))
-            return false;
-    }
-    return true;
-}
 
 bool numberText(const QString &caption, QChar separator)
 {
@@ -127,17 +130,27 @@ struct Panel {
     std::vector<Instrument> instruments;
     std::array<Instrument *, tg::app::kMaxId + 1> byId{};
     std::vector<bool> addressed;
-    State now;
 
     Panel()
     {
         for (int id = 0; id <= tg::app::kMaxId; ++id) {
             if (QObject *o = table[size_t(id)]) {
-                Instrument in{id, o, {}, {}, {}};
+                Instrument in{id, o, {}, {}, {}, {}};
                 collectLeaves(o, in.leaves);
                 in.read(in.initial);
+                for (size_t i = 0; i < in.leaves.size(); ++i) {
+                    const int t = in.leaves[i].property.metaType().id();
+                    if (t == QMetaType::Float || t == QMetaType::Double)
+                        in.numbers.push_back(i);
+                    // A value indicator composes its hint from its extremes in the format of
+                    // the moment, which each input sets anew.
+                    const bool composed = qobject_cast<TGvValueInd *>(in.leaves[i].object) &&
+                                          qstrcmp(in.leaves[i].property.name(), "Hint") == 0;
+                    if (in.leaves[i].own && !composed)
+                        in.own.push_back(i);
+                }
                 // A property that never compares equal to itself would make every input a finding.
-                if (in.changedSince(in.initial) || !finite(in.initial))
+                if (in.ownChanged() || !in.reset() || !in.finite())
                     std::abort();
                 instruments.push_back(std::move(in));
             }
@@ -188,41 +201,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView rest(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
     qsizetype lineEnd = rest.indexOf('\n');
     const QString hint = QString::fromLatin1(rest.first(lineEnd < 0 ? rest.size() : lineEnd));
-    for (Instrument &in : p.instruments) {
-        if (auto *c = qobject_cast<TGvControl *>(in.object); c && (in.id <= 10 || in.id == 90))
-            c->SetHint(hint);
-        if (auto *v = qobject_cast<TGvValueInd *>(in.object))
-            v->SetLimitUpper(Limits[(settings >> 1) & 7]);
-    }
-    for (Instrument &in : p.instruments)
-        in.read(in.before);
+    const float limit = Limits[(settings >> 1) & 7];
     p.addressed.assign(p.instruments.size(), false);
 
-    // Each packet's own instrument is checked at once; that no other one changed is checked at
-    // the end, so that a packet costs one instrument's reading rather than the whole panel's.
     tg::app::PacketHandler handler(p.table, p.sevenSegPage);
     int packets = 0;
     while (lineEnd >= 0 && ++packets <= MaxPackets) {
         const qsizetype start = lineEnd + 1;
         lineEnd = rest.indexOf('\n', start);
         const QByteArrayView packet = rest.sliced(start, (lineEnd < 0 ? rest.size() : lineEnd) - start);
-        handler.handle(packet);
         const int id = addressed(packet);
         Instrument *in = id >= 0 && id <= tg::app::kMaxId ? p.byId[size_t(id)] : nullptr;
+        // The hint and the limit are set on an instrument only once a packet addresses it, so
+        // that every other one stays as it started.
+        if (in && !p.addressed[size_t(in - p.instruments.data())]) {
+            p.addressed[size_t(in - p.instruments.data())] = true;
+            if (auto *c = qobject_cast<TGvControl *>(in->object); c && (in->id <= 10 || in->id == 90))
+                c->SetHint(hint);
+            if (auto *v = qobject_cast<TGvValueInd *>(in->object))
+                v->SetLimitUpper(limit);
+        }
+        handler.handle(packet);
         if (!in)
             continue;
-        p.addressed[size_t(in - p.instruments.data())] = true;
-        in->read(p.now);
-        if (!finite(p.now))
+        if (!in->finite())
             std::abort();
         if (auto *s = qobject_cast<TSevenSeg *>(in->object); s && !numberText(s->Caption(), sep))
             std::abort();
     }
-    for (size_t i = 0; i < p.instruments.size(); ++i)
-        if (!p.addressed[i] && p.instruments[i].changedSince(p.instruments[i].before))
+    for (size_t i = 0; i < p.instruments.size(); ++i) {
+        Instrument &in = p.instruments[i];
+        if (!p.addressed[i] && in.ownChanged())
             std::abort();
-    for (Instrument &in : p.instruments)
-        if (!in.reset())
+        if (p.addressed[i] && !in.reset())
             std::abort();
+    }
     return 0;
 }

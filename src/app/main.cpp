@@ -26,6 +26,24 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
+// The signals that end the program with its save.
+sigset_t endSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, sig);
+    return set;
+}
+
+// Held from the first moment of main until the handlers below are set: a signal that comes
+// while the application starts then ends it with its save rather than by default, unsaved.
+void holdEndSignals(bool hold)
+{
+    const sigset_t set = endSignals();
+    ::pthread_sigmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
 void onSignal(int)
 {
     const char c = 1;
@@ -33,11 +51,14 @@ void onSignal(int)
 }
 
 // SIGTERM, SIGINT and SIGHUP end the program the normal way, so the settings are saved. Set up
-// before the window exists: a signal that comes early is served once the event loop runs.
+// before the window exists: a signal that comes early (held until now) is served once the
+// event loop runs.
 void onSignalsCall(QObject *context, std::function<void()> handler)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        holdEndSignals(false);
         return;
+    }
     auto *n = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(n, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
         char buf[16];
@@ -49,6 +70,7 @@ void onSignalsCall(QObject *context, std::function<void()> handler)
     sa.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &sa, nullptr);
+    holdEndSignals(false);
 }
 
 struct Options {
@@ -132,6 +154,8 @@ void answerWithoutDisplay(int argc, char **argv)
     const bool handOver = o.cl.isSet(o.port) || o.cl.isSet(o.baud) || o.cl.isSet(o.connectNow);
     if (!version && !help && !o.cl.isSet(o.status) && !o.cl.isSet(o.release) && !handOver)
         return;
+    // A query has nothing to save: Ctrl+C ends it at once, also while --release --wait waits.
+    holdEndSignals(false);
     QCoreApplication textOnly(argc, argv); // names the program in the usage line
     if (version)
         o.cl.showVersion();
@@ -161,6 +185,7 @@ void answerWithoutDisplay(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    holdEndSignals(true);
     QCoreApplication::setApplicationName(QStringLiteral("Tavelgrid"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVELGRID_VERSION));
     answerWithoutDisplay(argc, argv);

@@ -73,6 +73,26 @@ TEST(Lifecycle, EverySignalEndsTheProgramWithTheSave)
     }
 }
 
+// A signal that comes while the program is still starting, before it could serve one, waits
+// and then ends it with its save. Started with the signal blocked and sent at once, it is
+// pending from the first instruction on.
+TEST(Lifecycle, ASignalAtTheStartEndsTheProgramWithItsSave)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath(QStringLiteral("s.ini"));
+        sigset_t blocked, before;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, sig);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &before);
+        ProgramRun r({QStringLiteral("--settings"), settings});
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        ::kill(pid_t(r.p.processId()), sig);
+        EXPECT_TRUE(r.endsNormally()) << "signal " << sig;
+        EXPECT_TRUE(text(contents(settings)).startsWith("[FormMain]\n")) << "signal " << sig;
+    }
+}
+
 TEST(Lifecycle, TheLayoutSurvivesARestartAndASecondSaveWritesTheSameBytes)
 {
     QTemporaryDir dir;

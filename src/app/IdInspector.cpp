@@ -1,5 +1,7 @@
 #include "IdInspector.h"
 
+#include "ValueProtocol.h"
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -118,9 +120,11 @@ void TIdInspector::refresh()
         table->setItem(row, ColId, cell(qlonglong(id)));
         table->setItem(row, ColCount, cell(qulonglong(s->count)));
         table->setItem(row, ColRate, cell(std::round(rate * 10) / 10));
-        table->setItem(row, ColLast, cell(double(s->last)));
-        table->setItem(row, ColMin, cell(double(s->min)));
-        table->setItem(row, ColMax, cell(double(s->max)));
+        // A text id's text is in its raw packet; it has no number to show.
+        const bool text = tg::app::isTextId(id);
+        table->setItem(row, ColLast, cell(text ? QVariant() : double(s->last)));
+        table->setItem(row, ColMin, cell(text ? QVariant() : double(s->min)));
+        table->setItem(row, ColMax, cell(text ? QVariant() : double(s->max)));
         table->setItem(row, ColRaw, cell(printable(s->lastRaw())));
         table->setItem(row, ColInstrument, cell(src.shows(id) ? shownBy(id) : QString()));
         ++row;

@@ -141,7 +141,7 @@ std::optional<Packet> parsePacket(QByteArrayView packet, QChar decimalSeparator)
     Packet p;
     p.id = *id;
     p.value = body.sliced(m + 1).chopped(1);
-    if (p.id < 35 || p.id > 39) {
+    if (!isTextId(p.id)) {
         if (const std::optional<double> v = readValue(p.value, decimalSeparator)) {
             const std::optional<float> number = toSingle(*v);
             if (!number)

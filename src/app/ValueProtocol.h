@@ -23,10 +23,16 @@ std::optional<double> parseValue(QString text, QChar decimalSeparator);
 // A factor kept in a hint text; 1.0 when the text is not a number (also when empty).
 double factorFromHint(const QString &hint, QChar decimalSeparator);
 
+// Ids 35 to 39 carry text, never a number.
+constexpr bool isTextId(int32_t id)
+{
+    return id >= 35 && id <= 39;
+}
+
 struct Packet {
     int32_t id = 0;
     QByteArrayView value; // the value's bytes, inside the packet given to parsePacket
-    float number = 1.0f; // a malformed value reads as 1.0; not formed for ids 35 to 39
+    float number = 1.0f; // a malformed value reads as 1.0; not formed for text ids
     bool converted = false; // number was read from the value text
     // The value as text, decoded from the single-byte line encoding.
     QString text() const;

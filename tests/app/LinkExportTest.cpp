@@ -102,34 +102,38 @@ TEST(IdInspector, ListsEachIdSortsAndFilters)
     switchOn(w, 1);
     Pty device;
     connectTo(w, device);
-    device.write("#1M5<#1M7<#1M3<#999M1.5<#2M4<#abcM2<#60M\x01\"x<");
-    ASSERT_TRUE(waitFor([&] { return w.LinkStats().packets() == 7; }));
+    device.write("#1M5<#1M7<#1M3<#999M1.5<#2M4<#abcM2<#60M\x01\"x<#35MPumpe<");
+    ASSERT_TRUE(waitFor([&] { return w.LinkStats().packets() == 8; }));
     w.findChild<QAction *>(QStringLiteral("IdInspectorItem"))->trigger();
     TIdInspector &inspector = *w.IdInspector();
     ASSERT_TRUE(inspector.isVisible());
     inspector.refresh();
     // id, count, last, min, max, raw (control bytes escaped), what shows it; the unreadable
-    // packet has no id and no row, and only a switched-on instrument counts as showing.
+    // packet has no id and no row, only a switched-on instrument counts as showing, and a
+    // text id has no number.
     const QStringList all{QStringLiteral("1|3|3|3|7|#1M3<|meter"), QStringLiteral("2|1|4|4|4|#2M4<|"),
-                          QStringLiteral("60|1|1|1|1|#60M\\x01\"x<|"), QStringLiteral("999|1|1.5|1.5|1.5|#999M1.5<|")};
+                          QStringLiteral("35|1||||#35MPumpe<|"), QStringLiteral("60|1|1|1|1|#60M\\x01\"x<|"),
+                          QStringLiteral("999|1|1.5|1.5|1.5|#999M1.5<|")};
     EXPECT_EQ(rows(inspector), all);
 
-    // Sorted by count, largest first: numbers, not text ("3" above "1" either way, so by value).
+    // Sorted by the largest value, largest first: numbers, not text ("7" above "1.5" either
+    // way, so by value); a text id, with no number, after them.
     inspector.Table()->sortByColumn(TIdInspector::ColMax, Qt::DescendingOrder);
     EXPECT_EQ(rows(inspector).first(), all[0]);
-    EXPECT_EQ(rows(inspector).last(), all[2]);
+    EXPECT_EQ(rows(inspector).mid(3), (QStringList{all[3], all[2]}));
     inspector.Table()->sortByColumn(TIdInspector::ColId, Qt::DescendingOrder);
-    EXPECT_EQ(rows(inspector).first(), all[3]);
+    EXPECT_EQ(rows(inspector).first(), all[4]);
 
     struct {
         const char *filter;
         QStringList expected;
     } const filters[] = {
-        {"99", {all[3]}},
+        {"99", {all[4]}},
         {"METER", {all[0]}},
         {"#2M", {all[1]}},
+        {"pumpe", {all[2]}},
         {"nothing like it", {}},
-        {"", {all[3], all[2], all[1], all[0]}},
+        {"", {all[4], all[3], all[2], all[1], all[0]}},
     };
     for (const auto &f : filters) {
         inspector.Filter()->setText(QString::fromUtf8(f.filter));

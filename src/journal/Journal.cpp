@@ -117,9 +117,11 @@ void Journal::markBreak(Micros time)
 
 void Journal::trim()
 {
-    // The newest block stays, whatever the limits, so the latest bytes are always there.
+    // The newest block stays, whatever the limits, so the latest bytes are always there. A block
+    // goes once all it holds is older than the age limit: a span too long to count reads as the
+    // largest, which the largest limit still keeps.
     while (m_blocks.size() > 1 &&
-           (span(m_lastTime, m_blocks[1].first) >= m_limits.maxAge || memoryUsed() > m_limits.maxBytes)) {
+           (span(m_lastTime, m_blocks[1].first) > m_limits.maxAge || memoryUsed() > m_limits.maxBytes)) {
         m_indexBytes -= m_blocks.front().entries.capacity() * sizeof(Entry);
         m_blocks.pop_front();
     }

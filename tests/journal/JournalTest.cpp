@@ -1,6 +1,7 @@
 #include "Journal.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,14 @@ TEST(Journal, ForgetsWholeBlocksBeyondItsLimitsAndStaysFlat)
     EXPECT_GE(byAge.firstTime(), 100000 - 10000 - 2000);
     EXPECT_LE(byAge.firstTime(), 100000 - 10000);
     EXPECT_EQ(byAge.lastTime(), 100000);
+
+    // The largest limit keeps everything, also times too far apart for their span to count.
+    constexpr Micros most = std::numeric_limits<Micros>::max();
+    Journal unlimited(Limits{most, SIZE_MAX}, 4);
+    add(unlimited, -most / 2, "old.");
+    add(unlimited, -most / 2 + 10, "mid.");
+    add(unlimited, most / 2 + 1000, "new.");
+    EXPECT_EQ(bytesOf(unlimited), "old.mid.new.");
 }
 
 TEST(Journal, AnnouncesEachBlockBeforeItsFirstByte)

@@ -27,20 +27,16 @@ namespace {
 int g_signalPipe[2] = {-1, -1};
 
 // The signals that end the program with its save.
-sigset_t endSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP})
-        sigaddset(&set, sig);
-    return set;
-}
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // Held from the first moment of main until the handlers below are set: a signal that comes
 // while the application starts then ends it with its save rather than by default, unsaved.
 void holdEndSignals(bool hold)
 {
-    const sigset_t set = endSignals();
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kEndSignals)
+        sigaddset(&set, sig);
     ::pthread_sigmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
@@ -68,7 +64,7 @@ void onSignalsCall(QObject *context, std::function<void()> handler)
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+    for (int sig : kEndSignals)
         ::sigaction(sig, &sa, nullptr);
     holdEndSignals(false);
 }

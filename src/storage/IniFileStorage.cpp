@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMetaEnum>
 #include <QMetaProperty>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cerrno>
@@ -50,6 +51,24 @@ void warn(const QString &line)
     throw EStorageError(QStringLiteral("'%1' is not a valid %2 value (%3)")
                             .arg(text, QLatin1String(what), path)
                             .toStdString());
+}
+
+// No empty element and none of dots only: such a path is already its own normal form. Nearly
+// every path the program reads and writes is, so most lookups need not split and join.
+bool isNormalPath(QStringView p)
+{
+    if (!p.contains(u'.'))
+        return !p.isEmpty() && !p.startsWith(u'\\') && !p.endsWith(u'\\') && !p.contains(u"\\\\");
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= p.size(); ++i) {
+        if (i < p.size() && p[i] != u'\\')
+            continue;
+        const QStringView element = p.sliced(start, i - start);
+        if (std::all_of(element.begin(), element.end(), [](QChar c) { return c == u'.'; }))
+            return false;
+        start = i + 1;
+    }
+    return true;
 }
 
 // The published property of that name: exact match first, then without regard to case.
@@ -208,6 +227,8 @@ QString IniFileStorage::defaultFileName()
 
 QString IniFileStorage::ConcatPaths(const QStringList &paths)
 {
+    if (paths.size() == 1 && isNormalPath(paths.front()))
+        return paths.front();
     QStringList elements;
     for (const QString &p : paths) {
         for (const QString &el : p.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {

@@ -250,4 +250,7 @@ TEST(StoragePath, JoiningRules)
     EXPECT_EQ(IniFileStorage::ConcatPaths({"a\\b\\...\\c"}), "c");
     EXPECT_EQ(IniFileStorage::ConcatPaths({"a\\....\\c"}), "c");
     EXPECT_EQ(IniFileStorage::ConcatPaths({"", "\\"}), "");
+    EXPECT_EQ(IniFileStorage::ConcatPaths({"a\\.b\\c.."}), "a\\.b\\c..");
+    for (const char *p : {".", "a\\", "\\a", "a\\\\b", "a\\..", "..\\a"})
+        EXPECT_NE(IniFileStorage::ConcatPaths({p}), QString::fromLatin1(p)) << p;
 }

@@ -28,8 +28,8 @@ void key(TGvNumEdit &e, int k)
 
 // A typed character reaches the field's own key handling, which with the editor enabled (as here,
 // always) hands it to the line edit, and that inserts it. Inserting it directly skips the line edit
-// asking some 25 standard shortcuts whether they want the key first, which cost twice as much
-// as all the rest of a keystroke.
+// asking some 25 standard shortcuts whether they want the key first, which took most of a
+// keystroke's time.
 void type(TGvNumEdit &e, QChar c)
 {
     if (!e.EditorEnabled() || e.isReadOnly())

@@ -356,15 +356,7 @@ void TGvRMeter::LimitChange()
 
 void TGvRMeter::checkAlarm()
 {
-    const int p = PPT(); // not yet clamped while the value sequence runs
-    if (((options & opOverflow) && (p > 1000 || p < 0)) ||
-        ((options & opLimit) && (UpperExceeded() || LowerExceeded()))) {
-        FlashRegister(this, TFlashService::FlashInterval(gv::ff2Hz));
-        alarmActive = true;
-    } else {
-        alarmActive = false;
-        FlashUnregister(this);
-    }
+    alarmActive = flashAlarm(options.testFlag(opOverflow), options.testFlag(opLimit));
 }
 
 void TGvRMeter::FlashMessage(uint32_t counter, int param)

@@ -247,17 +247,9 @@ void TGvVMeter::LimitChange()
 
 void TGvVMeter::checkAlarm()
 {
-    const int p = PPT(); // not yet clamped while the value sequence runs
-    if (((options & opOverflow) && (p > 1000 || p < 0)) ||
-        ((options & opLimit) && (UpperExceeded() || LowerExceeded()))) {
-        FlashRegister(this, TFlashService::FlashInterval(gv::ff2Hz));
-        alarmActive = true;
-    } else {
-        alarmActive = false;
-        FlashUnregister(this);
-        if (!isHidden())
-            drawPointerNow();
-    }
+    alarmActive = flashAlarm(options.testFlag(opOverflow), options.testFlag(opLimit));
+    if (!alarmActive && !isHidden())
+        drawPointerNow(); // back from the alarm colour it may have flashed in
 }
 
 void TGvVMeter::FlashMessage(uint32_t counter, int param)

@@ -1,6 +1,7 @@
 #include "AnalogControl.h"
 
 #include "Announcer.h"
+#include "FlashService.h"
 #include "FormatSettings.h"
 #include "NumberFormat.h"
 #include "Numeric.h"
@@ -290,4 +291,15 @@ void TGvAnalogGControl::loaded()
     minMax->SetMin(TMinMax::NoMin);
     minMax->SetMax(TMinMax::NoMax);
     TGvGraphicControl::loaded();
+}
+
+bool TGvAnalogGControl::flashAlarm(bool onOverflow, bool onLimit)
+{
+    const int p = PPT(); // not yet clamped while the value sequence runs
+    const bool alarm = (onOverflow && (p > 1000 || p < 0)) || (onLimit && (UpperExceeded() || LowerExceeded()));
+    if (alarm)
+        FlashRegister(this, TFlashService::FlashInterval(gv::ff2Hz));
+    else
+        FlashUnregister(this);
+    return alarm;
 }

@@ -85,6 +85,9 @@ public:
 
 protected:
     void CheckLimits();
+    // Flashes the control at 2 Hz while its value is beyond the scale (onOverflow) or beyond a
+    // limit (onLimit), and stops it otherwise; true while it flashes.
+    bool flashAlarm(bool onOverflow, bool onLimit);
     void ComposeHint() override;
 
 private:

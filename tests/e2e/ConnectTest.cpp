@@ -1,5 +1,4 @@
 // The real window connected to a pty that plays the device.
-#include "../serial/Pty.h"
 #include "BackgroundFill.h"
 #include "ComDataPacket.h"
 #include "ComPort.h"
@@ -10,6 +9,7 @@
 #include "GvVMeter.h"
 #include "MainWindow.h"
 #include "PanelAccessible.h"
+#include "PtyRig.h"
 #include "SevenSeg.h"
 
 #include <QAccessible>
@@ -31,17 +31,7 @@
 
 namespace {
 
-struct Rig {
-    Pty device;
-    TFormMain w;
-    QStringList warnings;
-    Rig()
-    {
-        w.showWarning = [this](const QString &t) { warnings << t; };
-        w.ComPort1->SetPort(device.slave);
-    }
-    float meter(int id) { return qobject_cast<TGvVMeter *>(w.instrument(id))->Value(); }
-};
+using Rig = PtyRig;
 
 } // namespace
 

@@ -1,10 +1,10 @@
 // The Terminal page of the real window over a pty that plays the device.
-#include "../serial/Pty.h"
 #include "ComPort.h"
 #include "ComTerminal.h"
 #include "FormatSettings.h"
 #include "GvVMeter.h"
 #include "MainWindow.h"
+#include "PtyRig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,16 +15,7 @@
 
 namespace {
 
-struct Rig {
-    Pty device;
-    TFormMain w;
-    QStringList warnings;
-    Rig()
-    {
-        w.showWarning = [this](const QString &t) { warnings << t; };
-        w.ComPort1->SetPort(device.slave);
-    }
-    float meter(int id) { return qobject_cast<TGvVMeter *>(w.instrument(id))->Value(); }
+struct Rig : PtyRig {
     const TTermScreen &screen() { return w.ComTerminal1->Screen(); }
 };
 

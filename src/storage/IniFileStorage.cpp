@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QMetaEnum>
 #include <QMetaProperty>
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cerrno>
@@ -53,22 +52,12 @@ void warn(const QString &line)
                             .toStdString());
 }
 
-// No empty element and none of dots only: such a path is already its own normal form. Nearly
-// every path the program reads and writes is, so most lookups need not split and join.
-bool isNormalPath(QStringView p)
+// A path without dots or empty elements is already its own normal form, as nearly every path the
+// program reads and writes is; only the others need splitting and joining.
+bool isPlainPath(QStringView p)
 {
-    if (!p.contains(u'.'))
-        return !p.isEmpty() && !p.startsWith(u'\\') && !p.endsWith(u'\\') && !p.contains(u"\\\\");
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= p.size(); ++i) {
-        if (i < p.size() && p[i] != u'\\')
-            continue;
-        const QStringView element = p.sliced(start, i - start);
-        if (std::all_of(element.begin(), element.end(), [](QChar c) { return c == u'.'; }))
-            return false;
-        start = i + 1;
-    }
-    return true;
+    return !p.isEmpty() && !p.contains(u'.') && !p.startsWith(u'\\') && !p.endsWith(u'\\') &&
+           !p.contains(u"\\\\");
 }
 
 // The published property of that name: exact match first, then without regard to case.
@@ -227,7 +216,7 @@ QString IniFileStorage::defaultFileName()
 
 QString IniFileStorage::ConcatPaths(const QStringList &paths)
 {
-    if (paths.size() == 1 && isNormalPath(paths.front()))
+    if (paths.size() == 1 && isPlainPath(paths.front()))
         return paths.front();
     QStringList elements;
     for (const QString &p : paths) {
